@@ -1,0 +1,26 @@
+#include "db/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+static MessageHook& messageHook()
+{
+    static MessageHook hook;
+    return hook;
+}
+
+void setMessageHook(MessageHook hook)
+{
+    messageHook() = std::move(hook);
+}
+
+void showMessage(const QString& text, int icon)
+{
+    if (messageHook()) {
+        messageHook()(text, icon);
+        return;
+    }
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}

@@ -1,0 +1,15 @@
+// The program's modal message box, with a seam so tests never block on it.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+enum { MessageCritical = 3 };
+
+void showMessage(const QString& text, int icon);
+
+// While a hook is set, showMessage hands its text and icon to the hook
+// instead of opening a box. Pass an empty function to remove it.
+using MessageHook = std::function<void(const QString& text, int icon)>;
+void setMessageHook(MessageHook hook);

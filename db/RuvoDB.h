@@ -1,0 +1,72 @@
+// The base of every database class: one SQLite file with its Descriptor row
+// (magic number, version text, read and write password hashes). It is the only
+// code that calls sqlite3_*; every failure leaves its text in errorText().
+#pragma once
+
+#include "db/RuvoDBResult.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+class RuvoDB : public QObject
+{
+    Q_OBJECT
+public:
+    enum Error {
+        ErrOk = 0,
+        ErrNotOpen = 1,
+        ErrLocked = 2,
+        ErrReadLocked = 3,
+        ErrWriteLocked = 4,
+        ErrLayout = 5,
+        ErrResults = 7,
+        ErrWrongType = 8,
+        ErrBadIndex = 9,
+    };
+
+    explicit RuvoDB(QObject* parent = nullptr);
+    ~RuvoDB() override;
+
+    virtual bool setupDB();
+
+    bool open(const QString& path, bool readOnly);
+    void close();
+    bool isOpen() const { return db != nullptr; }
+
+    bool exec(const QString& sql, int* lastInsertId = nullptr);
+    int execInsert(const QString& sql);
+    bool query(const char* sql, RuvoDBResult* out);
+    bool query(const QString& sql, RuvoDBResult* out);
+    bool columns(const char* table, RuvoDBResult* out);
+    QStringList tables();
+    bool hasTable(const QString& name);
+    int count(const char* table, const char* where = nullptr);
+
+    int magic();
+    QString version();
+    bool setMagic(int magic);
+
+    bool checkReadPassword(const char* pw);
+    bool checkWritePassword(const char* pw);
+
+    static QString errorText(int code);
+
+    const QString& lastError() const { return lastErrorText; }
+    bool isReadLocked() const { return readLocked; }
+    bool isWriteLocked() const { return writeLocked; }
+    int expectedMagic() const { return magicNumber; }
+
+protected:
+    sqlite3* db = nullptr;
+    int magicNumber = 0;       // set by a subclass before it opens a file
+    QString lastErrorText;
+    bool readLocked = false;
+    bool writeLocked = false;
+
+private:
+    QMutex mutex;
+};

@@ -1,0 +1,27 @@
+// The process-wide key/value properties, kept in the table "RuvoProps" of the
+// open main database; each reader has a default for no database or no key.
+#pragma once
+
+#include <QString>
+
+class RuvoDB;
+
+class RuvoProps
+{
+public:
+    static RuvoProps* instance();
+
+    void setDatabase(RuvoDB* db);
+    RuvoDB* database() const { return db; }
+
+    QString get(const QString& key, const QString& defaultValue = QString()) const;
+    bool set(const QString& key, const QString& value);
+
+    static char decimalSeparator();
+    static bool nameFormat();
+    static bool startGemeinschaft(int diszi);
+
+private:
+    RuvoProps() = default;
+    RuvoDB* db = nullptr;
+};

@@ -1,0 +1,25 @@
+// Guards the rule that no test may reach this machine's real network: the test
+// run must see only loopback and our own veth / tap test links.
+#include <QNetworkInterface>
+#include <QtTest>
+
+class TestSandbox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyTestInterfacesAreVisible()
+    {
+        QStringList foreign;
+        for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
+            const QString name = iface.name();
+            if (name == "lo" || name.startsWith("veth") || name.startsWith("tap"))
+                continue;
+            foreign << name;
+        }
+        QVERIFY2(foreign.isEmpty(), qPrintable("tests must run in their own network namespace; visible: "
+                                               + foreign.join(", ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSandbox)
+#include "tst_sandbox.moc"

@@ -1,0 +1,39 @@
+#include "tests/support/DebugCapture.h"
+
+#include <QMutexLocker>
+
+static DebugCapture* current = nullptr;
+
+DebugCapture::DebugCapture()
+{
+    current = this;
+    previous = qInstallMessageHandler(&DebugCapture::handler);
+}
+
+DebugCapture::~DebugCapture()
+{
+    qInstallMessageHandler(previous);
+    current = nullptr;
+}
+
+QStringList DebugCapture::lines() const
+{
+    QMutexLocker lock(&mutex);
+    return captured;
+}
+
+bool DebugCapture::contains(const QString& part) const
+{
+    for (const QString& line : lines())
+        if (line.contains(part))
+            return true;
+    return false;
+}
+
+void DebugCapture::handler(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    if (!current)
+        return;
+    QMutexLocker lock(&current->mutex);
+    current->captured << text;
+}

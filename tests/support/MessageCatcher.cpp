@@ -1,0 +1,16 @@
+#include "tests/support/MessageCatcher.h"
+
+#include "db/MessageBox.h"
+
+MessageCatcher::MessageCatcher()
+{
+    setMessageHook([this](const QString& text, int icon) {
+        texts << text;
+        icons << icon;
+    });
+}
+
+MessageCatcher::~MessageCatcher()
+{
+    setMessageHook(MessageHook());
+}
