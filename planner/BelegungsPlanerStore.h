@@ -1,0 +1,36 @@
+// The current plan of the four floor areas: one TrainingsData per area, with a
+// signal for every area that is set.
+#pragma once
+
+#include "planner/TrainingsData.h"
+
+#include <QObject>
+
+#include <array>
+#include <ctime>
+
+class BelegungsPlanerStore : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int areaCount = 4;
+
+    explicit BelegungsPlanerStore(QObject* parent = nullptr);
+
+    // The record of area 1 to 4; an empty record for any other number.
+    TrainingsData data(int area) const;
+    // When the area's record was last set (the caller's clock), 0 before.
+    time_t updated(int area) const;
+
+public slots:
+    void setData(time_t now, int area, TrainingsData data);
+
+signals:
+    void dataChanged(int area, const TrainingsData& data);
+
+private:
+    static bool validArea(int area) { return area >= 1 && area <= areaCount; }
+
+    std::array<TrainingsData, areaCount> areas;
+    std::array<time_t, areaCount> updateTimes{};
+};
