@@ -5,6 +5,7 @@
 
 #include "db/RuvoDBResult.h"
 
+#include <QByteArray>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -68,5 +69,25 @@ protected:
     bool writeLocked = false;
 
 private:
+    struct Descriptor
+    {
+        bool present = false;   // the table holds a row
+        int magic = -1;
+        QString version;
+        QByteArray readPassword;
+        QByteArray writePassword;
+    };
+
+    // These expect the mutex to be held; failures set lastErrorText.
+    bool runExec(const char* sql);
+    bool runQuery(const char* sql, RuvoDBResult* out);
+    bool readDescriptor(Descriptor* d);
+
+    Descriptor descriptor();
+    void closeHandle();
+    void reportOpenFailure(const QString& path);
+    static bool passwordMatches(const char* pw, const QByteArray& hash);
+
     QMutex mutex;
+    bool readOnlyFile = false;
 };

@@ -23,5 +23,7 @@ public:
 
 private:
     RuvoProps() = default;
+    bool find(const QString& key, QString* value) const;
+
     RuvoDB* db = nullptr;
 };

@@ -1,4 +1,6 @@
 // The planner's entry: the application, the debug log, the top-level window.
+#include "frame/DebugLog.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
@@ -6,6 +8,7 @@ int main(int argc, char** argv)
 {
     auto* app = new QApplication(argc, argv);
     QObject::connect(app, SIGNAL(lastWindowClosed()), app, SLOT(quit()));
+    installDebugLog();
 
     auto* window = new QMainWindow;
     window->setWindowTitle("BelegungsPlaner");

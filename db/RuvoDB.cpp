@@ -1,0 +1,350 @@
+// The SQLite file behind every database class: open with the Descriptor check
+// and password locks, statements, queries, table lookups, error texts.
+#include "db/RuvoDB.h"
+
+#include "db/Conversions.h"
+#include "db/MessageBox.h"
+
+#include <QMutexLocker>
+#include <QtDebug>
+
+#include <crypt.h>
+#include <sqlite3.h>
+
+#include <memory>
+
+RuvoDB::RuvoDB(QObject* parent) : QObject(parent)
+{
+}
+
+RuvoDB::~RuvoDB()
+{
+    if (db)
+        close();
+}
+
+bool RuvoDB::setupDB()
+{
+    return true;
+}
+
+bool RuvoDB::open(const QString& path, bool readOnly)
+{
+    if (db)
+        close();
+
+    Descriptor d;
+    {
+        QMutexLocker lock(&mutex);
+        lastErrorText.clear();
+        const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE
+                          | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite3* handle = nullptr;
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            lastErrorText = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
+            sqlite3_close(handle);
+            lock.unlock();
+            reportOpenFailure(path);
+            return false;
+        }
+        db = handle;
+        // SQLite falls back to read-only for a file it cannot write.
+        readOnlyFile = readOnly || sqlite3_db_readonly(db, "main") == 1;
+        // A file that is not a database shows itself only on the first read,
+        // so the Descriptor is read here, before anything can write.
+        if (!runExec("PRAGMA synchronous=OFF;") || !readDescriptor(&d)) {
+            closeHandle();
+            lock.unlock();
+            reportOpenFailure(path);
+            return false;
+        }
+        readLocked = !d.readPassword.isEmpty();
+        writeLocked = readOnlyFile || !d.writePassword.isEmpty();
+    }
+
+    if ((!readOnlyFile || d.present) && setupDB())
+        return true;
+
+    if (lastErrorText.isEmpty())
+        lastErrorText = errorText(d.present ? ErrWrongType : ErrLayout);
+    const Descriptor again = descriptor();
+    if (db && again.present && again.magic == magicNumber)
+        writeLocked = true;
+    else if (db)
+        close();
+    reportOpenFailure(path);
+    return false;
+}
+
+void RuvoDB::close()
+{
+    {
+        QMutexLocker lock(&mutex);
+        closeHandle();
+    }
+    qDebug("RuvoDB::close()");
+}
+
+bool RuvoDB::exec(const QString& sql, int* lastInsertId)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    QMutexLocker lock(&mutex);
+    if (!db) {
+        lastErrorText = errorText(ErrNotOpen);
+        return false;
+    }
+    if (readLocked || writeLocked) {
+        lastErrorText = errorText(ErrLocked);
+        return false;
+    }
+    if (!runExec(utf8.constData())) {
+        qDebug("RuvoDB::exec failed: %s\n%s", qPrintable(lastErrorText), utf8.constData());
+        return false;
+    }
+    if (lastInsertId)
+        *lastInsertId = int(sqlite3_last_insert_rowid(db));
+    return true;
+}
+
+int RuvoDB::execInsert(const QString& sql)
+{
+    int id = -1;
+    return exec(sql, &id) ? id : -1;
+}
+
+bool RuvoDB::query(const char* sql, RuvoDBResult* out)
+{
+    RuvoDBResult scratch;
+    if (!out)
+        out = &scratch;
+    out->clear();
+    QMutexLocker lock(&mutex);
+    if (!db) {
+        lastErrorText = errorText(ErrNotOpen);
+        return false;
+    }
+    if (readLocked) {
+        lastErrorText = errorText(ErrReadLocked);
+        return false;
+    }
+    return runQuery(sql, out);
+}
+
+bool RuvoDB::query(const QString& sql, RuvoDBResult* out)
+{
+    return query(sql.toUtf8().constData(), out);
+}
+
+bool RuvoDB::columns(const char* table, RuvoDBResult* out)
+{
+    QByteArray sql("SELECT *  FROM ");
+    sql += table;
+    sql += "  LIMIT 0;";
+    return query(sql.constData(), out);
+}
+
+QStringList RuvoDB::tables()
+{
+    QStringList names;
+    QMutexLocker lock(&mutex);
+    if (!db) {
+        lastErrorText = errorText(ErrNotOpen);
+        return names;
+    }
+    RuvoDBResult result;
+    if (!runQuery("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\';",
+                  &result))
+        return names;
+    names.reserve(result.rows.size());
+    for (const QStringList& row : qAsConst(result.rows))
+        names << row.value(0);
+    return names;
+}
+
+bool RuvoDB::hasTable(const QString& name)
+{
+    return tables().contains(name, Qt::CaseSensitive);
+}
+
+int RuvoDB::count(const char* table, const char* where)
+{
+    QByteArray sql("SELECT COUNT(*) FROM ");
+    sql += table;
+    sql += ' ';
+    if (where)
+        sql += where;
+    sql += ';';
+    RuvoDBResult result;
+    if (!query(sql.constData(), &result) || result.rows.isEmpty())
+        return 0;
+    return result.rows.first().value(0).toInt();
+}
+
+int RuvoDB::magic()
+{
+    const Descriptor d = descriptor();
+    return d.present ? d.magic : -1;
+}
+
+QString RuvoDB::version()
+{
+    return descriptor().version;
+}
+
+bool RuvoDB::setMagic(int magic)
+{
+    return exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Descriptor"
+                               " (magic INTEGER, version TEXT, readPassword TEXT, writePassword TEXT);"
+                               "INSERT INTO Descriptor (magic, version, readPassword, writePassword)"
+                               " SELECT %1, '', '', '' WHERE NOT EXISTS (SELECT 1 FROM Descriptor);"
+                               "UPDATE Descriptor SET magic = %1;")
+                    .arg(magic));
+}
+
+bool RuvoDB::checkReadPassword(const char* pw)
+{
+    if (!pw || !db) {
+        readLocked = true;
+        return false;
+    }
+    readLocked = !passwordMatches(pw, descriptor().readPassword);
+    return !readLocked;
+}
+
+bool RuvoDB::checkWritePassword(const char* pw)
+{
+    if (!pw || !db) {
+        writeLocked = true;
+        return false;
+    }
+    writeLocked = readOnlyFile || !passwordMatches(pw, descriptor().writePassword);
+    return !writeLocked;
+}
+
+QString RuvoDB::errorText(int code)
+{
+    switch (code) {
+    case ErrOk: return tr("Ok");
+    case ErrNotOpen: return tr("Keine Datenbank geöffnet.");
+    case ErrLocked: return tr("Die Datenbank ist Zugriffgeschützt.");
+    case ErrReadLocked: return tr("Die Datenbank ist lesegeschützt.");
+    case ErrWriteLocked: return tr("Die Datenbank ist schreibgeschützt.");
+    case ErrLayout: return tr("Das Layout konnte nicht gelesen werden.");
+    case ErrResults: return tr("Die Ergebnisse konnten nicht gelesen werden.");
+    case ErrWrongType: return tr("Dies ist keine Datenbank vom erforderlichen Typ!");
+    case ErrBadIndex: return tr("Der angegebene Index ist ungültig (<=0).");
+    default: return tr("????");
+    }
+}
+
+bool RuvoDB::runExec(const char* sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    lastErrorText = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+    sqlite3_free(message);
+    return false;
+}
+
+bool RuvoDB::runQuery(const char* sql, RuvoDBResult* out)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        lastErrorText = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(statement);
+        return false;
+    }
+    if (!statement)   // only white space or comments
+        return true;
+
+    const int columnCount = sqlite3_column_count(statement);
+    out->columns.reserve(columnCount);
+    out->types.reserve(columnCount);
+    for (int i = 0; i < columnCount; ++i) {
+        out->columns << QString::fromUtf8(sqlite3_column_name(statement, i));
+        out->types << QString::fromUtf8(sqlite3_column_decltype(statement, i));
+    }
+
+    int rc;
+    QString cell;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const int cells = sqlite3_data_count(statement);
+        QStringList row;
+        row.reserve(cells);
+        for (int i = 0; i < cells; ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+            row << fromCString(cell, text, sqlite3_column_bytes(statement, i));
+        }
+        out->rows << row;
+    }
+    if (rc != SQLITE_DONE) {
+        lastErrorText = QString::fromUtf8(sqlite3_errmsg(db));
+        out->rows.clear();
+        sqlite3_finalize(statement);
+        return false;
+    }
+    sqlite3_finalize(statement);
+    return true;
+}
+
+bool RuvoDB::readDescriptor(Descriptor* d)
+{
+    *d = Descriptor();
+    RuvoDBResult result;
+    if (!runQuery("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'Descriptor';", &result))
+        return false;
+    if (result.rows.isEmpty())
+        return true;
+    if (!runQuery("SELECT * FROM Descriptor LIMIT 1;", &result))
+        return false;
+    if (result.rows.isEmpty())
+        return true;
+
+    const QStringList& row = result.rows.first();
+    auto cell = [&](const char* name) { return row.value(result.columns.indexOf(QLatin1String(name))); };
+    d->present = true;
+    bool ok = false;
+    d->magic = cell("magic").toInt(&ok);
+    if (!ok)
+        d->magic = -1;
+    d->version = cell("version");
+    d->readPassword = cell("readPassword").toUtf8();
+    d->writePassword = cell("writePassword").toUtf8();
+    return true;
+}
+
+RuvoDB::Descriptor RuvoDB::descriptor()
+{
+    Descriptor d;
+    QMutexLocker lock(&mutex);
+    if (db && !readDescriptor(&d))
+        d = Descriptor();
+    return d;
+}
+
+void RuvoDB::closeHandle()
+{
+    if (db)
+        sqlite3_close(db);
+    db = nullptr;
+    readOnlyFile = false;
+    readLocked = false;
+    writeLocked = false;
+}
+
+void RuvoDB::reportOpenFailure(const QString& path)
+{
+    showMessage(path.toHtmlEscaped() + QLatin1String("<br>") + lastErrorText, MessageCritical);
+}
+
+// An empty stored hash means no password is set.
+bool RuvoDB::passwordMatches(const char* pw, const QByteArray& hash)
+{
+    if (hash.isEmpty())
+        return true;
+    auto data = std::make_unique<crypt_data>();
+    const char* computed = crypt_r(pw, hash.constData(), data.get());
+    return computed && hash == computed;
+}

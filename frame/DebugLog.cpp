@@ -1,0 +1,101 @@
+// The debug-log message handler: "time type text" lines, flushed at most once
+// a second for debug messages and at once for anything more serious.
+#include "frame/DebugLog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTime>
+
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 flushIntervalMs = 1000;
+
+struct DebugLogState
+{
+    QMutex mutex;
+    // Plain stdio: it never logs through Qt, so the handler cannot re-enter.
+    FILE* file = nullptr;
+    QString path;
+    QElapsedTimer monotonic;
+    std::function<qint64()> clock;
+    qint64 lastFlush = 0;
+
+    qint64 now() const { return clock ? clock() : monotonic.elapsed(); }
+};
+
+// Never destroyed: messages may still arrive while static objects go away.
+DebugLogState& state()
+{
+    static DebugLogState* s = new DebugLogState;
+    return *s;
+}
+
+const char* typeName(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg: return "Debug";
+    case QtInfoMsg: return "Info";
+    case QtWarningMsg: return "Warning";
+    case QtCriticalMsg: return "Critical";
+    case QtFatalMsg: return "Fatal";
+    }
+    return "Assert";
+}
+
+void writeMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    DebugLogState& s = state();
+    const QString line = QStringLiteral("%1 %2 %3\n")
+                             .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")),
+                                  QLatin1String(typeName(type)), text);
+    const QByteArray bytes = line.toUtf8();
+    QMutexLocker lock(&s.mutex);
+    if (!s.file)
+        return;
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), s.file);
+    const qint64 now = s.now();
+    if (type != QtDebugMsg || now - s.lastFlush > flushIntervalMs) {
+        fflush(s.file);
+        s.lastFlush = now;
+    }
+}
+
+} // namespace
+
+void installDebugLog()
+{
+    DebugLogState& s = state();
+    {
+        QMutexLocker lock(&s.mutex);
+        if (s.file)
+            fclose(s.file);
+        s.path = QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName()
+                 + QLatin1String(".log");
+        s.file = fopen(QFile::encodeName(s.path).constData(), "w");
+        if (!s.monotonic.isValid())
+            s.monotonic.start();
+        s.lastFlush = s.now();
+    }
+    qInstallMessageHandler(writeMessage);
+}
+
+QString debugLogPath()
+{
+    DebugLogState& s = state();
+    QMutexLocker lock(&s.mutex);
+    return s.file ? s.path : QString();
+}
+
+void setDebugLogClock(std::function<qint64()> clock)
+{
+    DebugLogState& s = state();
+    QMutexLocker lock(&s.mutex);
+    s.clock = std::move(clock);
+    s.lastFlush = s.now();
+}
