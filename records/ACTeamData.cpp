@@ -1,0 +1,270 @@
+// The entry-list team record: its sizes and comparisons, and the table "Teams"
+// (creation, upgrade of older files, the statements that write, delete and
+// read team rows; cells are read by position).
+#include "records/ACTeamData.h"
+
+#include "db/Conversions.h"
+#include "db/RuvoDB.h"
+#include "db/SqlLiteral.h"
+#include "rules/ReglementDB.h"
+
+#include <QDebug>
+
+namespace {
+
+const char* const teamsTable = "Teams";
+const int storedMembers = 6;
+const int storedReserves = 2;
+
+// Column positions of a row.
+enum {
+    ColId = 0,
+    ColS0 = 1,
+    ColDiszi = 7,
+    ColName = 8,
+    ColUciName = 9,
+    ColBestDatum = 10,
+    ColBestOrt = 11,
+    ColBest = 12,
+    ColGender = 13,
+    ColAgeClass = 14,
+    ColR1 = 15,
+    ColEmail = 17,
+};
+
+const char* const createTeams =
+    "CREATE TABLE %1 ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
+    "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
+    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) ) ;";
+
+QString withTable(const char* statement)
+{
+    return QString::asprintf(statement, teamsTable);
+}
+
+// ", 'text'": a stored text, cleaned, as an SQL literal.
+QString textValue(const QString& text)
+{
+    return QStringLiteral(", ") + sqlText(cleanSqlText(text));
+}
+
+QString idValue(const QList<int>& ids, int k)
+{
+    return QStringLiteral(", %1").arg(k < ids.size() ? ids.at(k) : 0);
+}
+
+ACTeamData teamFromRow(const QStringList& row)
+{
+    ACTeamData team;
+    team.ID = toInt(row.value(ColId));
+    for (int k = 0; k < storedMembers; ++k)
+        team.setMember(toInt(row.value(ColS0 + k)));
+    team.disci = toInt(row.value(ColDiszi));
+    team.Name = row.value(ColName);
+    team.UCIName = row.value(ColUciName);
+    team.BestDatum = secondsToDate(toInt(row.value(ColBestDatum)));
+    team.BestOrt = row.value(ColBestOrt);
+    team.Best = quint16(toInt(row.value(ColBest)));
+    team.gender = sexFromText(row.value(ColGender));
+    team.ageClass = akFromString(row.value(ColAgeClass));
+    for (int k = 0; k < storedReserves; ++k)
+        team.setReserve(toInt(row.value(ColR1 + k)));
+    team.Email = row.value(ColEmail);
+    return team;
+}
+
+bool endTransaction(RuvoDB* db, const char* statement)
+{
+    return db->exec(QString::fromLatin1(statement));
+}
+
+} // namespace
+
+ACTeamData::ACTeamData()
+{
+    ACTeamData::clear();
+}
+
+ACTeamData::ACTeamData(const TeamDataBase& base) : TeamDataBase(base)
+{
+}
+
+ACTeamData::~ACTeamData() = default;
+
+void ACTeamData::clear()
+{
+    TeamDataBase::clear();
+    BestDatum = QDate();
+    BestOrt.clear();
+    Best = 0;
+    Email.clear();
+}
+
+int ACTeamData::minSportler() const
+{
+    return getTeamSize(disci);
+}
+
+int ACTeamData::maxSportler() const
+{
+    return minSportler();
+}
+
+int ACTeamData::maxReserve() const
+{
+    const int size = maxSportler();
+    return size < 3 ? 0 : size / 2 - 1;
+}
+
+void ACTeamData::dump() const
+{
+    TeamDataBase::dump();
+    qDebug() << "ACTeamData: PbBest" << BestDatum << BestOrt << Best;
+    qDebug() << "ACTeamData: Email:" << Email;
+}
+
+bool ACTeamData::operator==(const ACTeamData& other) const
+{
+    return TeamDataBase::operator==(other) && Best == other.Best && BestDatum == other.BestDatum
+        && BestOrt == other.BestOrt && Email == other.Email;
+}
+
+bool ACTeamData::createTable(RuvoDB* db)
+{
+    if (db->hasTable(QString::fromLatin1(teamsTable)))
+        return upgradeTable(db);
+    return db->exec(QString::fromLatin1(createTeams).arg(QLatin1String(teamsTable)));
+}
+
+bool ACTeamData::upgradeTable(RuvoDB* db)
+{
+    if (!db->hasTable(QString::fromLatin1(teamsTable)))
+        return false;
+    RuvoDBResult names;
+    db->columns(teamsTable, &names);  // no columns read: every column counts as missing
+    if (!names.columns.contains(QStringLiteral("m_w"))) {
+        qDebug() << "ALTE MELDELISTE update TEAMS";
+        db->exec(withTable("ALTER TABLE %s ADD COLUMN m_w CHAR;"));
+        db->exec(withTable("ALTER TABLE %s ADD COLUMN ak CHAR;"));
+        db->exec(withTable("ALTER TABLE %s ADD COLUMN r1 INTEGER;"));
+        if (!db->exec(withTable("ALTER TABLE %s ADD COLUMN r2 INTEGER;")))
+            return false;
+    }
+    if (!names.columns.contains(QStringLiteral("Email"))) {
+        qDebug() << "ALTE MELDELISTE update TEAMS";
+        return db->exec(withTable("ALTER TABLE %s ADD COLUMN Email VARCHAR(32);"));
+    }
+    return true;
+}
+
+QString& ACTeamData::sqlReplaceText()
+{
+    QString s = QStringLiteral("INSERT OR REPLACE INTO ") + QLatin1String(teamsTable) + QStringLiteral(" VALUES ( ");
+    s += ID > 0 ? QString::number(ID) : QStringLiteral("NULL");
+    for (int k = 0; k < storedMembers; ++k)
+        s += idValue(members, k);
+    s += QStringLiteral(", %1").arg(disci);
+    s += textValue(Name);
+    s += textValue(UCIName);
+    s += QStringLiteral(", %1").arg(dateToSeconds(BestDatum));
+    s += textValue(BestOrt);
+    s += QStringLiteral(", %1").arg(uint(Best));
+    s += QStringLiteral(", '%1', '%2'").arg(QLatin1Char(sexToChar(gender))).arg(QLatin1Char(akToChar(ageClass)));
+    for (int k = 0; k < storedReserves; ++k)
+        s += idValue(reserves, k);
+    s += textValue(Email);
+    s += QStringLiteral(" );");
+    sqlText = s;
+    qDebug().noquote() << sqlText;
+    return sqlText;
+}
+
+int ACTeamData::insert(RuvoDB* db)
+{
+    ID = 0;
+    ID = db->execInsert(sqlReplaceText());
+    return ID;
+}
+
+bool ACTeamData::update(RuvoDB* db)
+{
+    if (ID < 1) {
+        errorCode = RuvoDB::ErrBadIndex;
+        return false;
+    }
+    return db->exec(sqlReplaceText());
+}
+
+bool ACTeamData::deleteTeam(RuvoDB* db, int id)
+{
+    if (id == 0)
+        return false;
+    return db->exec(QString::asprintf("DELETE FROM %s WHERE ID = %d;", teamsTable, id));
+}
+
+bool ACTeamData::deleteAll(RuvoDB* db)
+{
+    if (!db->exec(withTable("BEGIN TRANSACTION delete_teams;DELETE FROM %s;"))) {
+        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
+        return false;
+    }
+    // The commit is checked on its own: a failed commit leaves the transaction open.
+    if (!endTransaction(db, "COMMIT TRANSACTION delete_teams;")) {
+        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
+        return false;
+    }
+    // Only gives the space back; the rows are already gone for good.
+    if (!db->exec(QStringLiteral("VACUUM;")))
+        qDebug() << "ACTeamData::deleteAll: VACUUM failed:" << db->lastError();
+    return true;
+}
+
+QString ACTeamData::selectText(const TeamDataBase* filter)
+{
+    QString s = withTable("SELECT * FROM %s");
+    if (filter) {
+        QStringList conditions;
+        if (filter->disci != 0)
+            conditions << QStringLiteral(" Diszi = %1").arg(filter->disci);
+        // Only positions that have a column; an ID filter of 0 or less matches no row.
+        for (int k = 0; k < filter->members.size() && k < storedMembers; ++k)
+            if (filter->members.at(k) > 0)
+                conditions << QStringLiteral(" s%1 = %2").arg(k).arg(filter->members.at(k));
+        if (filter->ID > 0)
+            conditions << QStringLiteral(" ID = %1").arg(filter->ID);
+        if (!conditions.isEmpty())
+            s += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    }
+    return s + QStringLiteral(";");
+}
+
+bool ACTeamData::getById(RuvoDB* db, ACTeamData& team, int id)
+{
+    RuvoDBList<ACTeamData> found;
+    ACTeamData filter;
+    filter.ID = id;
+    if (id <= 0 || !getTeams(db, found, &filter) || found.size() != 1) {
+        team.clear();
+        return false;
+    }
+    team = found.first();
+    return true;
+}
+
+bool getTeams(RuvoDB* db, RuvoDBList<ACTeamData>& list, const TeamDataBase* filter)
+{
+    list.clear();
+    RuvoDBResult result;
+    if (!db->query(ACTeamData::selectText(filter), &result))
+        return false;
+    for (const QStringList& row : qAsConst(result.rows))
+        list.append(teamFromRow(row));
+    return true;
+}
+
+bool getTeams(RuvoDB* db, RuvoDBList<ACTeamData>& list, int disci)
+{
+    ACTeamData filter;
+    filter.disci = disci;
+    return getTeams(db, list, &filter);
+}
