@@ -53,7 +53,7 @@ bool RuvoDB::open(const QString& path, bool readOnly)
         readOnlyFile = readOnly || sqlite3_db_readonly(db, "main") == 1;
         // A file that is not a database shows itself only on the first read,
         // so the Descriptor is read here, before anything can write.
-        if (!runExec("PRAGMA synchronous=OFF;") || !readDescriptor(&d)) {
+        if (!runExec("PRAGMA synchronous=OFF;") || !readDescriptor(&d) || !isWholeFile()) {
             closeHandle();
             lock.unlock();
             reportOpenFailure(path);
@@ -250,6 +250,7 @@ bool RuvoDB::runExec(const char* sql)
 
 bool RuvoDB::runQuery(const char* sql, RuvoDBResult* out)
 {
+    out->clear();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
         lastErrorText = QString::fromUtf8(sqlite3_errmsg(db));
@@ -313,6 +314,24 @@ bool RuvoDB::readDescriptor(Descriptor* d)
     d->readPassword = cell("readPassword").toUtf8();
     d->writePassword = cell("writePassword").toUtf8();
     return true;
+}
+
+// SQLite notices a file cut short by whole pages on the first read, but a
+// file cut inside its last page only when that page is read.
+bool RuvoDB::isWholeFile()
+{
+    sqlite3_file* file = nullptr;
+    sqlite3_int64 size = 0;
+    RuvoDBResult pageSize;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK
+        || !runQuery("PRAGMA page_size;", &pageSize) || pageSize.rows.isEmpty())
+        return true;
+    const qint64 page = pageSize.rows.first().value(0).toLongLong();
+    if (page <= 0 || size % page == 0)
+        return true;
+    lastErrorText = QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT));
+    return false;
 }
 
 RuvoDB::Descriptor RuvoDB::descriptor()

@@ -82,6 +82,7 @@ private:
     bool runExec(const char* sql);
     bool runQuery(const char* sql, RuvoDBResult* out);
     bool readDescriptor(Descriptor* d);
+    bool isWholeFile();
 
     Descriptor descriptor();
     void closeHandle();
