@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(QList<int>)
-
 namespace {
 
 ACTeamData team(int disci, const QList<int>& members, const QList<int>& reserves = {})

@@ -1,0 +1,428 @@
+// The table "Teams" on real database files: its exact layout, the statements
+// that write and read team rows, the upgrade of older files and the deletes.
+#include "db/RuvoDB.h"
+#include "records/ACTeamData.h"
+#include "tests/support/DebugCapture.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const char* const createdTeams =
+    "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
+    "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
+    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) )";
+
+// The layout of files written before gender, age class, reserves and e-mail were kept.
+const char* const oldTeams =
+    "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
+    "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
+    "BestOrt VARCHAR(32),Best INTEGER ) ;";
+
+const QStringList currentColumns = {
+    "ID", "s0", "s1", "s2", "s3", "s4", "s5", "Diszi", "Name", "UCIName", "BestDatum",
+    "BestOrt", "Best", "m_w", "ak", "r1", "r2", "Email",
+};
+
+ACTeamData sampleTeam()
+{
+    ACTeamData t;
+    t.members = { 11, 0, 13 };
+    t.reserves = { 15, 16, 17 };
+    t.disci = 4;
+    t.Name = QStringLiteral("Team \"A\"");
+    t.UCIName = QStringLiteral("GER");
+    t.BestDatum = QDate(2020, 5, 1);
+    t.BestOrt = QStringLiteral("O'Ort");
+    t.Best = 45678;
+    t.gender = 2;
+    t.ageClass = 3;
+    t.Email = QStringLiteral("a@b;c");
+    return t;
+}
+
+} // namespace
+
+class TestTeamsTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void createsTheExactTable();
+    void replaceStatementText();
+    void rowReadBack();
+    void updateReplacesInPlace();
+    void updateWithoutId_data();
+    void updateWithoutId();
+    void columnNamesAsValues();
+    void selectText_data();
+    void selectText();
+    void getTeamsFilters();
+    void getTeamsWithoutTable();
+    void getByIdRefusesMissingOrEmptyIds_data();
+    void getByIdRefusesMissingOrEmptyIds();
+    void deleteTeam();
+    void deleteAll();
+    void deleteAllWithFailedCommit();
+    void oldTableUpgraded();
+    void tableWithoutEmailUpgraded();
+    void upgradeWithoutTable();
+
+private:
+    QStringList columnNames();
+    int teamCount();
+
+    QTemporaryDir* dir = nullptr;
+    RuvoDB* db = nullptr;
+};
+
+void TestTeamsTable::init()
+{
+    dir = new QTemporaryDir;
+    QVERIFY(dir->isValid());
+    db = new RuvoDB;
+    QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
+}
+
+void TestTeamsTable::cleanup()
+{
+    delete db;
+    delete dir;
+    db = nullptr;
+    dir = nullptr;
+}
+
+QStringList TestTeamsTable::columnNames()
+{
+    RuvoDBResult result;
+    db->columns("Teams", &result);
+    return result.columns;
+}
+
+int TestTeamsTable::teamCount()
+{
+    return db->count("Teams");
+}
+
+void TestTeamsTable::createsTheExactTable()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    RuvoDBResult result;
+    QVERIFY(db->query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Teams';"), &result));
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows.first().value(0), QString::fromLatin1(createdTeams));
+    QCOMPARE(columnNames(), currentColumns);
+    // A second call finds the table current and changes nothing.
+    DebugCapture capture;
+    QVERIFY(ACTeamData::createTable(db));
+    QVERIFY(!capture.contains(QStringLiteral("ALTE MELDELISTE")));
+}
+
+void TestTeamsTable::replaceStatementText()
+{
+    ACTeamData t = sampleTeam();
+    DebugCapture capture;
+    const QString expected = QStringLiteral(
+        "INSERT OR REPLACE INTO Teams VALUES ( NULL, 11, 0, 13, 0, 0, 0, 4, 'Team ''A''', 'GER', "
+        "1588334400, 'O''Ort', 45678, 'w', '3', 15, 16, 'a@b,c' );");
+    QCOMPARE(t.sqlReplaceText(), expected);
+    QCOMPARE(t.sqlText, expected);
+    QVERIFY(capture.lines().join('\n').contains(expected));
+
+    ACTeamData empty;
+    empty.ID = 7;
+    QCOMPARE(empty.sqlReplaceText(), QStringLiteral(
+        "INSERT OR REPLACE INTO Teams VALUES ( 7, 0, 0, 0, 0, 0, 0, 0, '', '', 0, '', 0, '?', '0', 0, 0, '' );"));
+}
+
+void TestTeamsTable::rowReadBack()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    const int id = t.insert(db);
+    QVERIFY(id > 0);
+    QCOMPARE(t.ID, id);
+
+    RuvoDBResult raw;
+    QVERIFY(db->query(QStringLiteral("SELECT s0, s1, s2, s3, r1, r2, Name, Email, m_w, ak FROM Teams;"), &raw));
+    QCOMPARE(raw.rows.first(), (QStringList{ "11", "0", "13", "0", "15", "16", "Team 'A'", "a@b,c", "w", "3" }));
+
+    ACTeamData back;
+    QVERIFY(ACTeamData::getById(db, back, id));
+    QCOMPARE(back.ID, id);
+    QCOMPARE(back.members, (QList<int>{ 11, 13 }));
+    QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
+    QCOMPARE(back.disci, 4);
+    QCOMPARE(back.Name, QStringLiteral("Team 'A'"));
+    QCOMPARE(back.UCIName, QStringLiteral("GER"));
+    QCOMPARE(back.BestDatum, QDate(2020, 5, 1));
+    QCOMPARE(back.BestOrt, QStringLiteral("O'Ort"));
+    QCOMPARE(back.Best, quint16(45678));
+    QCOMPARE(back.gender, 2);
+    QCOMPARE(back.ageClass, 3);
+    QCOMPARE(back.Email, QStringLiteral("a@b,c"));
+}
+
+void TestTeamsTable::updateReplacesInPlace()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    const int id = t.insert(db);
+    QVERIFY(id > 0);
+    t.Name = QStringLiteral("Neu");
+    t.members = { 21, 22, 23, 24 };
+    QVERIFY(t.update(db));
+    QCOMPARE(teamCount(), 1);
+    ACTeamData back;
+    QVERIFY(ACTeamData::getById(db, back, id));
+    QCOMPARE(back.Name, QStringLiteral("Neu"));
+    QCOMPARE(back.members, (QList<int>{ 21, 22, 23, 24 }));
+
+    // insert always makes a new row, whatever ID the record held.
+    const int second = t.insert(db);
+    QVERIFY(second > id);
+    QCOMPARE(teamCount(), 2);
+}
+
+void TestTeamsTable::updateWithoutId_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::newRow("0") << 0;
+    QTest::newRow("negative") << -4;
+}
+
+void TestTeamsTable::updateWithoutId()
+{
+    QFETCH(int, id);
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    t.ID = id;
+    t.sqlText = QStringLiteral("untouched");
+    QVERIFY(!t.update(db));
+    QCOMPARE(t.errorCode, int(RuvoDB::ErrBadIndex));
+    QCOMPARE(t.sqlText, QStringLiteral("untouched"));
+    QCOMPARE(teamCount(), 0);
+}
+
+void TestTeamsTable::columnNamesAsValues()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t;
+    t.members = { 1 };
+    t.Name = QStringLiteral("Name");
+    t.UCIName = QStringLiteral("ak");
+    t.Email = QStringLiteral("Email");
+    const int id = t.insert(db);
+    QVERIFY(id > 0);
+    ACTeamData back;
+    QVERIFY(ACTeamData::getById(db, back, id));
+    QCOMPARE(back.Name, QStringLiteral("Name"));
+    QCOMPARE(back.UCIName, QStringLiteral("ak"));
+    QCOMPARE(back.Email, QStringLiteral("Email"));
+}
+
+void TestTeamsTable::selectText_data()
+{
+    QTest::addColumn<int>("disci");
+    QTest::addColumn<QList<int>>("members");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("discipline and member") << 4 << QList<int>{ 0, 0, 17 } << 0
+                                           << "SELECT * FROM Teams WHERE  Diszi = 4 AND  s2 = 17;";
+    QTest::newRow("nothing set") << 0 << QList<int>{ 0, -2 } << 0 << "SELECT * FROM Teams;";
+    QTest::newRow("ID only") << 0 << QList<int>{} << 12 << "SELECT * FROM Teams WHERE  ID = 12;";
+    QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
+                               << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
+    // Members beyond the sixth position have no column to match.
+    QTest::newRow("positions beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10, 11 } << 0
+                                         << "SELECT * FROM Teams WHERE  s5 = 9;";
+}
+
+void TestTeamsTable::selectText()
+{
+    QFETCH(int, disci);
+    QFETCH(QList<int>, members);
+    QFETCH(int, id);
+    QFETCH(QString, statement);
+    ACTeamData filter;
+    filter.disci = disci;
+    filter.members = members;
+    filter.ID = id;
+    QCOMPARE(ACTeamData::selectText(&filter), statement);
+    QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
+}
+
+void TestTeamsTable::getTeamsFilters()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData a = sampleTeam();
+    ACTeamData b;
+    b.disci = 4;
+    b.members = { 1, 2, 17, 4 };
+    ACTeamData c;
+    c.disci = 2;
+    c.members = { 17, 18 };
+    QVERIFY(a.insert(db) > 0);
+    QVERIFY(b.insert(db) > 0);
+    QVERIFY(c.insert(db) > 0);
+
+    RuvoDBList<ACTeamData> list;
+    QVERIFY(getTeams(db, list, 0));
+    QCOMPARE(list.size(), 3);
+    QVERIFY(getTeams(db, list, 4));
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list.at(0).ID, a.ID);
+    QCOMPARE(list.at(1).ID, b.ID);
+
+    ACTeamData filter;
+    filter.disci = 4;
+    filter.members = { 0, 0, 17, 0, 0, 0, 99 };  // the seventh position is no column
+    QVERIFY(getTeams(db, list, &filter));
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list.first().ID, b.ID);
+    QCOMPARE(list.first().members, (QList<int>{ 1, 2, 17, 4 }));
+
+    QVERIFY(getTeams(db, list, nullptr));
+    QCOMPARE(list.size(), 3);
+}
+
+void TestTeamsTable::getTeamsWithoutTable()
+{
+    RuvoDBList<ACTeamData> list;
+    list.append(sampleTeam());
+    QVERIFY(!getTeams(db, list, 0));
+    QVERIFY(list.isEmpty());
+}
+
+void TestTeamsTable::getByIdRefusesMissingOrEmptyIds_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::newRow("0") << 0;
+    QTest::newRow("negative") << -1;
+    QTest::newRow("no such row") << 999;
+}
+
+void TestTeamsTable::getByIdRefusesMissingOrEmptyIds()
+{
+    QFETCH(int, id);
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData stored = sampleTeam();
+    QVERIFY(stored.insert(db) > 0);
+
+    ACTeamData team = sampleTeam();
+    team.ID = 55;
+    team.errorCode = 9;
+    QVERIFY(!ACTeamData::getById(db, team, id));
+    QVERIFY(team.members.isEmpty());
+    QVERIFY(team.Name.isEmpty());
+    QCOMPARE(team.ID, 0);
+    QCOMPARE(team.Best, quint16(0));
+    QVERIFY(team.Email.isEmpty());
+    QCOMPARE(team.errorCode, 9);
+}
+
+void TestTeamsTable::deleteTeam()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData a = sampleTeam();
+    ACTeamData b = sampleTeam();
+    QVERIFY(a.insert(db) > 0);
+    QVERIFY(b.insert(db) > 0);
+    QVERIFY(!ACTeamData::deleteTeam(db, 0));
+    QCOMPARE(teamCount(), 2);
+    QVERIFY(ACTeamData::deleteTeam(db, a.ID));
+    QCOMPARE(teamCount(), 1);
+    ACTeamData back;
+    QVERIFY(!ACTeamData::getById(db, back, a.ID));
+    QVERIFY(ACTeamData::getById(db, back, b.ID));
+}
+
+void TestTeamsTable::deleteAll()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    for (int i = 0; i < 3; ++i) {
+        ACTeamData t = sampleTeam();
+        QVERIFY(t.insert(db) > 0);
+    }
+    QVERIFY(ACTeamData::deleteAll(db));
+    QCOMPARE(teamCount(), 0);
+    // No transaction is left open.
+    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
+    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
+}
+
+void TestTeamsTable::deleteAllWithFailedCommit()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    QVERIFY(t.insert(db) > 0);
+    // A deferred reference to the team lets the DELETE run and makes the COMMIT fail.
+    QVERIFY(db->exec(QStringLiteral("PRAGMA foreign_keys = ON;")));
+    QVERIFY(db->exec(QStringLiteral(
+        "CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE INITIALLY DEFERRED );")));
+    QVERIFY(db->exec(QStringLiteral("INSERT INTO Entry VALUES ( %1 );").arg(t.ID)));
+
+    QVERIFY(!ACTeamData::deleteAll(db));
+    QCOMPARE(teamCount(), 1);
+    // The failed commit was rolled back: a new transaction can start.
+    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
+    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
+}
+
+void TestTeamsTable::oldTableUpgraded()
+{
+    QVERIFY(db->exec(QString::fromLatin1(oldTeams)));
+    QVERIFY(db->exec(QStringLiteral(
+        "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234 );")));
+    QCOMPARE(columnNames().size(), 13);
+
+    DebugCapture capture;
+    QVERIFY(ACTeamData::createTable(db));
+    QVERIFY(capture.contains(QStringLiteral("ALTE MELDELISTE update TEAMS")));
+    QCOMPARE(columnNames(), currentColumns);
+
+    ACTeamData old;
+    QVERIFY(ACTeamData::getById(db, old, 5));
+    QCOMPARE(old.members, (QList<int>{ 1, 2, 3, 4 }));
+    QCOMPARE(old.disci, 4);
+    QCOMPARE(old.Name, QStringLiteral("Alt"));
+    QCOMPARE(old.Best, quint16(1234));
+    QCOMPARE(old.gender, 0);
+    QCOMPARE(old.ageClass, 0);
+    QVERIFY(old.reserves.isEmpty());
+    QVERIFY(old.Email.isEmpty());
+
+    ACTeamData fresh = sampleTeam();
+    const int id = fresh.insert(db);
+    QVERIFY(id > 0);
+    ACTeamData back;
+    QVERIFY(ACTeamData::getById(db, back, id));
+    QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
+    QCOMPARE(back.gender, 2);
+    QCOMPARE(back.ageClass, 3);
+    QCOMPARE(back.Email, QStringLiteral("a@b,c"));
+}
+
+void TestTeamsTable::tableWithoutEmailUpgraded()
+{
+    QString layout = QString::fromLatin1(oldTeams);
+    layout.replace(QStringLiteral("Best INTEGER )"),
+                   QStringLiteral("Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER )"));
+    QVERIFY(db->exec(layout));
+    QCOMPARE(columnNames().size(), 17);
+    QVERIFY(ACTeamData::upgradeTable(db));
+    QCOMPARE(columnNames(), currentColumns);
+}
+
+void TestTeamsTable::upgradeWithoutTable()
+{
+    QVERIFY(!ACTeamData::upgradeTable(db));
+    QVERIFY(db->tables().isEmpty() || !db->hasTable(QStringLiteral("Teams")));
+}
+
+QTEST_GUILESS_MAIN(TestTeamsTable)
+#include "tst_teamstable.moc"

@@ -1,0 +1,33 @@
+// Rules-catalogue files ("Reglement.ldb") for tests, built from SQL text: the
+// tables a test needs, then the Descriptor with the magic and the date text
+// from which the catalogue applies.
+#pragma once
+
+#include <QString>
+
+namespace CatalogueFiles {
+
+const int catalogueMagic = 640925;
+const int otherMagic = 940829;   // an address book's
+
+const char* const oldRulesDate = "15.03.2007";   // the last year of the older rules
+const char* const newRulesDate = "2008-01-01";   // the first year of the newer rules
+const char* const unparsableDateText = "kein Datum";
+
+// The table "Disziplinen" with the seven disciplines, code 3 included (the
+// built-in fallback list has no code 3, so tests can tell the two apart).
+QString disciplinesSql();
+
+// Writes a fresh catalogue at path (an existing file is replaced): runs sql,
+// then writes the Descriptor. False, with a warning naming the failure, when
+// any step fails.
+bool write(const QString& path, const QString& dateText, const QString& sql = disciplinesSql(),
+           int magic = catalogueMagic);
+
+// "Reglement.ldb" in folder dir; each returns the file's path, empty on failure.
+QString oldRules(const QString& dir, const QString& sql = disciplinesSql());
+QString newRules(const QString& dir, const QString& sql = disciplinesSql());
+QString wrongMagic(const QString& dir);
+QString unparsableDate(const QString& dir);
+
+} // namespace CatalogueFiles
