@@ -1,0 +1,1284 @@
+// The suite's UDP transport. Everything runs on the GUI thread except the
+// heartbeat, which the worker thread writes through the same writer; the
+// writer's lock guards the header buffer, the transmission counter, the
+// socket slots and the sink, and is never held while a signal is emitted.
+#include "net/TovkaNetIo.h"
+
+#include "db/Conversions.h"
+#include "net/PongPayload.h"
+#include "net/StatisticPayload.h"
+#include "net/TovkaNetStatistic.h"
+#include "net/UdpSocketLinux.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostInfo>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QUdpSocket>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int NibbleBits = 4;
+constexpr quint8 NibbleMask = 0x0f;
+constexpr int DelayLogThresholdMs = 50;
+constexpr int SlowHandlerMs = 100;
+constexpr qint64 HeartbeatJitterMs = 10;
+constexpr quint32 HeartbeatPerKindMs = 500;
+constexpr quint32 HeartbeatPerSubKindMs = 100;
+constexpr quint8 JuryChiefDestination = 0x60; // kind 6, sub-kind 0
+constexpr int MaxOldPackets = 9;
+constexpr quint32 SequenceSpan = 0x7fffffff;
+constexpr quint32 MaxDelayField = 0xffff;
+constexpr quint8 NewerVersionFrom = 13;
+
+quint8 kindOf(quint8 addressByte)
+{
+    return quint8(addressByte >> NibbleBits);
+}
+
+quint8 subKindOf(quint8 addressByte)
+{
+    return quint8(addressByte & NibbleMask);
+}
+
+bool isExternal(const ExtendedNetworkInterface* iface)
+{
+    return iface->isMulticastCapable() && iface->category() != ExtendedNetworkInterface::CategoryLoopback;
+}
+
+QString hostText(const HostNameField& field)
+{
+    QString text;
+    const QByteArray bytes = PacketHeader::hostNameText(field);
+    return fromCString(text, bytes.constData(), bytes.size());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Construction and destruction
+
+TovkaNetIo::TovkaNetIo(quint32 kind, quint32 subKind, quint32 instance)
+    : QObject(nullptr)
+{
+    worker.setParent(this);
+    qRegisterMetaType<QUdpSocket*>("QUdpSocket*");
+
+    defaultDestination = TovkaAddress(KindChief, quint8(subKind), 0);
+    ownWire = quint16((quint16(quint8((kind << NibbleBits) + subKind)) << 8) | quint8(instance));
+    headerBuffer = new uint8_t[PacketHeader::MaxPacket]();
+
+    statistics = new TovkaNetStatistic;
+    connect(statistics, &TovkaNetStatistic::sendStatistic, this, &TovkaNetIo::sendStatistic);
+
+    resendTimer.setSingleShot(true);
+    connect(&resendTimer, &QTimer::timeout, this, qOverload<>(&TovkaNetIo::sendPacketFromQueue));
+
+    connect(&ifManager, &IfManager::ifUp, this, &TovkaNetIo::ifUp);
+    connect(&ifManager, &IfManager::ifDown, this, &TovkaNetIo::ifDown);
+    connect(&ifManager, &IfManager::rescaned, this, &TovkaNetIo::refreshSocketSlots);
+
+    heartbeatTimer.moveToThread(&worker);
+    connect(&heartbeatTimer, &QTimer::timeout, this, &TovkaNetIo::sendPong, Qt::DirectConnection);
+    heartbeatTimer.setTimerType(Qt::PreciseTimer);
+    heartbeatMs = heartbeatIntervalFor(ownAddressByte());
+
+    aliveTimer.setObjectName(QStringLiteral("aliveTimer"));
+    aliveTimer.setParent(this);
+    connect(&aliveTimer, &QTimer::timeout, this, &TovkaNetIo::checkAlive);
+    aliveTimer.start(aliveIntervalMs);
+
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &TovkaNetIo::sendShutdown);
+
+    char name[PacketHeader::HostNameSize];
+    toCString(name, QHostInfo::localHostName(), int(sizeof(name)));
+    PacketHeader::setHostName(&ownHostName, name);
+
+    heartbeatTimer.setInterval(int(heartbeatMs.load()));
+    connect(&worker, &QThread::started, &heartbeatTimer, qOverload<>(&QTimer::start));
+    worker.start(QThread::InheritPriority);
+
+    ifManager.rescan();
+    sendPing();
+}
+
+TovkaNetIo::~TovkaNetIo()
+{
+    stopWorker();
+    sendShutdown();
+    for (QUdpSocket* socket : sockets.keys()) {
+        withdrawSocket(socket);
+        delete socket;
+    }
+    sockets.clear();
+    delete statistics;
+    statistics = nullptr;
+    qDeleteAll(sendQueue);
+    sendQueue.clear();
+    packetInFlight = nullptr;
+    qDeleteAll(peerTable);
+    peerTable.clear();
+    delete[] headerBuffer;
+}
+
+void TovkaNetIo::stopWorker()
+{
+    if (!worker.isRunning())
+        return;
+    // The heartbeat timer belongs to the worker: stop it there and hand it
+    // back, so it is destroyed on the thread that owns the transport.
+    QThread* home = thread();
+    QMetaObject::invokeMethod(
+        &heartbeatTimer,
+        [this, home] {
+            heartbeatTimer.stop();
+            heartbeatTimer.moveToThread(home);
+        },
+        Qt::BlockingQueuedConnection);
+    worker.quit();
+    worker.wait();
+}
+
+int TovkaNetIo::protocolVersion() const
+{
+    return PacketHeader::ProtocolVersion;
+}
+
+quint32 TovkaNetIo::heartbeatIntervalFor(quint8 addressByte)
+{
+    return baseHeartbeatMs + HeartbeatPerKindMs * kindOf(addressByte) + HeartbeatPerSubKindMs * subKindOf(addressByte);
+}
+
+// ---------------------------------------------------------------------------
+// Seams
+
+void TovkaNetIo::setClock(TransportClock* clock)
+{
+    clockSource = clock;
+}
+
+TransportClock& TovkaNetIo::clock() const
+{
+    TransportClock* chosen = clockSource.load();
+    return chosen ? *chosen : TransportClock::system();
+}
+
+qint64 TovkaNetIo::nowSeconds() const
+{
+    return clock().seconds();
+}
+
+void TovkaNetIo::setDatagramSink(DatagramSink* newSink)
+{
+    std::lock_guard<std::mutex> lock(writeMutex);
+    sink = newSink;
+}
+
+void TovkaNetIo::setDialogHook(DialogHook hook)
+{
+    dialogHook = std::move(hook);
+}
+
+IfManager& TovkaNetIo::interfaceManager()
+{
+    return ifManager;
+}
+
+bool TovkaNetIo::askDialog(const QString& title, const QString& text, bool question, QWidget* parent)
+{
+    if (dialogHook)
+        return dialogHook(title, text);
+    if (!question) {
+        QMessageBox::information(nullptr, title, text, QMessageBox::Ok);
+        return true;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::No | QMessageBox::Yes, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+// ---------------------------------------------------------------------------
+// Sockets
+
+QUdpSocket* TovkaNetIo::socketFor(const ExtendedNetworkInterface* iface) const
+{
+    for (auto it = sockets.cbegin(); it != sockets.cend(); ++it) {
+        if (it.value() == iface)
+            return it.key();
+    }
+    return nullptr;
+}
+
+int TovkaNetIo::otherExternalInterfaces(const ExtendedNetworkInterface* iface) const
+{
+    int count = 0;
+    for (const ExtendedNetworkInterface* other : ifManager.interfaces()) {
+        if (other != iface && isExternal(other))
+            ++count;
+    }
+    return count;
+}
+
+void TovkaNetIo::newIface(const ExtendedNetworkInterface* iface)
+{
+    if (!iface->isMulticastCapable())
+        return;
+    qDebug() << " TovkaNetIo::newIface: " << iface->humanReadableName() << iface->ipv4Address().toString();
+    lastLoopbackPong = 0;
+    lastExternalPong = nowSeconds();
+    versionCountdown = versionCheckCount;
+
+    QUdpSocket* socket = socketFor(iface);
+    if (socket) {
+        qDebug() << "Interface come up again: " << iface->humanReadableName();
+        withdrawSocket(socket);
+    } else {
+        socket = new QUdpSocket;
+        connect(socket, &QUdpSocket::readyRead, this, &TovkaNetIo::recvMoniPort);
+        sockets.insert(socket, iface);
+        qDebug() << "socket descriptor" << socket->socketDescriptor() << "  ifaceptr" << iface;
+    }
+    bindSocket(socket, iface);
+    refreshSocketSlots();
+}
+
+bool TovkaNetIo::bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
+{
+    QString error;
+    const bool loopback = iface->category() == ExtendedNetworkInterface::CategoryLoopback;
+    if (!loopback)
+        qDebug() << "setting up for Multicast ...";
+    const bool bound = loopback ? UdpSocketLinux::bindLoopback(socket, &error)
+                                : UdpSocketLinux::bindMulticast(socket, *iface, &error);
+    if (!bound) {
+        // An unbound socket is skipped by the writer and the reader until
+        // the interface comes up again and is bound anew.
+        qWarning() << "TovkaNetIo::bindSocket failed on" << iface->humanReadableName() << ":" << error;
+        socket->close();
+    }
+    qDebug() << "socket descriptor" << socket->socketDescriptor();
+    return bound;
+}
+
+void TovkaNetIo::refreshSocketSlots()
+{
+    std::vector<SocketSlot> fresh;
+    for (auto it = sockets.cbegin(); it != sockets.cend(); ++it) {
+        SocketSlot slot;
+        slot.descriptor = it.key()->socketDescriptor();
+        slot.loopback = it.value()->category() == ExtendedNetworkInterface::CategoryLoopback;
+        slot.usable = it.key()->state() == QAbstractSocket::BoundState && it.value()->isUsable();
+        slot.localText = it.key()->localAddress().toString();
+        fresh.push_back(slot);
+    }
+    std::lock_guard<std::mutex> lock(writeMutex);
+    socketSlots.swap(fresh);
+}
+
+void TovkaNetIo::withdrawSocket(QUdpSocket* socket)
+{
+    // The heartbeat thread must be done with the descriptor before it closes
+    // and its number can be reused.
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        const qintptr descriptor = socket->socketDescriptor();
+        for (SocketSlot& slot : socketSlots) {
+            if (slot.descriptor == descriptor) {
+                slot.usable = false;
+                slot.descriptor = -1;
+            }
+        }
+    }
+    socket->close();
+}
+
+void TovkaNetIo::ifUp(const ExtendedNetworkInterface* iface)
+{
+    if (!isExternal(iface)) {
+        newIface(iface);
+        return;
+    }
+    if (otherExternalInterfaces(iface) == 0)
+        emit networkAlert(false, tr("Netzwerkverbindung verfügbar"));
+    newIface(iface);
+}
+
+void TovkaNetIo::ifDown(const ExtendedNetworkInterface* iface)
+{
+    if (QUdpSocket* socket = socketFor(iface)) {
+        qDebug() << "TovkaNetIo::ifDown went down: " << iface->humanReadableName();
+        withdrawSocket(socket);
+        refreshSocketSlots();
+    }
+    if (otherExternalInterfaces(iface) == 0) {
+        lastExternalPong = 0;
+        qWarning("no more external interfaces!");
+        emit networkAlert(true, tr("Wahrscheinlich ist die Netzwerkverbindung unterbrochen"));
+    }
+}
+
+void TovkaNetIo::closeSocket(QUdpSocket* socket)
+{
+    if (!socket)
+        return;
+    qDebug() << "TovkaNetIo::closeSocket" << socket->localAddress().toString();
+    withdrawSocket(socket);
+    refreshSocketSlots();
+}
+
+void TovkaNetIo::reconnect()
+{
+    if (!rejoinEnabled)
+        return;
+    qWarning("TovkaNetIo::reconnect()");
+    const auto entries = sockets;
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        withdrawSocket(it.key());
+        newIface(it.value());
+    }
+}
+
+void TovkaNetIo::rejoin()
+{
+    if (!rejoinEnabled)
+        return;
+    const qint64 now = nowSeconds();
+    if (lastRejoin != 0 && now - lastRejoin < rejoinIntervalSeconds)
+        return;
+    lastRejoin = now;
+    qWarning("TovkaNetIo::rejoin()");
+    for (auto it = sockets.cbegin(); it != sockets.cend(); ++it) {
+        if (it.value()->category() == ExtendedNetworkInterface::CategoryLoopback)
+            continue;
+        qDebug() << it.value()->humanReadableName() << " rejoin Multicast ...";
+        QString error;
+        if (!UdpSocketLinux::rejoinMulticast(it.key(), *it.value(), &error))
+            qWarning() << it.value()->humanReadableName() << "rejoin failed." << it.key()->socketDescriptor() << error;
+    }
+}
+
+void TovkaNetIo::enableRejoin(bool on)
+{
+    rejoinEnabled = on;
+    if (!on)
+        return;
+    askDialog(tr("Netzwerk Bugfix"),
+              tr("Unter <b>Windows 10 und neuer</b> gibt es Probleme mit einigen <b>WLAN Karten</b>. Dabei kommt es "
+                 "nach ca. 4-5 Minuten zur Verbindungsunterbrechung.<p>Verwenden Sie diese Möglichkeit nur, wenn das "
+                 "genannte Problem auftritt. Es kommt sonst zu unnötiger Netzwerkbelastung!<p>Sollte nicht "
+                 "<b>innerhalb der nächsten Minute</b> die Verbindung wieder hergestellt sein, liegt wahrscheinlich "
+                 "ein anderes Problem vor."),
+              false, nullptr);
+}
+
+void TovkaNetIo::slotReconnect(QWidget* parent)
+{
+    const bool yes = askDialog(tr("Netzwerk rücksetzen"),
+                               tr("Wollen Sie die Netzwerkverbidung wirklich neu initialisieren?"), true, parent);
+    if (yes && rejoinEnabled)
+        reconnect();
+}
+
+void TovkaNetIo::slotReconnect()
+{
+    slotReconnect(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// The writer
+
+bool TovkaNetIo::sendPacket(const PacketHeader& header, const uint8_t* payload)
+{
+    if (header.type == PacketType::DATA) {
+        if (!packetInFlight)
+            qDebug("no current packet to transmit >>> Terminating!");
+        else if (packetInFlight->header.sequence != header.sequence)
+            qDebug("different userdata to send >>> Terminating!");
+    }
+    std::vector<WriteFailure> failures;
+    bool written = false;
+    bool reconnectDue = false;
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        PacketHeader sealed = header;
+        sealed.hostName = ownHostName;
+        sealed.transmissionCounter = quint16(transmissionCounter++);
+        const int size = PacketHeader::build(sealed, payload, headerBuffer, PacketHeader::MaxPacket);
+        if (size < 0)
+            return false;
+        const char* datagram = reinterpret_cast<const char*>(headerBuffer);
+        written = sink ? sink->writeDatagram(datagram, size) : writeToSockets(datagram, size);
+        failures.swap(writeFailureLog);
+        for (size_t i = 0; i < failures.size(); ++i) {
+            // Every failure after the tenth asks for a reconnect; successes
+            // do not start the count again.
+            if (writeFailures > maxWriteFailures) {
+                writeFailures = 0;
+                reconnectDue = true;
+            } else {
+                ++writeFailures;
+            }
+        }
+    }
+    reportWriteFailures(failures, reconnectDue);
+    return written;
+}
+
+bool TovkaNetIo::writeToSockets(const char* data, int size)
+{
+    bool written = false;
+    for (const SocketSlot& slot : socketSlots) {
+        if (!slot.usable || slot.descriptor < 0)
+            continue;
+        QString error;
+        if (UdpSocketLinux::writeDatagram(slot.descriptor, slot.loopback, data, size, &error) == size)
+            written = true;
+        else
+            writeFailureLog.push_back(WriteFailure{slot.localText + QStringLiteral(" size=%1").arg(size), error});
+    }
+    return written;
+}
+
+void TovkaNetIo::reportWriteFailures(const std::vector<WriteFailure>& failures, bool reconnectDue)
+{
+    for (const WriteFailure& failure : failures) {
+        qDebug() << "sendPacket failed:" << failure.socketText << failure.error;
+        QMetaObject::invokeMethod(&ifManager, "rescan", Qt::QueuedConnection);
+    }
+    if (reconnectDue)
+        QMetaObject::invokeMethod(this, "reconnect", Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------
+// The reader and the dispatch
+
+void TovkaNetIo::recvMoniPort()
+{
+    int total = 0;
+    bool found = true;
+    while (found) {
+        if (total >= maxDatagramsPerRead) {
+            // Leave the rest to a later turn of the event loop.
+            QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
+            break;
+        }
+        found = false;
+        const QList<QUdpSocket*> table = sockets.keys();
+        for (QUdpSocket* socket : table) {
+            if (socket->state() != QAbstractSocket::BoundState || !socket->hasPendingDatagrams())
+                continue;
+            recvMsg(socket);
+            ++total;
+            found = true;
+        }
+    }
+    if (total == 0)
+        qDebug("recvMoniPort: called without messages!");
+    else if (total > sockets.size())
+        qDebug("recvMoniPort: called with %d messages!", total);
+}
+
+bool TovkaNetIo::readDatagram(QUdpSocket* socket, uint8_t* buffer, int* size, QHostAddress* sender)
+{
+    const qint64 read = socket->readDatagram(reinterpret_cast<char*>(buffer), PacketHeader::MaxPacket, sender);
+    if (read < 0)
+        return false;
+    *size = int(read);
+    return true;
+}
+
+void TovkaNetIo::recvMsg(QUdpSocket* socket)
+{
+    // A buffer per call: a receiver may re-enter the reader while the
+    // payload of this datagram is still being handled.
+    uint8_t buffer[PacketHeader::MaxPacket];
+    int size = 0;
+    QHostAddress sender;
+    if (!readDatagram(socket, buffer, &size, &sender))
+        return;
+    receiveDatagram(buffer, size, sender);
+}
+
+bool TovkaNetIo::acceptDatagram(const uint8_t* data, int size)
+{
+    const PacketCheck check = PacketHeader::check(data, size);
+    switch (check.verdict) {
+    case PacketCheck::Valid:
+        return true;
+    case PacketCheck::TooShort:
+        qDebug("packet to short %ld", long(size));
+        return false;
+    case PacketCheck::WrongVersion:
+        noteVersionConflict(data, size);
+        return false;
+    case PacketCheck::ChecksumMismatch:
+        qDebug("checksum differ %x / %x", check.computed, check.received);
+        break;
+    case PacketCheck::LengthTooLarge:
+    case PacketCheck::Truncated:
+        qDebug("invalid packet length");
+        break;
+    }
+    PacketHeader header;
+    if (PacketHeader::read(data, size, &header))
+        qDebug("size=%ld  packetsize=%d", long(size), int(header.length));
+    return false;
+}
+
+void TovkaNetIo::noteVersionConflict(const uint8_t* data, int size)
+{
+    PacketHeader header;
+    if (versionCountdown <= 0 || !PacketHeader::read(data, size, &header) || header.type != PacketType::PONG)
+        return;
+    if (versionConflictLines.size() >= maxVersionConflictLines)
+        return;
+    const TovkaAddress source = header.source();
+    const QString line = QString::asprintf("FL=%d %s (", int(source.subKind), appName(source))
+                         + hostText(header.hostName).toHtmlEscaped()
+                         + QString::asprintf(")  <b>%s</b> Version<br>",
+                                             header.version < NewerVersionFrom ? "&auml;ltere" : "neuere");
+    if (!versionConflictLines.contains(line))
+        versionConflictLines.append(line);
+}
+
+void TovkaNetIo::receiveDatagram(const uint8_t* data, int size, const QHostAddress& from)
+{
+    if (!acceptDatagram(data, size))
+        return;
+    Received packet;
+    PacketHeader::read(data, size, &packet.header);
+    packet.payload = data + PacketHeader::Size;
+    packet.payloadLength = packet.header.length;
+    packet.from = from;
+    dispatch(packet);
+}
+
+void TovkaNetIo::dispatch(const Received& packet)
+{
+    const PacketHeader& header = packet.header;
+    const TovkaAddress source = header.source();
+    const TovkaAddress destination = header.destination();
+    if (receiving || header.delay > DelayLogThresholdMs) {
+        qDebug("TovkaNetIo::recvMsg %s (%d bytes) type=%d seq=%d %d.%d.%d -> %d.%d.%d  delay=%d [ms]  from=%s/%s  "
+               "thread=%p",
+               receiving ? "TWICE" : "", int(header.length), int(header.type), int(header.sequence),
+               int(source.kind), int(source.subKind), int(source.instance), int(destination.kind),
+               int(destination.subKind), int(destination.instance), int(header.delay),
+               qPrintable(packet.from.toString()), PacketHeader::hostNameText(header.hostName).constData(),
+               static_cast<void*>(QThread::currentThread()));
+    }
+    const bool outer = !receiving;
+    receiving = true;
+    const AppLocation sender = senderRecord(header);
+    switch (header.type) {
+    case PacketType::PING:
+        if (packet.payloadLength < PingPayload::Size)
+            break;
+        refreshLastHeard(sender, true);
+        answerPing(packet, &packet.from);
+        break;
+    case PacketType::PONG:
+        if (packet.payloadLength < PongPayload::Size)
+            break;
+        refreshLastHeard(sender, true);
+        handlePong(packet);
+        break;
+    case PacketType::SHUTDOWN:
+        handleShutdown(sender);
+        break;
+    case PacketType::ACK:
+        refreshLastHeard(sender, false);
+        if (header.destinationAddress == ownAddressByte() && header.destinationInstance == ownInstance())
+            handleAck(header);
+        break;
+    case PacketType::DATA:
+        receiveData(packet);
+        break;
+    case PacketType::STATISTIC:
+        handleStatistic(packet);
+        break;
+    default:
+        qDebug("TovkaNetIo::recvMsg: got INVALID/UNKNOWN message type=%d", int(header.type));
+        refreshLastHeard(sender, true);
+        break;
+    }
+    if (outer)
+        receiving = false;
+}
+
+void TovkaNetIo::handleStatistic(const Received& packet)
+{
+    NetStatisticList list = StatisticPayload::read(packet.payload, packet.payloadLength);
+    TovkaAddress sender = packet.header.source();
+    emit StatisticReceived(list, sender);
+}
+
+void TovkaNetIo::sendStatistic(NetStatisticList list)
+{
+    uint8_t payload[StatisticPayload::MaxSize];
+    for (const NetStatisticList& part : StatisticPayload::split(list)) {
+        const int length = StatisticPayload::write(part, payload, int(sizeof(payload)));
+        if (length < 0)
+            continue;
+        PacketHeader header = ownHeader(PacketType::STATISTIC);
+        header.length = quint16(length);
+        sendPacket(header, payload);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Peer table, heartbeat and own address
+
+quint8 TovkaNetIo::ownAddressByte() const
+{
+    return quint8(ownWire.load() >> 8);
+}
+
+quint8 TovkaNetIo::ownInstance() const
+{
+    return quint8(ownWire.load() & 0xff);
+}
+
+void TovkaNetIo::ownAddress(TovkaAddress* out) const
+{
+    const quint16 wire = ownWire.load();
+    *out = TovkaAddress::fromWire(quint8(wire >> 8), quint8(wire & 0xff));
+}
+
+TovkaAddress TovkaNetIo::ownAddress() const
+{
+    TovkaAddress address;
+    ownAddress(&address);
+    return address;
+}
+
+quint32 TovkaNetIo::heartbeatInterval() const
+{
+    return heartbeatMs.load();
+}
+
+PacketHeader TovkaNetIo::ownHeader(quint8 type) const
+{
+    const quint16 wire = ownWire.load();
+    return PacketHeader::make(type, quint8(wire >> 8), quint8(wire & 0xff));
+}
+
+PingPayload TovkaNetIo::ownPingPayload() const
+{
+    const qint64 now = clock().wallMs();
+    PingPayload ping;
+    ping.seconds = quint32(now / 1000);
+    ping.milliseconds = quint32(now % 1000);
+    ping.hostName = ownHostName;
+    return ping;
+}
+
+QString TovkaNetIo::duplicateWarning(const QString& hostName) const
+{
+    return tr("<b>duplicated Application</b><br><br>Das gleiche Programm läuft auch auf dem Rechner Namens "
+              "'<b>%1</b>'!")
+        .arg(hostName.toHtmlEscaped());
+}
+
+AppLocation TovkaNetIo::senderRecord(const PacketHeader& header) const
+{
+    AppLocation record;
+    record.address = header.source();
+    const QByteArray host = PacketHeader::hostNameText(header.hostName);
+    record.setHostName(host.constData(), host.size());
+    record.lastHeard = 0;
+    record.lastUpdate = nowSeconds();
+    record.transmissionCounter = header.transmissionCounter;
+    record.lastSequence = header.sequence;
+    return record;
+}
+
+AppLocation* TovkaNetIo::findApp(const AppLocation& record, bool insert)
+{
+    for (AppLocation* app : peerTable) {
+        if (!app->isSameApp(record))
+            continue;
+        if (insert && record.lastSequence != 0) {
+            std::memcpy(app->hostName, record.hostName, sizeof(app->hostName));
+            app->lastHeard = record.lastHeard;
+            app->lastUpdate = record.lastUpdate;
+            app->transmissionCounter = record.transmissionCounter;
+            app->lastSequence = record.lastSequence;
+        }
+        return app;
+    }
+    if (!insert)
+        return nullptr;
+    peerTable.append(new AppLocation(record));
+    emit newApp(record);
+    // A receiver may have run the reader again and changed the table.
+    return findApp(record, false);
+}
+
+void TovkaNetIo::refreshLastHeard(const AppLocation& record, bool insertMissing)
+{
+    if (AppLocation* found = findApp(record, false)) {
+        found->lastHeard = nowSeconds();
+        return;
+    }
+    if (insertMissing)
+        findApp(record, true);
+}
+
+bool TovkaNetIo::hasApp(const TovkaAddress& address) const
+{
+    for (const AppLocation* app : peerTable) {
+        if (app->address.kind == address.kind && app->address.subKind == address.subKind)
+            return true;
+    }
+    return false;
+}
+
+QList<AppLocation> TovkaNetIo::peers() const
+{
+    QList<AppLocation> copy;
+    for (const AppLocation* app : peerTable)
+        copy.append(*app);
+    return copy;
+}
+
+void TovkaNetIo::sendPing()
+{
+    const PingPayload ping = ownPingPayload();
+    qDebug("PING: time: 0x%08lX %06ld", static_cast<unsigned long>(ping.seconds), long(ping.milliseconds) * 1000);
+    uint8_t payload[PingPayload::Size];
+    ping.write(payload);
+    sendPacket(ownHeader(PacketType::PING), payload);
+}
+
+bool TovkaNetIo::announce()
+{
+    sendPing();
+    return true;
+}
+
+void TovkaNetIo::writePong(const PingPayload& ping, quint32 fromIPv4)
+{
+    PongPayload pong;
+    pong.ping = ping;
+    pong.fromIPv4 = fromIPv4;
+    uint8_t payload[PongPayload::Size];
+    pong.write(payload);
+    sendPacket(ownHeader(PacketType::PONG), payload);
+    statistics->countPingReply();
+}
+
+void TovkaNetIo::answerPing(const Received& ping, const QHostAddress* from)
+{
+    PingPayload payload;
+    if (!PingPayload::read(ping.payload, ping.payloadLength, &payload))
+        return;
+    bool isIPv4 = false;
+    const quint32 address = from ? from->toIPv4Address(&isIPv4) : 0;
+    writePong(payload, isIPv4 ? address : 0);
+}
+
+void TovkaNetIo::sendPong()
+{
+    const qint64 now = clock().monotonicMs();
+    const qint64 elapsed = previousHeartbeatMs ? now - previousHeartbeatMs : 0;
+    if (elapsed != 0 && qAbs(elapsed - heartbeatTimer.interval()) > HeartbeatJitterMs)
+        qDebug("TovkaNetIo::sendPong: timeout was %d instead of %d", int(elapsed), heartbeatTimer.interval());
+    previousHeartbeatMs = now;
+
+    const int interval = int(heartbeatMs.load());
+    if (heartbeatTimer.interval() != interval) {
+        qDebug("heartbeat interval changed: %d --> %d", heartbeatTimer.interval(), interval);
+        heartbeatTimer.setInterval(interval);
+    }
+    const PingPayload ping = ownPingPayload();
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        lastHeartbeat = ping;
+        lastHeartbeatSentMs = now;
+    }
+    writePong(ping, 0);
+}
+
+void TovkaNetIo::handlePong(const Received& packet)
+{
+    PongPayload pong;
+    if (!PongPayload::read(packet.payload, packet.payloadLength, &pong))
+        return;
+    const qint64 now = nowSeconds();
+    const PacketHeader& header = packet.header;
+    const quint32 sourceKey = header.source().statisticKey();
+    const QByteArray ownName = PacketHeader::hostNameText(ownHostName);
+    if (PacketHeader::hostNameText(pong.ping.hostName) != ownName) {
+        lastExternalPong = now;
+        statistics->countPong(sourceKey);
+    } else if (packet.from.isLoopback()) {
+        lastLoopbackPong = now;
+    } else {
+        lastExternalPong = now;
+        statistics->countPong(sourceKey);
+        if (pong.fromIPv4 == 0) {
+            qint64 sentMs = -1;
+            {
+                std::lock_guard<std::mutex> lock(writeMutex);
+                if (lastHeartbeat.seconds == pong.ping.seconds && lastHeartbeat.milliseconds == pong.ping.milliseconds)
+                    sentMs = lastHeartbeatSentMs;
+            }
+            if (sentMs >= 0)
+                statistics->addHeartbeatRtt(clampMs(clock().monotonicMs() - sentMs));
+        }
+    }
+
+    const quint8 ownKind = kindOf(ownAddressByte());
+    const QByteArray otherHost = PacketHeader::hostNameText(header.hostName);
+    if (ownKind != KindNetMon && ownKind != KindInfoTerm && header.sourceAddress == ownAddressByte()
+        && header.sourceInstance == ownInstance() && otherHost != ownName) {
+        qDebug("duplicated Application at host '%s'", otherHost.constData());
+        QString host;
+        emitWarning(duplicateWarning(fromCString(host, otherHost.constData(), otherHost.size())));
+    }
+}
+
+void TovkaNetIo::handleShutdown(const AppLocation& record)
+{
+    qDebug("GOT SHUTDOWN!!!");
+    AppLocation* found = findApp(record, false);
+    if (!found)
+        return;
+    const AppLocation lost = *found;
+    peerTable.removeOne(found);
+    delete found;
+    emit appLost(lost);
+}
+
+void TovkaNetIo::sendShutdown()
+{
+    sendPacket(ownHeader(PacketType::SHUTDOWN), nullptr);
+    qDebug("SHUZTDOWN send");
+}
+
+bool TovkaNetIo::setOwnAddress(quint32 kind, quint8 subKind, quint8 instance)
+{
+    const quint8 addressByte = quint8((kind << NibbleBits) + subKind);
+    if (addressByte == ownAddressByte() && instance == ownInstance()) {
+        defaultDestination.subKind = subKind;
+        TovkaAddress address = ownAddress();
+        emit ownAddrChanged(address);
+        return true;
+    }
+    if (kind != KindNetMon) {
+        const TovkaAddress wanted = TovkaAddress::fromWire(addressByte, instance);
+        for (const AppLocation* app : peerTable) {
+            if (app->address == wanted) {
+                emitWarning(duplicateWarning(app->hostNameText()));
+                return false;
+            }
+        }
+    }
+    sendShutdown();
+    ownWire = quint16((quint16(addressByte) << 8) | instance);
+    heartbeatMs = heartbeatIntervalFor(addressByte);
+    sendPing();
+    defaultDestination.subKind = subKind;
+    TovkaAddress address = ownAddress();
+    emit ownAddrChanged(address);
+    return true;
+}
+
+void TovkaNetIo::emitWarning(const QString& text)
+{
+    // A receiver shows a modal box whose event loop may raise the next
+    // warning: show one at a time and merge identical texts.
+    if (warningShowing) {
+        if (text != warningText && !pendingWarnings.contains(text))
+            pendingWarnings.append(text);
+        return;
+    }
+    warningShowing = true;
+    QString next = text;
+    for (;;) {
+        warningText = next;
+        emit Warning(next);
+        if (pendingWarnings.isEmpty())
+            break;
+        next = pendingWarnings.takeFirst();
+    }
+    warningText.clear();
+    warningShowing = false;
+}
+
+// ---------------------------------------------------------------------------
+// Data packets
+
+quint16 TovkaNetIo::clampMs(qint64 ms) const
+{
+    if (ms < 0)
+        return 0;
+    return quint16(qMin<qint64>(ms, MaxDelayField));
+}
+
+void TovkaNetIo::setJuryMode(bool on)
+{
+    jury = on && kindOf(ownAddressByte()) == KindJury;
+}
+
+bool TovkaNetIo::juryMode() const
+{
+    return jury;
+}
+
+quint32 TovkaNetIo::lastDataDelay() const
+{
+    return lastDelay;
+}
+
+int TovkaNetIo::queuedPackets() const
+{
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return sendQueue.size();
+}
+
+int TovkaNetIo::sendData(const void* data, quint32 length, const TovkaAddress* destination)
+{
+    if (kindOf(ownAddressByte()) == KindNetMon) {
+        qDebug("=============== user data via MoniPort suppressed ===================");
+        return -1;
+    }
+    if (length > quint32(PacketHeader::MaxPayload) || !data) {
+        qDebug("%d bytes - unable to send!", int(length));
+        errno = EINVAL;
+        return -1;
+    }
+    const TovkaAddress target = destination ? *destination : defaultDestination;
+    quint8 destinationByte = target.addressByte();
+    quint8 destinationInstance = target.instance;
+    if (jury && target.kind == KindChief) {
+        destinationByte = JuryChiefDestination;
+        destinationInstance = 0;
+    } else if (target.kind == KindBuero) {
+        destinationByte = TovkaAddress(KindBuero, 0, 0).addressByte();
+        destinationInstance = 0;
+    }
+
+    auto* packet = new QueuePacket;
+    packet->queuedMs = clock().monotonicMs();
+    packet->header = ownHeader(PacketType::DATA);
+    packet->header.length = quint16(length);
+    packet->header.destinationAddress = destinationByte;
+    packet->header.destinationInstance = destinationInstance;
+    lastSequence = PacketHeader::nextSequence(lastSequence);
+    packet->header.sequence = lastSequence;
+    std::memcpy(packet->payload, data, length);
+    const int sequence = int(lastSequence);
+    sendPacketFromQueue(packet);
+    return sequence;
+}
+
+void TovkaNetIo::sendPacketFromQueue(QueuePacket* packet)
+{
+    if (packet) {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        sendQueue.append(packet);
+    }
+    pumpQueue();
+}
+
+void TovkaNetIo::sendPacketFromQueue()
+{
+    pumpQueue();
+}
+
+void TovkaNetIo::pumpQueue()
+{
+    for (;;) {
+        int failed = 0;
+        QString reason;
+        {
+            std::lock_guard<std::mutex> lock(queueMutex);
+            if (resendTimer.isActive() && packetInFlight)
+                return;
+            if (sendQueue.isEmpty()) {
+                packetInFlight = nullptr;
+                return;
+            }
+            QueuePacket* head = sendQueue.first();
+            const TovkaAddress destination = head->header.destination();
+            const quint32 key = destination.statisticKey();
+            if (head == packetInFlight) {
+                qDebug("resending Packet %d", int(head->header.sequence));
+                statistics->countResend(key);
+            } else {
+                packetInFlight = head;
+                qDebug("sending packet %d from queue", int(head->header.sequence));
+                triesLeft = maxResends;
+                buildAckList(head->header);
+                statistics->countSent(key);
+            }
+            head->header.delay = clampMs(clock().monotonicMs() - head->queuedMs);
+            sendPacket(head->header, head->payload);
+
+            const int tries = triesLeft--;
+            if (tries > 0 && !ackList.isEmpty()) {
+                resendTimer.start(resendIntervalMs);
+                return;
+            }
+            if (tries > 0) {
+                reason = QString::asprintf("no such app: %d fl: %d sub:%d ", int(destination.kind),
+                                           int(destination.subKind), int(destination.instance));
+            } else {
+                reason = QStringLiteral("too many resends");
+                qDebug("too many resends, packet dropped");
+                statistics->countDrop(key);
+            }
+            qDebug() << reason;
+            failed = int(head->header.sequence);
+            qDebug("removing packet %d from queue", failed);
+            sendQueue.removeFirst();
+            delete head;
+            packetInFlight = nullptr;
+        }
+        // Outside the lock, so a receiver may queue the next packet.
+        emit TxFailure(failed, reason);
+    }
+}
+
+void TovkaNetIo::buildAckList(const PacketHeader& header)
+{
+    ackList.clear();
+    const TovkaAddress destination = header.destination();
+    for (const AppLocation* app : peerTable) {
+        const TovkaAddress& peer = app->address;
+        const bool matches = peer.kind == destination.kind && peer.subKind == destination.subKind
+                             && (destination.instance == 0 || destination.instance == peer.instance);
+        const bool terminalForDisplay = destination.kind == KindAnzeige && peer.kind == KindInfoTerm;
+        if (matches || terminalForDisplay)
+            ackList.append(peer);
+    }
+}
+
+void TovkaNetIo::sendAck(const PacketHeader& data)
+{
+    PacketHeader ack = ownHeader(PacketType::ACK);
+    ack.sequence = data.sequence;
+    ack.length = 0;
+    ack.destinationAddress = data.sourceAddress;
+    ack.destinationInstance = data.sourceInstance;
+    sendPacket(ack, nullptr);
+}
+
+void TovkaNetIo::checkAck(const PacketHeader& ack)
+{
+    if (ack.destinationAddress == ownAddressByte() && ack.destinationInstance == ownInstance())
+        handleAck(ack);
+}
+
+void TovkaNetIo::handleAck(const PacketHeader& ack)
+{
+    int sequence = 0;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (!packetInFlight || ack.sequence != packetInFlight->header.sequence)
+            return;
+        const int index = ackList.indexOf(ack.source());
+        if (index >= 0)
+            ackList.removeAt(index);
+        qDebug("got Ack for packet #%d %x/%d => ACK=%d", int(ack.sequence), unsigned(ack.sourceAddress),
+               int(ack.sourceInstance), ackList.size());
+        if (!ackList.isEmpty())
+            return;
+        QueuePacket* done = packetInFlight;
+        statistics->addAckRtt(done->header.destination().statisticKey(),
+                              clampMs(clock().monotonicMs() - done->queuedMs));
+        sendQueue.removeOne(done);
+        sequence = int(done->header.sequence);
+        delete done;
+        packetInFlight = nullptr;
+        resendTimer.stop();
+    }
+    emit TxSuccess(sequence);
+    pumpQueue();
+}
+
+bool TovkaNetIo::isForMe(const PacketHeader& header) const
+{
+    const quint8 ownByte = ownAddressByte();
+    const bool fromChief = kindOf(header.sourceAddress) == KindAusbilder;
+    if (header.destinationAddress == ownByte
+        && (header.destinationInstance == 0 || header.destinationInstance == ownInstance()) && fromChief == jury)
+        return true;
+    return kindOf(ownByte) == KindInfoTerm && kindOf(header.destinationAddress) == KindAnzeige;
+}
+
+bool TovkaNetIo::isOldPacket(quint32 current, quint32 last) const
+{
+    if (current == last || current == PacketHeader::nextSequence(last))
+        return false;
+    quint32 old;
+    quint32 wrap;
+    if (last > current) {
+        old = last - current;
+        wrap = current + SequenceSpan - last;
+    } else {
+        old = last - current + SequenceSpan;
+        wrap = current - last;
+    }
+    qDebug("old pcket: %d - %d  old=%ld wrap=%ld", int(current), int(last), long(old), long(wrap));
+    if (wrap > old && old <= MaxOldPackets) {
+        qDebug("got old packet - %ld counts.\n", long(old));
+        return true;
+    }
+    qDebug("%ld packets lost!!!!!", long(wrap));
+    return false;
+}
+
+void TovkaNetIo::receiveData(const Received& packet)
+{
+    const PacketHeader& header = packet.header;
+    const AppLocation sender = senderRecord(header);
+    if (const AppLocation* known = findApp(sender, false)) {
+        if (isOldPacket(header.sequence, known->lastSequence))
+            return;
+    }
+    if (!isForMe(header)) {
+        findApp(sender, true);
+        return;
+    }
+    const quint32 key = header.source().statisticKey();
+    if (const AppLocation* known = findApp(sender, false)) {
+        if (header.sequence == known->lastSequence) {
+            // The same transmission heard on a second socket is ignored; a
+            // repetition is acknowledged again but not delivered again.
+            if (header.transmissionCounter == known->transmissionCounter)
+                return;
+            qDebug("resended packet -> sending ACK (RTT: %d /%d)", int(header.transmissionCounter),
+                   int(known->transmissionCounter));
+            findApp(sender, true);
+            sendAck(header);
+            statistics->countResentReceived(key);
+            return;
+        }
+    }
+    qDebug(">>>>>>>>>>>> data #%d received from %s <<<<<<<<<<<<<<<<", int(header.sequence), sender.hostName);
+    sendAck(header);
+    findApp(sender, true);
+
+    const qint64 started = clock().monotonicMs();
+    lastDelay = header.delay;
+    TovkaAddress source = header.source();
+    emit dataReceived(static_cast<const void*>(packet.payload), packet.payloadLength, source);
+    const qint64 elapsed = clock().monotonicMs() - started;
+    statistics->addReceiveDelay(key, elapsed);
+    if (elapsed > SlowHandlerMs) {
+        const TovkaAddress destination = header.destination();
+        qDebug(">>>>>>>>>>> Processing for (%d bytes) type=%d seq=%d %d.%d.%d -> %d.%d.%d  delay=%d [ms]  took too "
+               "long (%d [ms]) <<<<<<<<<<<<<<<< ",
+               int(header.length), int(header.type), int(header.sequence), int(source.kind), int(source.subKind),
+               int(source.instance), int(destination.kind), int(destination.subKind), int(destination.instance),
+               int(header.delay), int(elapsed));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Alive check
+
+void TovkaNetIo::checkAlive()
+{
+    const qint64 now = nowSeconds();
+    const QList<ExtendedNetworkInterface*> ifaces = ifManager.interfaces();
+    rejoin();
+    removeSilentPeers(now);
+    checkExternalEcho(now, ifaces);
+    checkVersionConflict();
+    checkReceiveQueue();
+    checkSendQueue();
+}
+
+void TovkaNetIo::removeSilentPeers(qint64 now)
+{
+    QList<AppLocation> lost;
+    for (int i = peerTable.size() - 1; i >= 0; --i) {
+        const AppLocation* app = peerTable.at(i);
+        if (now - app->lastUpdate > peerTimeoutSeconds && now - app->lastHeard > peerTimeoutSeconds) {
+            lost.prepend(*app);
+            delete peerTable.takeAt(i);
+        }
+    }
+    for (const AppLocation& app : lost)
+        emit appLost(app);
+}
+
+void TovkaNetIo::checkExternalEcho(qint64 now, const QList<ExtendedNetworkInterface*>& ifaces)
+{
+    bool external = false;
+    for (const ExtendedNetworkInterface* iface : ifaces)
+        external = external || isExternal(iface);
+    if (!external)
+        return;
+    const bool echoLost = lastExternalPong != 0 && lastLoopbackPong - lastExternalPong > echoTimeoutSeconds;
+    const bool loopbackSilent = lastLoopbackPong != 0 && now - lastLoopbackPong > echoTimeoutSeconds;
+    if (!echoLost && !loopbackSilent)
+        return;
+    lastExternalPong = 0;
+    lastLoopbackPong = 0;
+    emitWarning(tr("Keine Daten über das externe Netzwerk!<br> Entweder ist ein <b>FIREWALL AKTIV</b> oder die "
+                   "<b>Netzwerkverbindung ist unterbrochen</b>! <br><br>Bitte deaktivieren sie den Firewall bzw. "
+                   "prüfen das Netzwerk!<br><br>Die Netzwerkverbindung wird jetzt neu initialisiert...<br><b>Sollte "
+                   "das Problem bestehen bleiben, starten Sie dieses Program neu!</b>"));
+    if (rejoinEnabled)
+        reconnect();
+}
+
+void TovkaNetIo::checkVersionConflict()
+{
+    if (versionCountdown <= 0)
+        return;
+    --versionCountdown;
+    if (versionCountdown == 0 && !versionConflictLines.isEmpty())
+        emitWarning(tr("<b>Versions Konflikt!</b><br><br>Folgende Rechner verwenden eine andere, inkompatible "
+                       "Softwareversion:<br><br>")
+                    + versionConflictLines.join(QString()));
+}
+
+void TovkaNetIo::checkReceiveQueue()
+{
+    QUdpSocket* stuck = nullptr;
+    for (QUdpSocket* socket : sockets.keys()) {
+        if (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+            stuck = socket;
+            break;
+        }
+    }
+    if (!stuck) {
+        receiveStuckChecks = 0;
+        return;
+    }
+    qWarning("checkMoniSocket: %s %p  State=%d bytes pending: %d / %d, forceing readyRead()",
+             qPrintable(stuck->localAddress().toString()), reinterpret_cast<void*>(stuck->socketDescriptor()),
+             int(stuck->state()), int(stuck->hasPendingDatagrams()), int(stuck->bytesAvailable()));
+    QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
+    if (++receiveStuckChecks < queueFullChecks)
+        return;
+    qWarning("TovkaNetIo::checkAlive: the receive queue stays full");
+    receiveStuckChecks = 0;
+    emit sendTextMessage(
+        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Empfangsqueue ist permanent voll!</b>"));
+}
+
+void TovkaNetIo::checkSendQueue()
+{
+    if (queuedPackets() == 0) {
+        sendQueueFullChecks = 0;
+        return;
+    }
+    if (++sendQueueFullChecks < queueFullChecks)
+        return;
+    qWarning("TovkaNetIo::checkAlive: the send queue stays full");
+    sendQueueFullChecks = 0;
+    emit sendTextMessage(
+        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Sendequeue ist permanent voll!</b>"));
+}
