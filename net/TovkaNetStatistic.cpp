@@ -5,7 +5,6 @@
 #include "net/TovkaAddress.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 #include <limits>
 
@@ -91,7 +90,7 @@ TovkaNetStatistic::~TovkaNetStatistic() = default;
 template <typename Change>
 void TovkaNetStatistic::update(quint32 key, Change change)
 {
-    QMutexLocker locker(&countersLock);
+    std::lock_guard<std::mutex> locker(countersLock);
     NetStatistic& record = counters[key];
     record.key = key;
     change(record);
@@ -155,7 +154,7 @@ void TovkaNetStatistic::addReceiveDelay(quint32 key, qint64 ms)
 
 NetStatisticList TovkaNetStatistic::takeCounters()
 {
-    QMutexLocker locker(&countersLock);
+    std::lock_guard<std::mutex> locker(countersLock);
     NetStatisticList list;
     list.reserve(counters.size());
     for (auto it = counters.begin(); it != counters.end(); ++it) {

@@ -6,9 +6,10 @@
 #include "tests/support/DebugCapture.h"
 
 #include <QSet>
-#include <QThread>
 #include <QTimer>
 #include <QtTest>
+
+#include <thread>
 
 namespace {
 
@@ -342,11 +343,11 @@ void TestNetStatistic::countingFromTwoThreads()
     // The heartbeat counts its ping answer on the transport's worker thread.
     TovkaNetStatistic statistic;
     const int rounds = 20000;
-    QThread* worker = QThread::create([&statistic] {
+    // A plain thread: ThreadSanitizer sees its start and join, unlike QThread's.
+    std::thread worker([&statistic] {
         for (int i = 0; i < rounds; ++i)
             statistic.countPingReply();
     });
-    worker->start();
     int answers = 0;
     int sent = 0;
     for (int i = 0; i < rounds; ++i) {
@@ -357,8 +358,7 @@ void TestNetStatistic::countingFromTwoThreads()
             sent += entryFor(part, 0x7001).sent;
         }
     }
-    worker->wait();
-    delete worker;
+    worker.join();
     answers += entryFor(statistic.takeCounters(), 0).sent;
     QCOMPARE(answers, rounds);
     QCOMPARE(sent, rounds);
