@@ -93,6 +93,7 @@ private slots:
     void sequenceSuccessor();
     void hostNameField_data();
     void hostNameField();
+    void unterminatedHostNameStopsAt59();
     void pingVector();
     void pongVector();
     void pongAnswerKeepsPingBytes();
@@ -324,6 +325,15 @@ void TestPacketCodec::hostNameField()
     QCOMPARE(PacketHeader::hostNameText(field), stored);
     for (int i = stored.size(); i < PacketHeader::HostNameSize; ++i)
         QCOMPARE(int(field[i]), 0);
+}
+
+void TestPacketCodec::unterminatedHostNameStopsAt59()
+{
+    QByteArray wire = sampleWire();
+    wire.replace(16, PacketHeader::HostNameSize, QByteArray(PacketHeader::HostNameSize, 'x'));
+    PacketHeader header;
+    QVERIFY(PacketHeader::read(bytes(wire), wire.size(), &header));
+    QCOMPARE(PacketHeader::hostNameText(header.hostName), QByteArray(59, 'x'));
 }
 
 void TestPacketCodec::pingVector()
