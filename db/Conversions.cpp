@@ -85,14 +85,6 @@ bool isValidUtf8(const unsigned char* s, int n)
     return true;
 }
 
-bool isAscii(const unsigned char* s, int n)
-{
-    for (int i = 0; i < n; ++i)
-        if (s[i] >= 0x80)
-            return false;
-    return true;
-}
-
 // Reads the digits at p (keeping the first 18); false when there is none.
 bool readNumber(const char*& p, long long* value, int* digits)
 {
@@ -147,20 +139,18 @@ QString& fromCString(QString& out, const char* text, int len)
         out = QString();
         return out;
     }
-    int n;
-    if (len < 0) {
-        n = int(strlen(text));
-    } else {
-        const void* nul = memchr(text, 0, size_t(len));
-        n = nul ? int(static_cast<const char*>(nul) - text) : len;
-    }
+    // One pass finds the end (len or the first NUL) and whether any byte is
+    // above ASCII; most cells are plain ASCII and need nothing more.
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    if (isAscii(bytes, n))
+    const int limit = len < 0 ? INT_MAX : len;
+    unsigned char high = 0;
+    int n = 0;
+    for (; n < limit && bytes[n]; ++n)
+        high |= bytes[n];
+    if (high < 0x80 || !isValidUtf8(bytes, n))
         out = QString::fromLatin1(text, n);
-    else if (isValidUtf8(bytes, n))
-        out = QString::fromUtf8(text, n);
     else
-        out = QString::fromLatin1(text, n);
+        out = QString::fromUtf8(text, n);
     return out;
 }
 
