@@ -1,0 +1,73 @@
+// The main-window frame shared by the suite's programs.
+#include "frame/ApplicationWindow.h"
+
+#include "db/MessageBox.h"
+#include "rules/CatalogueDateCheck.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& helpFile,
+                                     bool useReglement, QWidget* parent)
+    : QMainWindow(parent),
+      appName(appName),
+      version(version),
+      help(helpFile.isEmpty() ? appName + "Help.html" : helpFile),
+      useReglement(useReglement)
+{
+    QCoreApplication::setApplicationName(appName);
+    QCoreApplication::setApplicationVersion(version);
+    QCoreApplication::setOrganizationName("Kesa_Tovka");
+    setWindowTitle(appName);
+
+    file = menuBar()->addMenu(tr("&Datei"));
+    helpItems = menuBar()->addMenu(tr("&Hilfe"));
+    helpItems->addAction(tr("&Über %1 ...").arg(appName), this, &ApplicationWindow::about);
+}
+
+ApplicationWindow::~ApplicationWindow() = default;
+
+void ApplicationWindow::setLanguage(const QString& folder)
+{
+    language = folder;
+    languageChanged();
+}
+
+void ApplicationWindow::languageChanged()
+{
+    if (!useReglement)
+        return;
+    reglement.close();
+    if (!reglement.open(QDir(language).filePath("Reglement.ldb"), true)) {
+        showMessage(catalogueOpenFailedMessage(), MessageCritical);
+        return;
+    }
+    const QString warning = catalogueDateWarning(reglement.catalogueYear(), reglement.validityYears(),
+                                                 QDate::currentDate());
+    if (!warning.isEmpty())
+        showMessage(warning, MessageCritical);
+}
+
+QString ApplicationWindow::aboutText() const
+{
+    return tr("<b>%1</b><br>Version: %2").arg(appName, version);
+}
+
+void ApplicationWindow::about()
+{
+    QMessageBox::about(this, tr("Über %1").arg(appName), aboutText());
+}
+
+// Accepted at once; the other windows (the display window among them) close
+// a moment later, and the last one closed ends the event loop.
+void ApplicationWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QTimer::singleShot(closeDelayMs, qApp, &QApplication::closeAllWindows);
+}

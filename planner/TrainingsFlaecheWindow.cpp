@@ -1,0 +1,89 @@
+// The planner's top-level window and its network switch.
+#include "planner/TrainingsFlaecheWindow.h"
+
+#include "net/TovkaStatusBar.h"
+#include "planner/BelegungsplanerMainWindow.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace {
+TrainingsFlaecheWindow::WarningHook& warningHook()
+{
+    static TrainingsFlaecheWindow::WarningHook hook;
+    return hook;
+}
+}
+
+TrainingsFlaecheWindow::TrainingsFlaecheWindow(const QStringList& arguments)
+    : ApplicationWindow("BelegungsPlaner", "2.2.0.3", "BelegungsplanerHelp.html", false),
+      netio(KindNetMon, 0, 0),
+      tovkaProtocol(&netio),
+      planning(new BelegungsplanerMainWindow(this)),
+      status(nullptr),
+      competition(arguments.contains("--competition"))
+{
+    setCentralWidget(planning);
+    setGeometry(50, 50, 640, 480);
+
+    status = new TovkaStatusBar(&netio, this);
+    status->setSizeGripEnabled(false);
+    setStatusBar(status);
+
+    connect(planning, SIGNAL(startNetwork ( bool , bool & )), this, SLOT(startNetwork ( bool , bool & )));
+    connect(&netio, SIGNAL(Warning ( QString )), this, SLOT(Warning ( QString )));
+
+    setLanguage(QCoreApplication::applicationDirPath());
+}
+
+// The widgets that watch the transport go before it does.
+TrainingsFlaecheWindow::~TrainingsFlaecheWindow()
+{
+    delete status;
+    delete planning;
+}
+
+void TrainingsFlaecheWindow::setWarningHook(WarningHook hook)
+{
+    warningHook() = std::move(hook);
+}
+
+void TrainingsFlaecheWindow::startNetwork(bool on, bool& ok)
+{
+    if (on) {
+        netio.announce();
+        ok = netio.setOwnAddress(KindBelegungsPlaner, 0, 0);
+        connect(planning, SIGNAL(dataChanged ( int , const TrainingsData & )),
+                this, SLOT(sendBelegungsPlaner ( int , const TrainingsData & )), Qt::UniqueConnection);
+    } else {
+        ok = netio.setOwnAddress(KindNetMon, 0, 0);
+        disconnect(planning, SIGNAL(dataChanged ( int , const TrainingsData & )),
+                   this, SLOT(sendBelegungsPlaner ( int , const TrainingsData & )));
+    }
+    if (!ok)
+        Warning(tr("Network connection unusable!"));
+}
+
+void TrainingsFlaecheWindow::sendBelegungsPlaner(int area, const TrainingsData& data)
+{
+    if (!competition) {
+        tovkaProtocol.sendBelegungsPlaner(area, data, nullptr);
+        return;
+    }
+    const TovkaAddress display(KindAnzeige, quint8(area), 0);
+    tovkaProtocol.sendBelegungsPlaner(area, data, &display);
+}
+
+void TrainingsFlaecheWindow::Warning(QString text)
+{
+    if (warningHook()) {
+        warningHook()(text);
+        return;
+    }
+    QMessageBox::warning(this, QString(), text, QMessageBox::Ok);
+}
+
+QString TrainingsFlaecheWindow::aboutText() const
+{
+    return tr("Netzwerk Version:<b> %1</b> <br><br>").arg(netio.protocolVersion()) + ApplicationWindow::aboutText();
+}

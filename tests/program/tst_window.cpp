@@ -1,0 +1,157 @@
+// The planner's top-level window in-process under the offscreen platform: its
+// frame, the network switch, the plan relay to the protocol (also in
+// competition mode), the refused address and the warning seam.
+#include "../protocol/ProtocolRig.h"
+
+#include "net/TovkaStatusBar.h"
+#include "planner/BelegungsplanerMainWindow.h"
+#include "planner/TrainingsFlaecheWindow.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+TrainingsData plan(int starters)
+{
+    TrainingsData data;
+    data.start = 1700000000;
+    data.end = 1700003600;
+    data.slot = 600;
+    for (int i = 0; i < starters; ++i)
+        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, QString("Team %1").arg(i + 1)));
+    return data;
+}
+
+struct Planner
+{
+    explicit Planner(const QStringList& arguments = {"BelegungsPlaner"})
+        : window(new TrainingsFlaecheWindow(arguments))
+    {
+        window->network().setDatagramSink(&sink);
+        TrainingsFlaecheWindow::setWarningHook([this](const QString& text) { warnings << text; });
+        window->show();
+    }
+    ~Planner()
+    {
+        TrainingsFlaecheWindow::setWarningHook({});
+        window->network().setDatagramSink(nullptr);
+    }
+
+    QPushButton* button() const { return window->planner()->networkButton(); }
+    void setArea(int area, const TrainingsData& data) { window->planner()->store().setData(::time(nullptr), area, data); }
+
+    RecordingSink sink;
+    std::unique_ptr<TrainingsFlaecheWindow> window;
+    QStringList warnings;
+};
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void frame()
+    {
+        Planner planner;
+        TrainingsFlaecheWindow& window = *planner.window;
+        QCOMPARE(window.windowTitle(), QString("BelegungsPlaner"));
+        QCOMPARE(window.versionText(), QString("2.2.0.3"));
+        QCOMPARE(window.helpFile(), QString("BelegungsplanerHelp.html"));
+        QVERIFY(!window.usesReglement());
+        QVERIFY(!window.reglementDB().isOpen());
+        QCOMPARE(window.geometry().size(), QSize(640, 480));
+        QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()) != nullptr);
+        QVERIFY(!window.statusBar()->isSizeGripEnabled());
+        QCOMPARE(window.network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        QVERIFY(!window.competitionMode());
+        QVERIFY(window.aboutText().startsWith("Netzwerk Version:<b> 12</b> <br><br>"));
+        QVERIFY(!planner.button()->isChecked());
+    }
+
+    void planGoesOutOnlyWhileTheNetworkIsOn()
+    {
+        Planner planner;
+        planner.setArea(1, plan(2));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+
+        planner.button()->click();
+        QVERIFY(planner.button()->isChecked());
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindBelegungsPlaner, 0, 0));
+        for (int area = 1; area <= 4; ++area)
+            planner.setArea(area, plan(area));
+        auto packets = planner.sink.dataPackets();
+        QCOMPARE(packets.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(int(packets[i].first.destinationAddress), 0x70);
+            QCOMPARE(int(packets[i].first.sourceAddress), 0x70);
+            QCOMPARE(packets[i].second.size(), 28 + 64 * (i + 1));
+            QCOMPARE(int(packets[i].second[27]), i + 1);
+        }
+
+        planner.button()->click();
+        QVERIFY(!planner.button()->isChecked());
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        planner.sink.clear();
+        planner.setArea(2, plan(1));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+        QVERIFY(planner.warnings.isEmpty());
+    }
+
+    void switchingOnTwiceSendsEachChangeOnce()
+    {
+        Planner planner;
+        bool ok = false;
+        planner.window->startNetwork(true, ok);
+        QVERIFY(ok);
+        planner.window->startNetwork(true, ok);
+        QVERIFY(ok);
+        planner.setArea(3, plan(1));
+        QCOMPARE(planner.sink.dataPackets().size(), 1);
+    }
+
+    void competitionModeSendsToTheAreasDisplay()
+    {
+        Planner planner({"BelegungsPlaner", "--competition"});
+        QVERIFY(planner.window->competitionMode());
+        planner.button()->click();
+        planner.setArea(3, plan(1));
+        planner.setArea(1, TrainingsData());
+        const auto packets = planner.sink.dataPackets();
+        QCOMPARE(packets.size(), 2);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x43);
+        QCOMPARE(int(packets[1].first.destinationAddress), 0x41);
+        QCOMPARE(packets[1].second.size(), 28);
+    }
+
+    void refusedAddressWarnsAndUnchecksTheButton()
+    {
+        Planner planner;
+        const QByteArray other = heartbeat(TovkaAddress(KindBelegungsPlaner, 0, 0), "halle-b");
+        planner.window->network().receiveDatagram(reinterpret_cast<const uint8_t*>(other.constData()), other.size(),
+                                                  QHostAddress("10.77.0.9"));
+        planner.button()->click();
+        QVERIFY(!planner.button()->isChecked());
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        QVERIFY(planner.warnings.contains("Network connection unusable!"));
+        bool named = false;
+        for (const QString& text : planner.warnings)
+            named = named || text.contains("halle-b");
+        QVERIFY2(named, qPrintable(planner.warnings.join('\n')));
+        planner.setArea(1, plan(1));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+    }
+
+    void transportWarningsReachTheWarningSlot()
+    {
+        Planner planner;
+        emit planner.window->network().Warning("Versions Konflikt");
+        QCOMPARE(planner.warnings, QStringList{"Versions Konflikt"});
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"

@@ -1,0 +1,300 @@
+// The protocol frame on a transport that writes into a list: the dispatch of
+// every group, short and unknown payloads, the time correction by the packet's
+// delay field, and the bytes of the messages this program sends.
+#include "ProtocolRig.h"
+
+#include "net/TrainingPlanMessage.h"
+#include "tests/support/DebugCapture.h"
+
+#include <QtTest>
+
+namespace {
+
+const TovkaAddress peer(KindAnzeige, 1, 0);
+const TovkaAddress self(KindBelegungsPlaner, 0, 0);
+
+time_t fixedClock() { return 0x01020304; }
+
+QByteArray bytes(std::initializer_list<int> values, int length = -1)
+{
+    QByteArray result;
+    for (int value : values)
+        result.append(char(value));
+    if (length >= 0)
+        result.resize(length);
+    return result;
+}
+
+QByteArray planPayload(int area, const TrainingsData& data, time_t now)
+{
+    QByteArray buffer(TovkaProtocol::bufferSize, 0);
+    const int length =
+        TrainingPlanMessage::encode(reinterpret_cast<unsigned char*>(buffer.data()), area, data, now);
+    return buffer.left(length);
+}
+
+TrainingsData samplePlan(int starters)
+{
+    TrainingsData data;
+    data.start = 1700000000;
+    data.end = 1700007200;
+    data.slot = 240;
+    for (int i = 0; i < starters; ++i)
+        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, QString("Nr %1").arg(i + 1)));
+    return data;
+}
+
+} // namespace
+
+class TestProtocol : public QObject
+{
+    Q_OBJECT
+private slots:
+    void logsItsRecordSizes()
+    {
+        DebugCapture capture;
+        ProtocolRig rig;
+        QVERIFY(capture.contains("sizeof(NetSprotler_t)=68 sizeof(NetStarter_t)=756 sizeof(FullWertung)=244 "
+                                 "sizeof(WholeWertung=1012"));
+        QVERIFY(capture.contains("sizeof(TaktischWertung)=8"));
+    }
+
+    void dispatchesByGroupAndSubType_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("3 bytes") << bytes({1, 2, 0}) << "TovkaProtocol: msg to short (3 < 4)";
+        QTest::newRow("empty") << QByteArray() << "TovkaProtocol: msg to short (0 < 4)";
+        QTest::newRow("group 0") << bytes({0, 1, 0, 0}) << "unknown message ID=0";
+        QTest::newRow("group 6") << bytes({6, 1, 0, 0}) << "unknown message ID=6";
+        QTest::newRow("group 255") << bytes({255, 1, 0, 0}) << "unknown message ID=255";
+        QTest::newRow("clock sub 0") << bytes({1, 0, 0, 0}) << "TovkaProtocol::handleClockMsg unknown sub=0";
+        QTest::newRow("clock sub 5") << bytes({1, 5, 0, 0}) << "TovkaProtocol::handleClockMsg unknown sub=5";
+        QTest::newRow("display sub 13") << bytes({2, 13, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=13";
+        QTest::newRow("display sub 0") << bytes({2, 0, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=0";
+        QTest::newRow("chief sub 0") << bytes({3, 0, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=0";
+        QTest::newRow("chief sub 6") << bytes({3, 6, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=6";
+        QTest::newRow("jury sub 0") << bytes({4, 0, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=0";
+        QTest::newRow("jury sub 11") << bytes({4, 11, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=11";
+        QTest::newRow("office sub 0") << bytes({5, 0, 0, 0}) << "TovkaProtocol::handleBueroMsg unknown sub=0";
+        QTest::newRow("office sub 4") << bytes({5, 4, 0, 0}) << "TovkaProtocol::handleBueroMsg unknown sub=4";
+        QTest::newRow("plan of 27 bytes") << bytes({2, 9}, 27)
+                                          << "TovkaProtocol::recvBelegungsPlaner: msg to short (27 < 28)";
+        QTest::newRow("plan of 4 bytes") << bytes({2, 9, 0, 0})
+                                         << "TovkaProtocol::recvBelegungsPlaner: msg to short (4 < 28)";
+        QTest::newRow("text of 7 bytes") << bytes({5, 3}, 7)
+                                         << "TovkaProtocol::handleBueroMsg text message to short (7 < 8)";
+    }
+    void dispatchesByGroupAndSubType()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, line);
+        ProtocolRig rig;
+        int emitted = 0;
+        connect(&rig.protocol, &TovkaProtocol::BelegungsPlanerReceived, this, [&] { ++emitted; });
+        connect(&rig.protocol, &TovkaProtocol::TextMessageReceived, this, [&] { ++emitted; });
+        connect(&rig.protocol, &TovkaProtocol::stopClockReceived, this, [&] { ++emitted; });
+        DebugCapture capture;
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QVERIFY2(capture.contains(line), qPrintable(capture.lines().join('\n')));
+        QCOMPARE(emitted, 0);
+        if (payload.size() >= TovkaProtocol::frameSize)
+            QVERIFY(capture.contains(QString("TovkaProtocol::dataReceived type: %1/%2")
+                                         .arg(quint8(payload[0])).arg(quint8(payload[1]))));
+    }
+
+    void clockMessages()
+    {
+        ProtocolRig rig;
+        QList<QString> seen;
+        connect(&rig.protocol, &TovkaProtocol::stopClockReceived, this,
+                [&](TovkaAddress from) { seen << QString("stop %1/%2").arg(from.kind).arg(from.subKind); });
+        connect(&rig.protocol, &TovkaProtocol::resetClockReceived, this, [&](TovkaAddress) { seen << "reset"; });
+        connect(&rig.protocol, &TovkaProtocol::startClockReceived, this,
+                [&](int seconds, TovkaAddress) { seen << QString("start %1").arg(seconds); });
+        connect(&rig.protocol, &TovkaProtocol::countDownReceived, this,
+                [&](bool on, TovkaAddress) { seen << QString("count %1").arg(on); });
+        TovkaAddress sender = peer;
+        const auto deliver = [&](const QByteArray& payload) {
+            rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        };
+        deliver(bytes({1, 2, 0x55, 0x66}));           // reserved bytes have no effect
+        deliver(bytes({1, 3, 0, 0, 9, 9, 9}));        // any length
+        deliver(bytes({1, 1, 0, 0, 0x01, 0x2c}));     // 300 s
+        deliver(bytes({1, 1, 0, 0, 0x01, 0x2c, 0}));  // 7 bytes: dropped
+        deliver(bytes({1, 4, 0, 0, 1}));
+        deliver(bytes({1, 4, 0, 0, 0, 0}));           // 6 bytes: dropped
+        QCOMPARE(seen, QList<QString>({"stop 4/1", "reset", "start 300", "count 1"}));
+    }
+
+    void startClockIsCorrectedByTheDelay()
+    {
+        ProtocolRig rig;
+        int seconds = -1;
+        connect(&rig.protocol, &TovkaProtocol::startClockReceived, this, [&](int value, TovkaAddress) { seconds = value; });
+        rig.receive(dataPacket(bytes({1, 1, 0, 0, 0x01, 0x2c}), peer, self, 1, 1600));
+        QCOMPARE(seconds, 302);
+    }
+
+    void planIsDecodedWithTheDelayOfItsPacket_data()
+    {
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("added");
+        QTest::newRow("499 ms") << 499 << 0;
+        QTest::newRow("500 ms") << 500 << 1;
+        QTest::newRow("1499 ms") << 1499 << 1;
+        QTest::newRow("1500 ms") << 1500 << 2;
+    }
+    void planIsDecodedWithTheDelayOfItsPacket()
+    {
+        QFETCH(int, delay);
+        QFETCH(int, added);
+        ProtocolRig rig;
+        const TrainingsData plan = samplePlan(3);
+        time_t time = 0;
+        int area = 0;
+        TrainingsData received;
+        TovkaAddress from;
+        connect(&rig.protocol, &TovkaProtocol::BelegungsPlanerReceived, this,
+                [&](time_t t, int a, TrainingsData d, TovkaAddress s) { time = t; area = a; received = d; from = s; });
+        QByteArray payload = planPayload(2, plan, 1700000000);
+        payload[2] = char(0xEE);    // reserved bytes have no effect
+        payload[21] = char(0x77);
+        rig.receive(dataPacket(payload, peer, self, 1, quint16(delay)));
+        QCOMPARE(qint64(time), qint64(1700000000 + added));
+        QCOMPARE(area, 2);
+        QVERIFY(received == plan);
+        QVERIFY(from == peer);
+    }
+
+    void receivedPayloadIsLeftAlone()
+    {
+        ProtocolRig rig;
+        const QByteArray payload = planPayload(1, samplePlan(15), 42);
+        QByteArray delivered = payload;
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(delivered.constData(), delivered.size(), sender);
+        QCOMPARE(delivered, payload);
+    }
+
+    void textMessageIsDecoded()
+    {
+        ProtocolRig rig;
+        NetTextMessage received;
+        connect(&rig.protocol, &TovkaProtocol::TextMessageReceived, this,
+                [&](NetTextMessage message, TovkaAddress) { received = message; });
+        QByteArray payload = bytes({5, 3, 0, 0, 12, 34, 56, 2});
+        payload.append(QString::fromUtf8("Grüße").toUtf8()).append('\0');
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(received.text, QString::fromUtf8("Grüße"));
+        QCOMPARE(received.time, QTime(12, 34, 56));
+        QCOMPARE(received.type, 2);
+    }
+
+    void planGoesToThePlannerKindByDefault()
+    {
+        ProtocolRig rig;
+        rig.protocol.setClock(fixedClock);
+        const TrainingsData plan = samplePlan(2);
+        rig.protocol.sendBelegungsPlaner(3, plan);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x70);
+        QCOMPARE(int(packets[0].first.destinationInstance), 0);
+        QCOMPARE(packets[0].second, planPayload(3, plan, fixedClock()));
+    }
+
+    void planGoesToAnExplicitDestination()
+    {
+        ProtocolRig rig;
+        const TovkaAddress display(KindAnzeige, 2, 0);
+        rig.protocol.sendBelegungsPlaner(2, samplePlan(1), &display);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x42);
+        QCOMPARE(packets[0].second.size(), 92);
+    }
+
+    void moreThanFifteenStartersAreCutWithANotice()
+    {
+        ProtocolRig rig;
+        DebugCapture capture;
+        rig.protocol.sendBelegungsPlaner(4, samplePlan(18));
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(packets[0].second.size(), 988);
+        QVERIFY(capture.contains("area 4: 3 starters left out"));
+    }
+
+    void noByteOfAnEarlierMessageGoesOutAgain()
+    {
+        ProtocolRig rig;
+        rig.protocol.sendTextMessage(QString(800, 'x'));
+        rig.protocol.sendBelegungsPlaner(1, samplePlan(1));
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 2);
+        const QByteArray plan = packets[1].second;
+        QCOMPARE(plan.mid(20, 4), QByteArray(4, '\0'));
+        QCOMPARE(plan.mid(2, 2), QByteArray(2, '\0'));
+        QCOMPARE(plan.mid(28 + 4 + 5), QByteArray(plan.size() - 37, '\0'));   // after "Nr 1"
+    }
+
+    void textNoticeGoesToTheOffice()
+    {
+        ProtocolRig rig;
+        const QTime before = QTime::currentTime();
+        emit rig.net.sendTextMessage("abc");   // the transport's queue notice
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x30);
+        QCOMPARE(int(packets[0].first.destinationInstance), 0);
+        const QByteArray payload = packets[0].second;
+        QCOMPARE(payload.size(), 12);
+        QCOMPARE(payload.left(4), bytes({5, 3, 0, 0}));
+        QCOMPARE(int(payload[7]), 2);
+        QCOMPARE(payload.mid(8), QByteArray("abc\0", 4));
+        const QTime sent(payload[4], payload[5], payload[6]);
+        QVERIFY(sent.isValid());
+        QVERIFY(qAbs(before.secsTo(sent)) <= 2 || qAbs(before.secsTo(sent)) >= 86398);
+    }
+
+    void textMessageToAnAddress()
+    {
+        ProtocolRig rig;
+        rig.protocol.sendTextMessage(NetTextMessage(QTime(7, 8, 9), 5, "hi"), TovkaAddress(KindChief, 2, 1));
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x12);
+        QCOMPARE(int(packets[0].first.destinationInstance), 1);
+        QCOMPARE(packets[0].second, QByteArray("\x05\x03\0\0\x07\x08\x09\x05hi\0", 11));
+    }
+
+    void clockMessagesGoOut()
+    {
+        ProtocolRig rig;
+        const TovkaAddress clock(KindTimekeeper, 1, 0);
+        rig.protocol.sendStartClock(300, &clock);
+        rig.protocol.sendStopClock(&clock);
+        rig.protocol.sendResetClock(&clock);
+        rig.protocol.sendCountDown(true, &clock);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 4);
+        QCOMPARE(packets[0].second, bytes({1, 1, 0, 0, 0x01, 0x2c}));
+        QCOMPARE(packets[1].second, bytes({1, 2, 0, 0}));
+        QCOMPARE(packets[2].second, bytes({1, 3, 0, 0}));
+        QCOMPARE(packets[3].second, bytes({1, 4, 0, 0, 1}));
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x81);
+    }
+
+    void nothingGoesOutFromTheMonitorAddress()
+    {
+        ProtocolRig rig(TovkaAddress(KindNetMon, 0, 0));
+        rig.protocol.sendBelegungsPlaner(1, samplePlan(1));
+        QCOMPARE(rig.sink.dataPackets().size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProtocol)
+#include "tst_protocol.moc"
