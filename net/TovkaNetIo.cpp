@@ -101,6 +101,16 @@ TovkaNetIo::TovkaNetIo(quint32 kind, quint32 subKind, quint32 instance)
 
     heartbeatTimer.setInterval(int(heartbeatMs.load()));
     connect(&worker, &QThread::started, &heartbeatTimer, qOverload<>(&QTimer::start));
+    // The heartbeat timer belongs to the worker: stopped there at its end and
+    // handed back, so it is destroyed on the thread that owns the transport.
+    QThread* home = thread();
+    connect(
+        &worker, &QThread::finished, &heartbeatTimer,
+        [this, home] {
+            heartbeatTimer.stop();
+            heartbeatTimer.moveToThread(home);
+        },
+        Qt::DirectConnection);
     worker.start(QThread::InheritPriority);
 
     ifManager.rescan();
@@ -130,16 +140,6 @@ void TovkaNetIo::stopWorker()
 {
     if (!worker.isRunning())
         return;
-    // The heartbeat timer belongs to the worker: stop it there and hand it
-    // back, so it is destroyed on the thread that owns the transport.
-    QThread* home = thread();
-    QMetaObject::invokeMethod(
-        &heartbeatTimer,
-        [this, home] {
-            heartbeatTimer.stop();
-            heartbeatTimer.moveToThread(home);
-        },
-        Qt::BlockingQueuedConnection);
     worker.quit();
     worker.wait();
 }

@@ -1,0 +1,95 @@
+// Recording and lossy delivery of the transport's datagrams in tests.
+#include "LossySink.h"
+
+#include "net/TovkaNetIo.h"
+
+LossySink::LossySink(TovkaNetIo* downstream, quint32 seed)
+    : downstream(downstream), random(seed)
+{
+}
+
+void LossySink::setLoss(double drop, double duplicate, double reorder)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    dropChance = drop;
+    duplicateChance = duplicate;
+    reorderChance = reorder;
+}
+
+void LossySink::dropType(quint8 type)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    droppedTypes.insert(type);
+}
+
+bool LossySink::writeDatagram(const char* data, int size)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    record.emplace_back(data, size_t(size));
+    PacketHeader header;
+    PacketHeader::read(reinterpret_cast<const uint8_t*>(data), size, &header);
+    if (!downstream || droppedTypes.count(header.type))
+        return true;
+    std::uniform_real_distribution<double> chance(0.0, 1.0);
+    if (chance(random) < dropChance)
+        return true;
+    if (held.empty() && chance(random) < reorderChance) {
+        held.assign(data, size_t(size));
+        return true;
+    }
+    pass(data, size);
+    if (chance(random) < duplicateChance)
+        pass(data, size);
+    if (!held.empty()) {
+        const std::string late = held;
+        held.clear();
+        pass(late.data(), int(late.size()));
+    }
+    return true;
+}
+
+void LossySink::pass(const char* data, int size)
+{
+    ++passed;
+    downstream->writeToSockets(data, size);
+}
+
+QList<QByteArray> LossySink::written() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    QList<QByteArray> copy;
+    for (const std::string& datagram : record)
+        copy.append(QByteArray(datagram.data(), int(datagram.size())));
+    return copy;
+}
+
+QList<PacketHeader> LossySink::headers() const
+{
+    QList<PacketHeader> result;
+    for (const QByteArray& datagram : written()) {
+        PacketHeader header;
+        PacketHeader::read(reinterpret_cast<const uint8_t*>(datagram.constData()), datagram.size(), &header);
+        result.append(header);
+    }
+    return result;
+}
+
+int LossySink::count(quint8 type) const
+{
+    int n = 0;
+    for (const PacketHeader& header : headers())
+        n += header.type == type ? 1 : 0;
+    return n;
+}
+
+int LossySink::passedOn() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return passed;
+}
+
+void LossySink::clear()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    record.clear();
+}
