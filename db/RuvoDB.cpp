@@ -5,7 +5,6 @@
 #include "db/Conversions.h"
 #include "db/MessageBox.h"
 
-#include <QMutexLocker>
 #include <QtDebug>
 
 #include <crypt.h>
@@ -35,7 +34,7 @@ bool RuvoDB::open(const QString& path, bool readOnly)
 
     Descriptor d;
     {
-        QMutexLocker lock(&mutex);
+        std::unique_lock<std::mutex> lock(mutex);
         lastErrorText.clear();
         const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE
                           | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -80,7 +79,7 @@ bool RuvoDB::open(const QString& path, bool readOnly)
 void RuvoDB::close()
 {
     {
-        QMutexLocker lock(&mutex);
+        std::unique_lock<std::mutex> lock(mutex);
         closeHandle();
     }
     qDebug("RuvoDB::close()");
@@ -89,7 +88,7 @@ void RuvoDB::close()
 bool RuvoDB::exec(const QString& sql, int* lastInsertId)
 {
     const QByteArray utf8 = sql.toUtf8();
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     if (!db) {
         lastErrorText = errorText(ErrNotOpen);
         return false;
@@ -119,7 +118,7 @@ bool RuvoDB::query(const char* sql, RuvoDBResult* out)
     if (!out)
         out = &scratch;
     out->clear();
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     if (!db) {
         lastErrorText = errorText(ErrNotOpen);
         return false;
@@ -147,7 +146,7 @@ bool RuvoDB::columns(const char* table, RuvoDBResult* out)
 QStringList RuvoDB::tables()
 {
     QStringList names;
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     if (!db) {
         lastErrorText = errorText(ErrNotOpen);
         return names;
@@ -337,7 +336,7 @@ bool RuvoDB::isWholeFile()
 RuvoDB::Descriptor RuvoDB::descriptor()
 {
     Descriptor d;
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     if (db && !readDescriptor(&d))
         d = Descriptor();
     return d;

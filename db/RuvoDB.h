@@ -6,10 +6,11 @@
 #include "db/RuvoDBResult.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <mutex>
 
 struct sqlite3;
 
@@ -89,6 +90,7 @@ private:
     void reportOpenFailure(const QString& path);
     static bool passwordMatches(const char* pw, const QByteArray& hash);
 
-    QMutex mutex;
+    // A plain pthread mutex, so the thread checker sees it even when contended.
+    std::mutex mutex;
     bool readOnlyFile = false;
 };

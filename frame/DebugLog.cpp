@@ -6,11 +6,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QTime>
 
 #include <cstdio>
+#include <mutex>
 
 namespace {
 
@@ -18,7 +17,7 @@ constexpr qint64 flushIntervalMs = 1000;
 
 struct DebugLogState
 {
-    QMutex mutex;
+    std::mutex mutex;   // pthread-based, so the thread checker sees it
     // Plain stdio: it never logs through Qt, so the handler cannot re-enter.
     FILE* file = nullptr;
     QString path;
@@ -51,11 +50,13 @@ const char* typeName(QtMsgType type)
 void writeMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     DebugLogState& s = state();
+    // The local time is read under the lock too: the C library's time-zone
+    // set-up is guarded in a way the thread checker cannot see.
+    std::lock_guard<std::mutex> lock(s.mutex);
     const QString line = QStringLiteral("%1 %2 %3\n")
                              .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")),
                                   QLatin1String(typeName(type)), text);
     const QByteArray bytes = line.toUtf8();
-    QMutexLocker lock(&s.mutex);
     if (!s.file)
         return;
     fwrite(bytes.constData(), 1, size_t(bytes.size()), s.file);
@@ -72,7 +73,7 @@ void installDebugLog()
 {
     DebugLogState& s = state();
     {
-        QMutexLocker lock(&s.mutex);
+        std::lock_guard<std::mutex> lock(s.mutex);
         if (s.file)
             fclose(s.file);
         s.path = QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName()
@@ -88,14 +89,14 @@ void installDebugLog()
 QString debugLogPath()
 {
     DebugLogState& s = state();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     return s.file ? s.path : QString();
 }
 
 void setDebugLogClock(std::function<qint64()> clock)
 {
     DebugLogState& s = state();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     s.clock = std::move(clock);
     s.lastFlush = s.now();
 }
