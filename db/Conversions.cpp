@@ -85,13 +85,14 @@ bool isValidUtf8(const unsigned char* s, int n)
     return true;
 }
 
-// Reads the digits at p (keeping the first 18); false when there is none.
+// Reads the digits at p, the value saturating far above any int; false when
+// there is none.
 bool readNumber(const char*& p, long long* value, int* digits)
 {
     *value = 0;
     *digits = 0;
     while (*p >= '0' && *p <= '9') {
-        if (*digits < 18)
+        if (*value < 100000000000000LL)
             *value = *value * 10 + (*p - '0');
         ++*digits;
         ++p;

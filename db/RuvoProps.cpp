@@ -18,7 +18,9 @@ void RuvoProps::setDatabase(RuvoDB* database)
 
 bool RuvoProps::find(const QString& key, QString* value) const
 {
-    if (!db || !db->isOpen() || db->isReadLocked())
+    // Looking first keeps a missing table from overwriting the database's
+    // last error text, which its owner may still be about to show.
+    if (!db || !db->isOpen() || db->isReadLocked() || !db->hasTable(QStringLiteral("RuvoProps")))
         return false;
     RuvoDBResult result;
     if (!db->query(QStringLiteral("SELECT value FROM RuvoProps WHERE key = %1;").arg(sqlText(key)), &result)

@@ -317,6 +317,7 @@ void TestConversions::parseDate_data()
     QTest::newRow("empty") << QByteArray("") << QDate();
     QTest::newRow("huge") << QByteArray("99999999999999999999999.1.1") << QDate();
     QTest::newRow("huge digits") << QByteArray("99999999999999999999999") << QDate();
+    QTest::newRow("leading zeros") << QByteArray("0000000000000000000024.12.2003") << QDate(2003, 12, 24);
 }
 
 void TestConversions::parseDate()
@@ -486,6 +487,8 @@ void TestConversions::parsePoints_data()
     QTest::newRow("largest") << "999,99" << 99999;
     QTest::newRow("too large") << "1000" << 0;
     QTest::newRow("three decimals") << "1,234" << 0;
+    QTest::newRow("huge") << "99999999999999999999999" << 0;
+    QTest::newRow("leading zeros") << "0000000000000000000012,5" << 1250;
     QTest::newRow("letters") << "abc" << 0;
     QTest::newRow("tail") << "12,5x" << 0;
     QTest::newRow("empty") << "" << 0;

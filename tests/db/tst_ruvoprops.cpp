@@ -83,8 +83,12 @@ void TestRuvoProps::defaultsWithoutTable()
     QCOMPARE(RuvoProps::decimalSeparator(), ',');
     QVERIFY(!RuvoProps::nameFormat());
     QCOMPARE(RuvoProps::instance()->get("MISSING", "d"), QString("d"));
-    // Reading leaves the file as it was.
+    // Reading leaves the file and the database's last error as they were.
     QVERIFY(db.tables().isEmpty());
+    QVERIFY(!db.exec("BROKEN;"));
+    const QString error = db.lastError();
+    QVERIFY(!RuvoProps::nameFormat());
+    QCOMPARE(db.lastError(), error);
 }
 
 void TestRuvoProps::valuesAreStoredAndReadBack()
