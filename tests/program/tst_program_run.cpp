@@ -1,0 +1,159 @@
+// The planner program itself on a private host under the offscreen platform:
+// it comes up at the monitor address, answers a ping with the ping's own
+// payload, writes its debug log into the temporary directory, and sends
+// exactly one shutdown notice when it is closed.
+#include "TestHosts.h"
+
+#include "net/PacketHeader.h"
+#include "net/PingPayload.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+constexpr int generousMs = 90000;
+const QHostAddress loopbackBroadcast(QStringLiteral("127.255.255.255"));
+constexpr quint16 port = 20593;
+const char* const testerHost = "tester";
+
+struct Heard
+{
+    PacketHeader header;
+    QByteArray payload;
+};
+
+// Listens beside the program on the loopback broadcast address.
+class Listener
+{
+public:
+    Listener()
+    {
+        bound = socket.bind(loopbackBroadcast, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+    }
+
+    // Everything the program wrote so far (our own datagrams left out).
+    QList<Heard> fromProgram()
+    {
+        while (socket.hasPendingDatagrams()) {
+            QByteArray datagram(int(socket.pendingDatagramSize()), '\0');
+            socket.readDatagram(datagram.data(), datagram.size());
+            Heard heard;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(datagram.constData());
+            if (!PacketHeader::check(bytes, datagram.size()).valid() ||
+                !PacketHeader::read(bytes, datagram.size(), &heard.header))
+                continue;
+            if (PacketHeader::hostNameText(heard.header.hostName) == testerHost)
+                continue;
+            heard.payload = datagram.mid(PacketHeader::Size, heard.header.length);
+            heardSoFar.append(heard);
+        }
+        return heardSoFar;
+    }
+
+    int count(quint8 type)
+    {
+        int n = 0;
+        for (const Heard& heard : fromProgram())
+            n += heard.header.type == type ? 1 : 0;
+        return n;
+    }
+
+    void send(const QByteArray& datagram) { socket.writeDatagram(datagram, loopbackBroadcast, port); }
+
+    bool bound = false;
+
+private:
+    QUdpSocket socket;
+    QList<Heard> heardSoFar;
+};
+
+QByteArray ping(QByteArray* payloadOut)
+{
+    PingPayload payload;
+    payload.seconds = 0x01020304;
+    payload.milliseconds = 567;
+    PacketHeader::setHostName(&payload.hostName, testerHost);
+    uint8_t payloadBytes[PingPayload::Size];
+    payload.write(payloadBytes);
+    *payloadOut = QByteArray(reinterpret_cast<const char*>(payloadBytes), PingPayload::Size);
+
+    PacketHeader header = PacketHeader::make(PacketType::PING, TovkaAddress(KindChief, 1, 1).addressByte(), 1);
+    header.length = PingPayload::Size;
+    PacketHeader::setHostName(&header.hostName, testerHost);
+    uint8_t datagram[PacketHeader::MaxPacket];
+    const int size = PacketHeader::build(header, payloadBytes, datagram, int(sizeof datagram));
+    return QByteArray(reinterpret_cast<const char*>(datagram), size);
+}
+
+} // namespace
+
+class TestProgramRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsAnswersLogsAndShutsDownOnce()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        Listener listener;
+        QVERIFY(listener.bound);
+
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // The top-level window lives as long as the process, by design.
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QCoreApplication::applicationDirPath() + "/BelegungsPlaner", QStringList());
+        QVERIFY(program.waitForStarted(30000));
+
+        // Its start-up ping, at the monitor address.
+        QTRY_VERIFY_WITH_TIMEOUT(listener.count(PacketType::PING) >= 1, generousMs);
+        QCOMPARE(int(listener.fromProgram().first().header.sourceAddress), 0);
+
+        QByteArray payload;
+        listener.send(ping(&payload));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const Heard& heard : listener.fromProgram())
+                    if (heard.header.type == PacketType::PONG && heard.payload.left(PingPayload::Size) == payload)
+                        return true;
+                return false;
+            }(),
+            generousMs);
+        QCOMPARE(listener.count(PacketType::SHUTDOWN), 0);
+
+        program.terminate();   // closes the window as the user would
+        QVERIFY(program.waitForFinished(generousMs));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.count(PacketType::SHUTDOWN), 1, generousMs);
+        for (const Heard& heard : listener.fromProgram())
+            if (heard.header.type == PacketType::SHUTDOWN)
+                QCOMPARE(int(heard.header.sourceAddress), 0);
+
+        QFile log(temp.filePath("BelegungsPlaner.log"));
+        QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("Debug sizeof(TaktischWertung)=8"));
+        QVERIFY(text.contains("SHUZTDOWN send"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (!enterPrivateHost("planner-run"))
+        return 1;
+    QCoreApplication app(argc, argv);
+    TestProgramRun test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_program_run.moc"
