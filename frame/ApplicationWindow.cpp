@@ -13,6 +13,14 @@
 #include <QMessageBox>
 #include <QTimer>
 
+namespace {
+ApplicationWindow::AboutHook& aboutHook()
+{
+    static ApplicationWindow::AboutHook hook;
+    return hook;
+}
+}
+
 ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& helpFile,
                                      bool useReglement, QWidget* parent)
     : QMainWindow(parent),
@@ -59,9 +67,19 @@ QString ApplicationWindow::aboutText() const
     return tr("<b>%1</b><br>Version: %2").arg(appName, version);
 }
 
+void ApplicationWindow::setAboutHook(AboutHook hook)
+{
+    aboutHook() = std::move(hook);
+}
+
 void ApplicationWindow::about()
 {
-    QMessageBox::about(this, tr("Über %1").arg(appName), aboutText());
+    const QString title = tr("Über %1").arg(appName);
+    if (aboutHook()) {
+        aboutHook()(title, aboutText());
+        return;
+    }
+    QMessageBox::about(this, title, aboutText());
 }
 
 // Accepted at once; the other windows (the display window among them) close

@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+
 class QMenu;
 
 class ApplicationWindow : public QMainWindow
@@ -35,6 +37,11 @@ public:
 
     // The about box's text; derived windows put their own lines in front.
     virtual QString aboutText() const;
+
+    // While a hook is set, the about box hands its title and text to the hook
+    // instead of opening, so tests never block. An empty function removes it.
+    using AboutHook = std::function<void(const QString& title, const QString& text)>;
+    static void setAboutHook(AboutHook hook);
 
 public slots:
     virtual void about();
