@@ -2,6 +2,7 @@
 // the shared encoding buffer, and the messages this program sends.
 #include "net/TovkaProtocol.h"
 
+#include "db/Conversions.h"
 #include "net/ByteOrder.h"
 #include "net/TovkaNetIo.h"
 #include "net/TrainingPlanMessage.h"
@@ -25,6 +26,23 @@ const TovkaAddress planDestination(KindBelegungsPlaner, 0, 0);
 const TovkaAddress officeDestination(KindBuero, 0, 0);
 
 time_t systemClock() { return ::time(nullptr); }
+
+// A text field of the payload, read up to its NUL but never past the field or
+// the payload's end.
+QString fieldText(const unsigned char* data, int length, int offset, int width)
+{
+    QString text;
+    const int available = qMin(width, length - offset);
+    if (available <= 0)
+        return text;
+    return fromCString(text, reinterpret_cast<const char*>(data + offset), available);
+}
+
+void putText(unsigned char* at, const QString& text, int width)
+{
+    if (!text.isEmpty())
+        toCString(reinterpret_cast<char*>(at), text, width);
+}
 
 } // namespace
 
@@ -94,25 +112,65 @@ void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, TovkaA
 
 void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
+    static const char* const handler = "TovkaProtocol::handleAnzeigeMsg";
     switch (data[1]) {
+    case Ampel:
+        if (longEnough(handler, data, length, flagLength))
+            emit AmpelReceived(data[frameSize] != 0, sender);
+        break;
+    case Platz:
+        if (longEnough(handler, data, length, flagLength))
+            emit PlatzReceived(int(qint8(data[frameSize])), sender);
+        break;
+    case Pause:
+        if (longEnough(handler, data, length, flagLength))
+            emit PauseReceived(data[frameSize] != 0, sender);
+        break;
     case TrainingPlanMessage::subType: recvBelegungsPlaner(data, length, sender); break;
+    case Record: recvRecord(data, length); break;
+    case Siegerehrung:
+        if (longEnough(handler, data, length, numberLength)) {
+            const int second = length >= siegerehrungLength ? ByteOrder::big16(data + frameSize + 2) : 0;
+            emit SiegerehrungReceived(ByteOrder::big16(data + frameSize), second);
+        }
+        break;
     default: qDebug("TovkaProtocol::handleAnzeigeMsg unknown sub=%d", data[1]); break;
     }
 }
 
-void TovkaProtocol::handleObmannMsg(const unsigned char* data, int, TovkaAddress&)
+void TovkaProtocol::handleObmannMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    qDebug("TovkaProtocol::handleObmannMsg unknown sub=%d", data[1]);
+    switch (data[1]) {
+    case RequestWertung:
+        if (longEnough("TovkaProtocol::handleObmannMsg", data, length, numberLength))
+            emit RequestWertungReceived(short(ByteOrder::big16(data + frameSize)), sender);
+        break;
+    case WettkampfRequest: emit RequestWettkampfReceived(&sender); break;
+    case ErgebnisListRequest: emit RequestErgebnisListReceived(sender); break;
+    case Ready: emit ReadyReceived(sender); break;
+    default: qDebug("TovkaProtocol::handleObmannMsg unknown sub=%d", data[1]); break;
+    }
 }
 
-void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int, TovkaAddress&)
+void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    qDebug("TovkaProtocol::handleGerichtMsg unknown sub=%d", data[1]);
+    switch (data[1]) {
+    case Kampfrichter: recvKampfrichter(data, length, sender); break;
+    case CurrentUebung:
+        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, numberLength))
+            emit CurrentUebungReceived(ByteOrder::big16(data + frameSize), sender);
+        break;
+    case WbFreigeben: emit WbFreigebenReceived(); break;
+    case WbAbschliessen: emit WbAbschliessenReceived(); break;
+    case StatusRequest: emit StatusRequestReceived(sender); break;
+    default: qDebug("TovkaProtocol::handleGerichtMsg unknown sub=%d", data[1]); break;
+    }
 }
 
 void TovkaProtocol::handleBueroMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
     switch (data[1]) {
+    case AllKampfrichter: recvAllKampfrichter(data, length, sender); break;
     case NetTextMessage::subType: recvTextMessage(data, length, sender); break;
     default: qDebug("TovkaProtocol::handleBueroMsg unknown sub=%d", data[1]); break;
     }
@@ -138,6 +196,53 @@ void TovkaProtocol::recvTextMessage(const unsigned char* data, int length, Tovka
     emit TextMessageReceived(message, sender);
 }
 
+void TovkaProtocol::recvRecord(const unsigned char* data, int length)
+{
+    if (length != recordLength) {
+        qDebug(">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<");
+        return;
+    }
+    const int number = ByteOrder::big16(data + frameSize);
+    const QString text = fieldText(data, length, frameSize + 2, recordTextSize);
+    qDebug() << "TovkaProtocol::recvRecord" << number << text;
+    emit RecordReceived(number, text);
+}
+
+void TovkaProtocol::recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, kampfrichterLength))
+        return;
+    QString names[3];
+    for (int i = 0; i < 3; ++i)
+        names[i] = fieldText(data, length, frameSize + i * nameSize, nameSize);
+    qDebug() << names[0] << names[1] << names[2];
+    emit KampfrichterReceived(names[0], names[1], names[2], sender);
+}
+
+void TovkaProtocol::recvAllKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleBueroMsg", data, length, allKampfrichterLength))
+        return;
+    for (int entry = 1; entry <= 3; ++entry) {
+        const int at = frameSize + (entry - 1) * allKampfrichterEntrySize;
+        QString names[3];
+        for (int i = 0; i < 3; ++i)
+            names[i] = fieldText(data, length, at + i * nameSize, nameSize);
+        qDebug() << "Namen(" << entry << ")" << names[0] << names[1] << names[2];
+        TovkaAddress judge = sender;
+        judge.instance = quint8(entry);
+        emit KampfrichterReceived(names[0], names[1], names[2], judge);
+    }
+}
+
+bool TovkaProtocol::longEnough(const char* handler, const unsigned char* data, int length, int minimum)
+{
+    if (length >= minimum)
+        return true;
+    qDebug("%s %d/%d to short (%d < %d)", handler, data[0], data[1], length, minimum);
+    return false;
+}
+
 // ---------------------------------------------------------------- sending
 
 unsigned char* TovkaProtocol::startMessage(quint8 group, quint8 sub, int length)
@@ -154,6 +259,24 @@ void TovkaProtocol::send(int length, const TovkaAddress* destination)
         netio->sendData(buffer, quint32(length), destination);
 }
 
+void TovkaProtocol::sendFlag(quint8 group, quint8 sub, quint8 value, const TovkaAddress* destination)
+{
+    startMessage(group, sub, flagLength)[frameSize] = value;
+    send(flagLength, destination);
+}
+
+void TovkaProtocol::sendNumber(quint8 group, quint8 sub, quint16 value, const TovkaAddress* destination)
+{
+    ByteOrder::putBig16(startMessage(group, sub, numberLength) + frameSize, value);
+    send(numberLength, destination);
+}
+
+void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination)
+{
+    startMessage(group, sub, frameSize);
+    send(frameSize, destination);
+}
+
 void TovkaProtocol::notBuilt(const char* slot) const
 {
     qDebug("TovkaProtocol::%s: this message is not sent by this program", slot);
@@ -161,32 +284,28 @@ void TovkaProtocol::notBuilt(const char* slot) const
 
 void TovkaProtocol::sendStartClock(int seconds, const TovkaAddress* destination)
 {
-    ByteOrder::putBig16(startMessage(GroupClock, StartClock, startClockLength) + frameSize, quint16(seconds));
-    send(startClockLength, destination);
+    sendNumber(GroupClock, StartClock, quint16(seconds), destination);
 }
 
 void TovkaProtocol::sendStartClock(int seconds) { sendStartClock(seconds, nullptr); }
 
 void TovkaProtocol::sendStopClock(const TovkaAddress* destination)
 {
-    startMessage(GroupClock, StopClock, frameSize);
-    send(frameSize, destination);
+    sendFrameOnly(GroupClock, StopClock, destination);
 }
 
 void TovkaProtocol::sendStopClock() { sendStopClock(nullptr); }
 
 void TovkaProtocol::sendResetClock(const TovkaAddress* destination)
 {
-    startMessage(GroupClock, ResetClock, frameSize);
-    send(frameSize, destination);
+    sendFrameOnly(GroupClock, ResetClock, destination);
 }
 
 void TovkaProtocol::sendResetClock() { sendResetClock(nullptr); }
 
 void TovkaProtocol::sendCountDown(bool on, const TovkaAddress* destination)
 {
-    startMessage(GroupClock, CountDown, countDownLength)[frameSize] = on ? 1 : 0;
-    send(countDownLength, destination);
+    sendFlag(GroupClock, CountDown, on ? 1 : 0, destination);
 }
 
 void TovkaProtocol::sendCountDown(bool on) { sendCountDown(on, nullptr); }
@@ -214,40 +333,130 @@ void TovkaProtocol::sendTextMessage(QString text)
     sendTextMessage(NetTextMessage(QTime::currentTime(), NetTextMessage::officeNoticeType, text), officeDestination);
 }
 
-// The messages of the jury, the chief judge, the office and the hall display
+void TovkaProtocol::sendAmpel(bool on, const TovkaAddress* destination)
+{
+    sendFlag(GroupAnzeige, Ampel, on ? 1 : 0, destination);
+}
+
+void TovkaProtocol::sendPlatz(int place, const TovkaAddress* destination)
+{
+    sendFlag(GroupAnzeige, Platz, quint8(place), destination);
+}
+
+void TovkaProtocol::sendPause(bool on, const TovkaAddress* destination)
+{
+    sendFlag(GroupAnzeige, Pause, on ? 1 : 0, destination);
+}
+
+void TovkaProtocol::sendRecord(int number, QString text)
+{
+    unsigned char* message = startMessage(GroupAnzeige, Record, recordLength);
+    ByteOrder::putBig16(message + frameSize, quint16(number));
+    putText(message + frameSize + 2, text, recordTextSize);
+    const TovkaAddress display(KindAnzeige, quint8(number / 100), 0);
+    send(recordLength, &display);
+}
+
+// One ceremony for the displays of the first three areas.
+void TovkaProtocol::sendSiegerehrung(int first, int second)
+{
+    for (quint8 area = 1; area <= 3; ++area) {
+        unsigned char* message = startMessage(GroupAnzeige, Siegerehrung, siegerehrungLength);
+        ByteOrder::putBig16(message + frameSize, quint16(first));
+        ByteOrder::putBig16(message + frameSize + 2, quint16(second));
+        const TovkaAddress display(KindAnzeige, area, 0);
+        send(siegerehrungLength, &display);
+    }
+}
+
+void TovkaProtocol::sendRequestWertung(short number, const TovkaAddress* destination)
+{
+    sendNumber(GroupObmann, RequestWertung, quint16(number), destination);
+}
+
+void TovkaProtocol::sendWettkampfRequest(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupObmann, WettkampfRequest, destination);
+}
+
+void TovkaProtocol::sendErgebnisListRequest(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupObmann, ErgebnisListRequest, destination);
+}
+
+void TovkaProtocol::sendReady(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupObmann, Ready, destination);
+}
+
+void TovkaProtocol::sendKampfrichter(QString first, QString second, QString third, const TovkaAddress* destination)
+{
+    unsigned char* message = startMessage(GroupGericht, Kampfrichter, kampfrichterLength);
+    putText(message + frameSize, first, nameSize);
+    putText(message + frameSize + nameSize, second, nameSize);
+    putText(message + frameSize + 2 * nameSize, third, nameSize);
+    send(kampfrichterLength, destination);
+}
+
+void TovkaProtocol::sendKampfrichter(QString first, QString second, QString third)
+{
+    sendKampfrichter(first, second, third, nullptr);
+}
+
+void TovkaProtocol::sendCurrentUebung(int exercise, const TovkaAddress* destination)
+{
+    sendNumber(GroupGericht, CurrentUebung, quint16(exercise), destination);
+}
+
+void TovkaProtocol::sendCurrentUebung(int exercise) { sendCurrentUebung(exercise, nullptr); }
+
+void TovkaProtocol::sendWbFreigeben(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupGericht, WbFreigeben, destination);
+}
+
+void TovkaProtocol::sendWbAbschliessen(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupGericht, WbAbschliessen, destination);
+}
+
+void TovkaProtocol::sendStatusRequest(const TovkaAddress* destination)
+{
+    sendFrameOnly(GroupGericht, StatusRequest, destination);
+}
+
+// Three entries, one per jury: its announcer and scribe, then the chief judge.
+void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QString scribe1, QString announcer2,
+                                        QString scribe2, QString announcer3, QString scribe3)
+{
+    unsigned char* message = startMessage(GroupBuero, AllKampfrichter, allKampfrichterLength);
+    const QString entries[3][2] = {{announcer1, scribe1}, {announcer2, scribe2}, {announcer3, scribe3}};
+    for (int entry = 0; entry < 3; ++entry) {
+        unsigned char* at = message + frameSize + entry * allKampfrichterEntrySize;
+        putText(at, entries[entry][0], nameSize);
+        putText(at + nameSize, entries[entry][1], nameSize);
+        putText(at + 2 * nameSize, chief, nameSize);
+    }
+    send(allKampfrichterLength, &officeDestination);
+}
+
+// The messages that carry score sheets, scores, starter and result records
 // travel between the other programs of the suite; this program sends none of them.
 void TovkaProtocol::sendWettkampf(const Competition&, const TovkaAddress*) { notBuilt("sendWettkampf"); }
 void TovkaProtocol::sendWettkampf(const Competition&) { notBuilt("sendWettkampf"); }
-void TovkaProtocol::sendKampfrichter(QString, QString, QString, const TovkaAddress*) { notBuilt("sendKampfrichter"); }
-void TovkaProtocol::sendKampfrichter(QString, QString, QString) { notBuilt("sendKampfrichter"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendCurrentUebung(int, const TovkaAddress*) { notBuilt("sendCurrentUebung"); }
-void TovkaProtocol::sendCurrentUebung(int) { notBuilt("sendCurrentUebung"); }
-void TovkaProtocol::sendWbFreigeben(const TovkaAddress*) { notBuilt("sendWbFreigeben"); }
-void TovkaProtocol::sendWbAbschliessen(const TovkaAddress*) { notBuilt("sendWbAbschliessen"); }
 void TovkaProtocol::sendUebungsWertung(const Wertung_t&, int) { notBuilt("sendUebungsWertung"); }
 void TovkaProtocol::sendFullWertung(const Wertung_t&, const TovkaAddress*) { notBuilt("sendFullWertung"); }
 void TovkaProtocol::sendFullWertung(const Wertung_t&) { notBuilt("sendFullWertung"); }
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString, const TovkaAddress*) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString) { notBuilt("sendStarterResponse"); }
-void TovkaProtocol::sendStatusRequest(const TovkaAddress*) { notBuilt("sendStatusRequest"); }
 void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }
 void TovkaProtocol::sendAnzeigeWertung(NetStarter&, const TovkaAddress*) { notBuilt("sendAnzeigeWertung"); }
-void TovkaProtocol::sendAmpel(bool, const TovkaAddress*) { notBuilt("sendAmpel"); }
-void TovkaProtocol::sendPlatz(int, const TovkaAddress*) { notBuilt("sendPlatz"); }
-void TovkaProtocol::sendPause(bool, const TovkaAddress*) { notBuilt("sendPause"); }
 void TovkaProtocol::sendErgebnisList(StartErgebnisList&, const TovkaAddress*) { notBuilt("sendErgebnisList"); }
 void TovkaProtocol::sendStarterRequest(StarterRequestList&, const TovkaAddress*) { notBuilt("sendStarterRequest"); }
 void TovkaProtocol::sendRequestedStarter(StartErgebnisList_t*, const char*, const TovkaAddress*) { notBuilt("sendRequestedStarter"); }
 void TovkaProtocol::sendFactorList(const FactorList&, const TovkaAddress*) { notBuilt("sendFactorList"); }
 void TovkaProtocol::sendFactorList(const FactorList&) { notBuilt("sendFactorList"); }
-void TovkaProtocol::sendRecord(int, QString) { notBuilt("sendRecord"); }
-void TovkaProtocol::sendSiegerehrung(int, int) { notBuilt("sendSiegerehrung"); }
 void TovkaProtocol::sendWholeWertung(Wertungsbogen&) { notBuilt("sendWholeWertung"); }
-void TovkaProtocol::sendAllKampfrichter(QString, QString, QString, QString, QString, QString, QString) { notBuilt("sendAllKampfrichter"); }
-void TovkaProtocol::sendRequestWertung(short, const TovkaAddress*) { notBuilt("sendRequestWertung"); }
-void TovkaProtocol::sendWettkampfRequest(const TovkaAddress*) { notBuilt("sendWettkampfRequest"); }
-void TovkaProtocol::sendErgebnisListRequest(const TovkaAddress*) { notBuilt("sendErgebnisListRequest"); }
 void TovkaProtocol::sendQualiList(QualiList&, const TovkaAddress*) { notBuilt("sendQualiList"); }
-void TovkaProtocol::sendReady(const TovkaAddress*) { notBuilt("sendReady"); }

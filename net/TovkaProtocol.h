@@ -46,11 +46,24 @@ public:
         GroupBuero = 5,
     };
     enum ClockSub : quint8 { StartClock = 1, StopClock = 2, ResetClock = 3, CountDown = 4 };
+    enum AnzeigeSub : quint8 { Ampel = 3, Platz = 4, Pause = 8, Record = 11, Siegerehrung = 12 };
+    enum ObmannSub : quint8 { RequestWertung = 1, WettkampfRequest = 2, ErgebnisListRequest = 3, Ready = 5 };
+    enum GerichtSub : quint8 { Kampfrichter = 2, CurrentUebung = 4, WbFreigeben = 5, WbAbschliessen = 6, StatusRequest = 10 };
+    enum BueroSub : quint8 { AllKampfrichter = 2 };
 
     static constexpr int frameSize = 4;          // group, sub-type, two reserved bytes
     static constexpr int bufferSize = 1024;      // the largest payload
     static constexpr int startClockLength = 6;
     static constexpr int countDownLength = 5;
+    static constexpr int flagLength = 5;           // traffic light, place, pause
+    static constexpr int numberLength = 6;         // one u16 after the frame
+    static constexpr int recordLength = 68;
+    static constexpr int recordTextSize = 62;
+    static constexpr int siegerehrungLength = 8;
+    static constexpr int nameSize = 32;            // a judge's name
+    static constexpr int kampfrichterLength = frameSize + 3 * nameSize;
+    static constexpr int allKampfrichterEntrySize = 3 * nameSize;
+    static constexpr int allKampfrichterLength = frameSize + 3 * allKampfrichterEntrySize;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
@@ -155,10 +168,20 @@ private:
     void handleBueroMsg(const unsigned char* data, int length, TovkaAddress& sender);
     void recvBelegungsPlaner(const unsigned char* data, int length, TovkaAddress& sender);
     void recvTextMessage(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvRecord(const unsigned char* data, int length);
+    void recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvAllKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
+
+    // False, with a debug line naming the handler, when the payload is shorter
+    // than its message needs.
+    static bool longEnough(const char* handler, const unsigned char* data, int length, int minimum);
 
     // Zeroes the first `length` bytes of the encoding buffer and writes the frame.
     unsigned char* startMessage(quint8 group, quint8 sub, int length);
     void send(int length, const TovkaAddress* destination);
+    void sendFlag(quint8 group, quint8 sub, quint8 value, const TovkaAddress* destination);
+    void sendNumber(quint8 group, quint8 sub, quint16 value, const TovkaAddress* destination);
+    void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
     // The send slots of messages this program neither sends nor has encoders for yet.
     void notBuilt(const char* slot) const;
 

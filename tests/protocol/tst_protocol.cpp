@@ -21,7 +21,7 @@ QByteArray bytes(std::initializer_list<int> values, int length = -1)
     for (int value : values)
         result.append(char(value));
     if (length >= 0)
-        result.resize(length);
+        result = result.leftJustified(length, '\0', true);
     return result;
 }
 
@@ -74,6 +74,7 @@ private slots:
         QTest::newRow("display sub 0") << bytes({2, 0, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=0";
         QTest::newRow("chief sub 0") << bytes({3, 0, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=0";
         QTest::newRow("chief sub 6") << bytes({3, 6, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=6";
+        QTest::newRow("display sub 1") << bytes({2, 1, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=1";
         QTest::newRow("jury sub 0") << bytes({4, 0, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=0";
         QTest::newRow("jury sub 11") << bytes({4, 11, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=11";
         QTest::newRow("office sub 0") << bytes({5, 0, 0, 0}) << "TovkaProtocol::handleBueroMsg unknown sub=0";
@@ -286,6 +287,158 @@ private slots:
         QCOMPARE(packets[2].second, bytes({1, 3, 0, 0}));
         QCOMPARE(packets[3].second, bytes({1, 4, 0, 0, 1}));
         QCOMPARE(int(packets[0].first.destinationAddress), 0x81);
+    }
+
+    void simpleMessagesByteExact()
+    {
+        ProtocolRig rig;
+        const TovkaAddress chief(KindChief, 2, 0);
+        rig.protocol.sendAmpel(true, &chief);
+        rig.protocol.sendPlatz(200, &chief);
+        rig.protocol.sendPause(false, &chief);
+        rig.protocol.sendRecord(205, "Rekord!");
+        rig.protocol.sendSiegerehrung(0x0102, 0x0304);
+        rig.protocol.sendRequestWertung(-2, &chief);
+        rig.protocol.sendWettkampfRequest(&chief);
+        rig.protocol.sendErgebnisListRequest(&chief);
+        rig.protocol.sendReady(&chief);
+        rig.protocol.sendKampfrichter("A", "", "C", &chief);
+        rig.protocol.sendCurrentUebung(0x1234, &chief);
+        rig.protocol.sendWbFreigeben(&chief);
+        rig.protocol.sendWbAbschliessen(&chief);
+        rig.protocol.sendStatusRequest(&chief);
+        rig.protocol.sendAllKampfrichter("Chief", "An1", "Sc1", "", "Sc2", "An3", "");
+        QList<QPair<QByteArray, int>> expected;
+        const auto next = [&](const QByteArray& payload, int destination) { expected.append({payload, destination}); };
+        next(bytes({2, 3, 0, 0, 1}), 0x12);
+        next(bytes({2, 4, 0, 0, 200}), 0x12);
+        next(bytes({2, 8, 0, 0, 0}), 0x12);
+        QByteArray record = bytes({2, 11, 0, 0, 0, 205}, 68);
+        record.replace(6, 7, "Rekord!");
+        next(record, 0x42);
+        for (int area = 1; area <= 3; ++area)
+            next(bytes({2, 12, 0, 0, 1, 2, 3, 4}), 0x40 + area);
+        next(bytes({3, 1, 0, 0, 0xFF, 0xFE}), 0x12);
+        next(bytes({3, 2, 0, 0}), 0x12);
+        next(bytes({3, 3, 0, 0}), 0x12);
+        next(bytes({3, 5, 0, 0}), 0x12);
+        QByteArray judges = bytes({4, 2, 0, 0}, 100);
+        judges[4] = 'A';
+        judges[68] = 'C';
+        next(judges, 0x12);
+        next(bytes({4, 4, 0, 0, 0x12, 0x34}), 0x12);
+        next(bytes({4, 5, 0, 0}), 0x12);
+        next(bytes({4, 6, 0, 0}), 0x12);
+        next(bytes({4, 10, 0, 0}), 0x12);
+        QByteArray all = bytes({5, 2, 0, 0}, 292);
+        all.replace(4, 3, "An1").replace(36, 3, "Sc1").replace(68, 5, "Chief");
+        all.replace(132, 3, "Sc2").replace(164, 5, "Chief");
+        all.replace(196, 3, "An3").replace(260, 5, "Chief");
+        next(all, 0x30);
+
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), expected.size());
+        for (int i = 0; i < packets.size(); ++i) {
+            QCOMPARE(packets[i].second, expected[i].first);
+            QCOMPARE(int(packets[i].first.destinationAddress), expected[i].second);
+        }
+    }
+
+    void simpleMessagesRoundTrip()
+    {
+        ProtocolRig rig;
+        QStringList seen;
+        TovkaProtocol& p = rig.protocol;
+        const auto tag = [](TovkaAddress from) { return QString(" %1/%2/%3").arg(from.kind).arg(from.subKind).arg(from.instance); };
+        connect(&p, &TovkaProtocol::AmpelReceived, this, [&](bool on, TovkaAddress f) { seen << QString("ampel %1").arg(on) + tag(f); });
+        connect(&p, &TovkaProtocol::PlatzReceived, this, [&](int place, TovkaAddress) { seen << QString("platz %1").arg(place); });
+        connect(&p, &TovkaProtocol::PauseReceived, this, [&](bool on, TovkaAddress) { seen << QString("pause %1").arg(on); });
+        connect(&p, &TovkaProtocol::RecordReceived, this, [&](int n, QString t) { seen << QString("record %1 %2").arg(n).arg(t); });
+        connect(&p, &TovkaProtocol::SiegerehrungReceived, this, [&](int a, int b) { seen << QString("sieger %1 %2").arg(a).arg(b); });
+        connect(&p, &TovkaProtocol::RequestWertungReceived, this, [&](short n, TovkaAddress) { seen << QString("wertung %1").arg(n); });
+        connect(&p, &TovkaProtocol::RequestWettkampfReceived, this, [&](const TovkaAddress* f) { seen << "wettkampf" + tag(*f); });
+        connect(&p, &TovkaProtocol::RequestErgebnisListReceived, this, [&](TovkaAddress) { seen << "ergebnisse"; });
+        connect(&p, &TovkaProtocol::ReadyReceived, this, [&](TovkaAddress) { seen << "ready"; });
+        connect(&p, &TovkaProtocol::KampfrichterReceived, this,
+                [&](QString a, QString b, QString c, TovkaAddress f) { seen << QString("judges %1|%2|%3").arg(a, b, c) + tag(f); });
+        connect(&p, &TovkaProtocol::CurrentUebungReceived, this, [&](int n, TovkaAddress) { seen << QString("uebung %1").arg(n); });
+        connect(&p, &TovkaProtocol::WbFreigebenReceived, this, [&] { seen << "frei"; });
+        connect(&p, &TovkaProtocol::WbAbschliessenReceived, this, [&] { seen << "zu"; });
+        connect(&p, &TovkaProtocol::StatusRequestReceived, this, [&](TovkaAddress) { seen << "status"; });
+
+        const TovkaAddress any(KindChief, 2, 0);
+        p.sendAmpel(true, &any);
+        p.sendPlatz(200, &any);
+        p.sendPause(true, &any);
+        p.sendRecord(311, QString::fromUtf8("Weltrekord für Anna"));
+        p.sendSiegerehrung(7, 9);
+        p.sendRequestWertung(-2, &any);
+        p.sendWettkampfRequest(&any);
+        p.sendErgebnisListRequest(&any);
+        p.sendReady(&any);
+        p.sendKampfrichter(QString(40, 'x'), "B", "", &any);
+        p.sendCurrentUebung(17, &any);
+        p.sendWbFreigeben(&any);
+        p.sendWbAbschliessen(&any);
+        p.sendStatusRequest(&any);
+        p.sendAllKampfrichter("", "", "", "", "", "", "");
+        TovkaAddress sender(KindJury, 2, 3);
+        for (const auto& packet : rig.sink.dataPackets())
+            p.dataReceived(packet.second.constData(), packet.second.size(), sender);
+        QCOMPARE(seen, QStringList({"ampel 1 2/2/3", "platz -56", "pause 1",
+                                    QString::fromUtf8("record 311 Weltrekord für Anna"),
+                                    "sieger 7 9", "sieger 7 9", "sieger 7 9", "wertung -2", "wettkampf 2/2/3",
+                                    "ergebnisse", "ready", QString("judges %1|B| 2/2/3").arg(QString(31, 'x')),
+                                    "uebung 17", "frei", "zu", "status", "judges || 2/2/1", "judges || 2/2/2",
+                                    "judges || 2/2/3"}));
+    }
+
+    void shortOrOddLengthsOfSimpleMessages_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("ampel 4") << bytes({2, 3, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg 2/3 to short (4 < 5)";
+        QTest::newRow("platz 4") << bytes({2, 4, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg 2/4 to short (4 < 5)";
+        QTest::newRow("pause 4") << bytes({2, 8, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg 2/8 to short (4 < 5)";
+        QTest::newRow("record 67") << bytes({2, 11}, 67) << ">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<";
+        QTest::newRow("record 69") << bytes({2, 11}, 69) << ">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<";
+        QTest::newRow("sieger 5") << bytes({2, 12}, 5) << "TovkaProtocol::handleAnzeigeMsg 2/12 to short (5 < 6)";
+        QTest::newRow("wertung 5") << bytes({3, 1}, 5) << "TovkaProtocol::handleObmannMsg 3/1 to short (5 < 6)";
+        QTest::newRow("judges 99") << bytes({4, 2}, 99) << "TovkaProtocol::handleGerichtMsg 4/2 to short (99 < 100)";
+        QTest::newRow("uebung 5") << bytes({4, 4}, 5) << "TovkaProtocol::handleGerichtMsg 4/4 to short (5 < 6)";
+        QTest::newRow("all judges 291") << bytes({5, 2}, 291) << "TovkaProtocol::handleBueroMsg 5/2 to short (291 < 292)";
+    }
+    void shortOrOddLengthsOfSimpleMessages()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, line);
+        ProtocolRig rig;
+        int emitted = 0;
+        TovkaProtocol& p = rig.protocol;
+        connect(&p, &TovkaProtocol::AmpelReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::PlatzReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::PauseReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::RecordReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::SiegerehrungReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::RequestWertungReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::KampfrichterReceived, this, [&] { ++emitted; });
+        connect(&p, &TovkaProtocol::CurrentUebungReceived, this, [&] { ++emitted; });
+        DebugCapture capture;
+        TovkaAddress sender = peer;
+        p.dataReceived(payload.constData(), payload.size(), sender);
+        QVERIFY2(capture.contains(line), qPrintable(capture.lines().join('\n')));
+        QCOMPARE(emitted, 0);
+    }
+
+    void awardCeremonyOfSixBytesHasNoSecondNumber()
+    {
+        ProtocolRig rig;
+        QPair<int, int> got(-1, -1);
+        connect(&rig.protocol, &TovkaProtocol::SiegerehrungReceived, this, [&](int a, int b) { got = {a, b}; });
+        const QByteArray payload = bytes({2, 12, 0, 0, 0, 5});
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(got, qMakePair(5, 0));
     }
 
     void nothingGoesOutFromTheMonitorAddress()
