@@ -109,6 +109,9 @@ TovkaNetIo::TovkaNetIo(quint32 kind, quint32 subKind, quint32 instance)
         [this, home] {
             heartbeatTimer.stop();
             heartbeatTimer.moveToThread(home);
+            std::lock_guard<std::mutex> lock(workerMutex);
+            heartbeatHandedBack = true;
+            workerEnded.notify_all();
         },
         Qt::DirectConnection);
     worker.start(QThread::InheritPriority);
@@ -142,6 +145,9 @@ void TovkaNetIo::stopWorker()
         return;
     worker.quit();
     worker.wait();
+    // Qt's own wait is invisible to the thread sanitizer; this one is not.
+    std::unique_lock<std::mutex> lock(workerMutex);
+    workerEnded.wait(lock, [this] { return heartbeatHandedBack; });
 }
 
 int TovkaNetIo::protocolVersion() const

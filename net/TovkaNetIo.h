@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -238,6 +239,10 @@ private:
     QString warningText;
     QStringList pendingWarnings;
     DialogHook dialogHook;
+
+    std::mutex workerMutex;
+    std::condition_variable workerEnded;
+    bool heartbeatHandedBack = false;     // under workerMutex
 
     // Heartbeat thread only.
     qint64 previousHeartbeatMs = 0;

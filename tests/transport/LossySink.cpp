@@ -8,6 +8,12 @@ LossySink::LossySink(TovkaNetIo* downstream, quint32 seed)
 {
 }
 
+void LossySink::setDownstream(TovkaNetIo* transport)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    downstream = transport;
+}
+
 void LossySink::setLoss(double drop, double duplicate, double reorder)
 {
     std::lock_guard<std::mutex> lock(mutex);

@@ -23,6 +23,9 @@ class LossySink : public DatagramSink
 public:
     explicit LossySink(TovkaNetIo* downstream = nullptr, quint32 seed = 1);
 
+    // Declare the sink before the transport it passes on to, so it outlives
+    // the shutdown the transport writes when it goes.
+    void setDownstream(TovkaNetIo* transport);
     // Chances from 0 to 1 for each datagram passed on.
     void setLoss(double drop, double duplicate, double reorder);
     void dropType(quint8 type);

@@ -88,6 +88,13 @@ public:
         return true;
     }
 
+    // Ends the program without its shutdown packet, as a crash would.
+    void kill()
+    {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+
     const QString name;
 
 private:
@@ -139,6 +146,8 @@ public:
         peers.push_back(std::move(peer));
         return peers.back().get();
     }
+
+    void stopPeers() { peers.clear(); }
 
     void close()
     {

@@ -8,6 +8,7 @@
 #   hosts.sh join PREFIX IP           joins the caller's own namespace to the hall
 #   hosts.sh run PREFIX NAME CMD...   runs CMD on host NAME, host name NAME
 #   hosts.sh down PREFIX              removes every namespace of PREFIX
+#   hosts.sh sweep                    removes the namespaces of dead test runs
 set -euo pipefail
 
 sweep() {
@@ -25,6 +26,10 @@ link_to_hall() { # hall-side name
 }
 
 cmd=$1
+if [ "$cmd" = sweep ]; then
+    sweep
+    exit 0
+fi
 prefix=$2
 shift 2
 case $cmd in

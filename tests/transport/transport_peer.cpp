@@ -2,7 +2,7 @@
 // given on the command line, takes commands on standard input and reports
 // what the transport signals on standard output, one line each.
 //   commands: address K S I | send K S I TEXT | announce | mute-acks | quit
-//   reports:  ready | address 1/0 | queued SEQ | data SEQ K.S.I TEXT |
+//   reports:  ready | muted | address 1/0 | queued SEQ | data SEQ K.S.I TEXT |
 //             txsuccess SEQ | txfailure SEQ REASON | newapp K.S.I HOST |
 //             applost K.S.I HOST | warning TEXT
 // With --raw-echo it instead answers every datagram on the raw echo port,
@@ -68,6 +68,7 @@ void runCommand(TovkaNetIo& transport, LossySink& sink, const QString& line)
     } else if (command == "mute-acks") {
         sink.dropType(PacketType::ACK);
         transport.setDatagramSink(&sink);
+        report(QStringLiteral("muted"));
     } else if (command == "address" && words.size() == 4) {
         const bool ok = transport.setOwnAddress(words[1].toUInt(), quint8(words[2].toUInt()), quint8(words[3].toUInt()));
         report(QStringLiteral("address %1").arg(ok ? 1 : 0));
@@ -107,9 +108,10 @@ int main(int argc, char** argv)
     }
     int result = 0;
     {
+        LossySink sink;
         TovkaNetIo transport(args[1].toUInt(), args[2].toUInt(), args[3].toUInt());
+        sink.setDownstream(&transport);
         transport.setDialogHook([](const QString&, const QString&) { return false; });
-        LossySink sink(&transport);
         watchTransport(transport);
         QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
         QByteArray pending;
@@ -131,7 +133,6 @@ int main(int argc, char** argv)
         });
         report(QStringLiteral("ready"));
         result = QCoreApplication::exec();
-        transport.setDatagramSink(nullptr);
     }
     report(QStringLiteral("gone"));
     return result;
