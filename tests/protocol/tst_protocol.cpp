@@ -59,6 +59,65 @@ private slots:
         QVERIFY(capture.contains("sizeof(TaktischWertung)=8"));
     }
 
+    // Other programs of the suite connect by these signatures, in this order.
+    void signalsAndSlotsInOrder()
+    {
+        const QStringList expected = {
+            "startClockReceived(int,TovkaAddress)", "stopClockReceived(TovkaAddress)",
+            "resetClockReceived(TovkaAddress)", "countDownReceived(bool,TovkaAddress)",
+            "WettkampfReceived(Competition,TovkaAddress)",
+            "KampfrichterReceived(QString,QString,QString,TovkaAddress)", "StarterReceived(NetImport&)",
+            "CurrentUebungReceived(int,TovkaAddress)", "WbFreigebenReceived()", "WbAbschliessenReceived()",
+            "UebungsWertungReceived(NetUebungsWertung_t,TovkaAddress)", "FullWertungReceived(Wertung_t,TovkaAddress)",
+            "StarterResponseReceived(int,int,const char*,TovkaAddress)", "StatusRequestReceived(TovkaAddress)",
+            "NextStarterReceived(const NetStarterLong*,TovkaAddress)",
+            "RequestedStarterReceived(const NetStarterLong*,TovkaAddress)",
+            "AnzeigeWertungReceived(const NetStarter*,TovkaAddress)", "AmpelReceived(bool,TovkaAddress)",
+            "PlatzReceived(int,TovkaAddress)", "PauseReceived(bool,TovkaAddress)",
+            "ErgebnisListReceived(StartErgebnisList&,TovkaAddress)",
+            "StarterRequestReceived(StarterRequestList&,TovkaAddress)",
+            "BelegungsPlanerReceived(time_t,int,TrainingsData,TovkaAddress)",
+            "FactorListReceived(FactorList&,TovkaAddress)", "RecordReceived(int,QString)",
+            "SiegerehrungReceived(int,int)", "WholeWertungReceived(Starter_t,WertungList&,TovkaAddress)",
+            "RequestWertungReceived(short,TovkaAddress)", "RequestWettkampfReceived(const TovkaAddress*)",
+            "RequestErgebnisListReceived(TovkaAddress)", "QualiListReceived(QualiList&,TovkaAddress)",
+            "ReadyReceived(TovkaAddress)", "TextMessageReceived(NetTextMessage,TovkaAddress)",
+            "sendStartClock(int,const TovkaAddress*)", "sendStartClock(int)", "sendStopClock(const TovkaAddress*)",
+            "sendStopClock()", "sendResetClock(const TovkaAddress*)", "sendResetClock()",
+            "sendCountDown(bool,const TovkaAddress*)", "sendCountDown(bool)",
+            "sendWettkampf(Competition,const TovkaAddress*)", "sendWettkampf(Competition)",
+            "sendKampfrichter(QString,QString,QString,const TovkaAddress*)", "sendKampfrichter(QString,QString,QString)",
+            "sendStarter(Wertungsbogen&,const TovkaAddress*,bool)", "sendStarter(Wertungsbogen&,const TovkaAddress*)",
+            "sendCurrentUebung(int,const TovkaAddress*)", "sendCurrentUebung(int)",
+            "sendWbFreigeben(const TovkaAddress*)", "sendWbAbschliessen(const TovkaAddress*)",
+            "sendUebungsWertung(Wertung_t,int)", "sendFullWertung(Wertung_t,const TovkaAddress*)",
+            "sendFullWertung(Wertung_t)", "sendStarterResponse(Starter_t,QString,const TovkaAddress*)",
+            "sendStarterResponse(Starter_t,QString)", "sendStatusRequest(const TovkaAddress*)",
+            "sendNextStarter(Wertungsbogen&,const TovkaAddress*)", "sendAnzeigeWertung(NetStarter&,const TovkaAddress*)",
+            "sendAmpel(bool,const TovkaAddress*)", "sendPlatz(int,const TovkaAddress*)",
+            "sendPause(bool,const TovkaAddress*)", "sendErgebnisList(StartErgebnisList&,const TovkaAddress*)",
+            "sendStarterRequest(StarterRequestList&,const TovkaAddress*)",
+            "sendRequestedStarter(StartErgebnisList_t*,const char*,const TovkaAddress*)",
+            "sendBelegungsPlaner(int,TrainingsData,const TovkaAddress*)", "sendBelegungsPlaner(int,TrainingsData)",
+            "sendFactorList(FactorList,const TovkaAddress*)", "sendFactorList(FactorList)",
+            "sendRecord(int,QString)", "sendSiegerehrung(int,int)", "sendWholeWertung(Wertungsbogen&)",
+            "sendAllKampfrichter(QString,QString,QString,QString,QString,QString,QString)",
+            "sendRequestWertung(short,const TovkaAddress*)", "sendWettkampfRequest(const TovkaAddress*)",
+            "sendErgebnisListRequest(const TovkaAddress*)", "sendQualiList(QualiList&,const TovkaAddress*)",
+            "sendReady(const TovkaAddress*)", "sendTextMessage(NetTextMessage,TovkaAddress)",
+            "sendTextMessage(QString)", "dataReceived(const void*,int,TovkaAddress&)"};
+        const QMetaObject& meta = TovkaProtocol::staticMetaObject;
+        QStringList actual;
+        int signalCount = 0;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+            actual << QString::fromLatin1(meta.method(i).methodSignature());
+            signalCount += meta.method(i).methodType() == QMetaMethod::Signal ? 1 : 0;
+        }
+        QCOMPARE(actual, expected);
+        QCOMPARE(signalCount, 33);
+        QCOMPARE(actual.size(), 81);
+    }
+
     void dispatchesByGroupAndSubType_data()
     {
         QTest::addColumn<QByteArray>("payload");
