@@ -131,6 +131,18 @@ public:
 
     bool addHost(const QString& name, const QString& address) { return hosts({"host", prefix, name, address}); }
 
+    // A host without a link to the hall, for links of the test's own making.
+    bool addBareHost(const QString& name)
+    {
+        opened = true;
+        return hosts({"bare", prefix, name});
+    }
+
+    bool moveTap(const QString& host, const QString& device, const QString& address)
+    {
+        return hosts({"tap", prefix, host, device, address});
+    }
+
     // Starts the suite's program at the address on host name.
     PeerProcess* startPeer(const QString& host, const TovkaAddress& address)
     {

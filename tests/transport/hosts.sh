@@ -6,6 +6,8 @@
 #   hosts.sh hall PREFIX              the hall with its bridge
 #   hosts.sh host PREFIX NAME IP      a host namespace joined to the hall
 #   hosts.sh join PREFIX IP           joins the caller's own namespace to the hall
+#   hosts.sh bare PREFIX NAME         a host namespace with only its loopback
+#   hosts.sh tap PREFIX NAME DEV IP   moves a tap device to host NAME
 #   hosts.sh run PREFIX NAME CMD...   runs CMD on host NAME, host name NAME
 #   hosts.sh down PREFIX              removes every namespace of PREFIX
 #   hosts.sh sweep                    removes the namespaces of dead test runs
@@ -49,6 +51,17 @@ host)
     link_to_hall "v$name"
     ip -n "$ns" addr add "$address/24" dev veth0
     ip -n "$ns" link set veth0 up
+    ;;
+bare)
+    sweep
+    ip netns add "$prefix-$1"
+    ip -n "$prefix-$1" link set lo up
+    ;;
+tap)
+    name=$1 device=$2 address=$3
+    ip link set "$device" netns "$prefix-$name"
+    ip -n "$prefix-$name" addr add "$address/24" dev "$device"
+    ip -n "$prefix-$name" link set "$device" up
     ;;
 join)
     address=$1

@@ -1,0 +1,200 @@
+// The transport's sockets on a host of its own with a working loopback: the
+// bounded reader, the stuck receive queue, a failed bind and two transports
+// talking through a sink that drops, repeats and reorders datagrams.
+#include "FakeClock.h"
+#include "LossySink.h"
+#include "PrivateHost.h"
+#include "TransportRig.h"
+
+#include "net/UdpSocketLinux.h"
+#include "tests/support/DebugCapture.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <set>
+
+namespace {
+
+const int Patience = 60000;
+
+bool knowsItself(const TovkaNetIo& net)
+{
+    for (const AppLocation& app : net.peers()) {
+        if (app.address == net.ownAddress() && QByteArray(app.hostName) == "halle-a")
+            return true;
+    }
+    return false;
+}
+
+// Writes datagrams to the loopback broadcast address as another program would.
+void sendToLoopback(QUdpSocket& sender, const Datagram& datagram, int times = 1)
+{
+    const QByteArray bytes = datagram.bytes();
+    for (int i = 0; i < times; ++i)
+        sender.writeDatagram(bytes, UdpSocketLinux::loopbackBroadcast(), UdpSocketLinux::port);
+}
+
+Datagram foreignPing()
+{
+    Datagram ping;
+    ping.from = TovkaAddress(4, 1, 0);
+    ping.host = "halle-x";
+    ping.payload = pingPayload(7, 8, "halle-x");
+    return ping;
+}
+
+} // namespace
+
+class TestTransportSockets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theReaderTakesABoundedNumberPerCall()
+    {
+        TransportRig rig;
+        QTRY_VERIFY_WITH_TIMEOUT(knowsItself(rig.net), Patience); // the own ping came back
+        QUdpSocket sender;
+        const int flood = 150;
+        rig.sink.clear();
+        sendToLoopback(sender, foreignPing(), flood);
+        rig.net.recvMoniPort();
+        QCOMPARE(rig.sink.count(PacketType::PONG), TovkaNetIo::maxDatagramsPerRead);
+        // The rest follows on later turns of the event loop.
+        QTRY_COMPARE_WITH_TIMEOUT(rig.sink.count(PacketType::PONG) >= flood, true, Patience);
+    }
+
+    void aStuckReceiveQueueIsReportedAfterTwentyChecks()
+    {
+        TransportRig rig;
+        QTRY_VERIFY_WITH_TIMEOUT(knowsItself(rig.net), Patience);
+        QSignalSpy notices(&rig.net, &TovkaNetIo::sendTextMessage);
+        QUdpSocket sender;
+        sendToLoopback(sender, foreignPing());
+        for (int i = 0; i < 10; ++i)
+            rig.net.checkAlive();
+        rig.net.recvMoniPort(); // read at last: the count starts again
+        rig.net.checkAlive();
+        sendToLoopback(sender, foreignPing());
+        for (int i = 0; i < 19; ++i)
+            rig.net.checkAlive();
+        QCOMPARE(notices.count(), 0);
+        rig.net.checkAlive();
+        QCOMPARE(notices.count(), 1);
+        QVERIFY(notices.first().first().toString().contains(QStringLiteral("Empfangsqueue")));
+    }
+
+    void aFailedBindIsLoggedAndTheSocketStaysUnusable()
+    {
+        // A socket that does not share the port keeps the transport out.
+        auto blocker = std::make_unique<QUdpSocket>();
+        QVERIFY(blocker->bind(QHostAddress::AnyIPv4, UdpSocketLinux::port, QUdpSocket::DontShareAddress));
+        DebugCapture log;
+        TovkaNetIo net(0, 0, 0);
+        QVERIFY(log.contains(QStringLiteral("bindSocket failed")));
+        const QByteArray ping = pingPayload(1, 2, "halle-a");
+        const PacketHeader header = PacketHeader::make(PacketType::PING, 0, 0);
+        QVERIFY(!net.sendPacket(header, reinterpret_cast<const uint8_t*>(ping.constData())));
+
+        // When the interface comes up again the socket is bound anew.
+        blocker.reset();
+        QVERIFY(PrivateHost::setLinkUp(QStringLiteral("lo"), false));
+        net.interfaceManager().rescan();
+        QVERIFY(PrivateHost::setLinkUp(QStringLiteral("lo"), true));
+        net.interfaceManager().rescan();
+        QVERIFY(log.contains(QStringLiteral("Interface come up again")));
+        QVERIFY(net.sendPacket(header, reinterpret_cast<const uint8_t*>(ping.constData())));
+    }
+
+    void aVersionConflictIsReportedAfterTenChecks()
+    {
+        TransportRig rig; // the loopback socket was just opened: ten checks to go
+        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
+        Datagram pong;
+        pong.type = PacketType::PONG;
+        pong.payload = pongPayload(1, 2, "halle-b");
+        pong.version = 11;
+        pong.host = "<halle-b>";
+        rig.feed(pong);
+        rig.feed(pong); // the same line once
+        pong.version = 10;
+        pong.host = "halle-c";
+        pong.from = TovkaAddress(2, 1, 3);
+        rig.feed(pong);
+        pong.version = 14;
+        pong.type = PacketType::PING; // only pongs count
+        rig.feed(pong);
+        for (int i = 0; i < 9; ++i)
+            rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 0);
+        rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 1);
+        const QString text = warnings.first().first().toString();
+        QVERIFY(text.contains(QStringLiteral("FL=0 NetMon (&lt;halle-b&gt;)  <b>&auml;ltere</b> Version<br>")));
+        QVERIFY(text.contains(QStringLiteral("FL=1 Jury_3 (halle-c)  <b>&auml;ltere</b> Version<br>")));
+        QCOMPARE(text.count(QStringLiteral("Version<br>")), 2);
+        for (int i = 0; i < 20; ++i)
+            rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 1);
+    }
+
+    void theVersionConflictTextIsBounded()
+    {
+        TransportRig rig;
+        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
+        Datagram pong;
+        pong.type = PacketType::PONG;
+        pong.payload = pongPayload(1, 2, "x");
+        pong.version = 13;
+        for (int i = 0; i < 200; ++i) {
+            pong.host = QByteArray("halle-") + QByteArray::number(i);
+            rig.feed(pong);
+        }
+        for (int i = 0; i < 10; ++i)
+            rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 1);
+        QCOMPARE(warnings.first().first().toString().count(QStringLiteral("<b>neuere</b> Version<br>")),
+                 TovkaNetIo::maxVersionConflictLines);
+    }
+
+    void everyPacketArrivesOnceThroughDropsRepeatsAndReordering()
+    {
+        LossySink planSink(nullptr, 4711);
+        LossySink officeSink(nullptr, 815);
+        TovkaNetIo planner(7, 0, 0);
+        TovkaNetIo office(3, 0, 0);
+        planSink.setDownstream(&planner);
+        officeSink.setDownstream(&office);
+        planSink.setLoss(0.3, 0.2, 0.2);
+        officeSink.setLoss(0.3, 0.2, 0.2);
+        planner.setDatagramSink(&planSink);
+        office.setDatagramSink(&officeSink);
+        QTRY_VERIFY_WITH_TIMEOUT(planner.hasApp(TovkaAddress(3, 0, 0)), Patience);
+
+        QStringList delivered;
+        connect(&office, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
+                [&](const void* data, int length, TovkaAddress&) {
+                    delivered << QString::fromUtf8(static_cast<const char*>(data), length);
+                });
+        int done = 0;
+        connect(&planner, &TovkaNetIo::TxSuccess, this, [&](int) { ++done; });
+        connect(&planner, &TovkaNetIo::TxFailure, this, [&](int, const QString&) { ++done; });
+        const TovkaAddress to(3, 0, 0);
+        const int packets = 20;
+        for (int i = 0; i < packets; ++i) {
+            const QByteArray text = "Plan " + QByteArray::number(i);
+            planner.sendData(text.constData(), quint32(text.size()), &to);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(done == packets, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(delivered.size() >= packets, Patience);
+        QCOMPARE(delivered.size(), packets);
+        QCOMPARE(int(std::set<QString>(delivered.begin(), delivered.end()).size()), packets);
+        QVERIFY(planSink.passedOn() > 0);
+    }
+};
+
+TRANSPORT_TEST_MAIN(TestTransportSockets, "halle-a", true)
+#include "tst_transport_sockets.moc"
