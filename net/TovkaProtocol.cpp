@@ -114,10 +114,21 @@ void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, Tovk
 {
     static const char* const handler = "TovkaProtocol::handleAnzeigeMsg";
     switch (data[1]) {
+    case NextStarter:
+    case RequestedStarter: recvStarterLong(data, length, sender); break;
+    case AnzeigeWertung:
+        if (longEnough(handler, data, length, anzeigeWertungLength)) {
+            const NetStarter record = NetStarter::read(data + frameSize);
+            emit AnzeigeWertungReceived(&record, sender);
+        }
+        break;
     case Ampel:
         if (longEnough(handler, data, length, flagLength))
             emit AmpelReceived(data[frameSize] != 0, sender);
         break;
+    case ErgebnisList: recvErgebnisList(data, length, sender); break;
+    case StarterRequest: recvStarterRequest(data, length, sender); break;
+    case FactorListSub: recvFactorList(data, length, sender); break;
     case Platz:
         if (longEnough(handler, data, length, flagLength))
             emit PlatzReceived(int(qint8(data[frameSize])), sender);
@@ -147,6 +158,7 @@ void TovkaProtocol::handleObmannMsg(const unsigned char* data, int length, Tovka
         break;
     case WettkampfRequest: emit RequestWettkampfReceived(&sender); break;
     case ErgebnisListRequest: emit RequestErgebnisListReceived(sender); break;
+    case QualiListSub: recvQualiList(data, length, sender); break;
     case Ready: emit ReadyReceived(sender); break;
     default: qDebug("TovkaProtocol::handleObmannMsg unknown sub=%d", data[1]); break;
     }
@@ -206,6 +218,64 @@ void TovkaProtocol::recvRecord(const unsigned char* data, int length)
     const QString text = fieldText(data, length, frameSize + 2, recordTextSize);
     qDebug() << "TovkaProtocol::recvRecord" << number << text;
     emit RecordReceived(number, text);
+}
+
+void TovkaProtocol::recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleAnzeigeMsg", data, length, olderStarterLongLength))
+        return;
+    if (length < shorterStarterLongBelow)
+        qDebug("handle older NetStarterLong size: %d / %ld", length, long(NetStarterLong::Size));
+    const NetStarterLong record = NetStarterLong::read(data + frameSize, length - frameSize);
+    if (data[1] == NextStarter)
+        emit NextStarterReceived(&record, sender);
+    else
+        emit RequestedStarterReceived(&record, sender);
+}
+
+void TovkaProtocol::recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    StartErgebnisList list;
+    list.owning = true;
+    const int count = length >= frameSize + resultEntrySize ? (length - frameSize) / resultEntrySize : 0;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* at = data + frameSize + i * resultEntrySize;
+        auto* entry = new StartErgebnisList_t;
+        entry->number = ByteOrder::big16(at);
+        const quint16 place = ByteOrder::big16(at + 2);
+        entry->notPlaced = (place & 0xFF) == 0xFF;
+        entry->place = entry->notPlaced ? notPlacedPlace : place;
+        entry->result = int(ByteOrder::big32(at + 4));
+        list.append(entry);
+    }
+    emit ErgebnisListReceived(list, sender);
+}
+
+void TovkaProtocol::recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    StarterRequestList list;
+    for (int at = frameSize; at + 2 <= length; at += 2) {
+        list.append(ByteOrder::big16(data + at));
+        qDebug("Requ: %d", list.last());
+    }
+    emit StarterRequestReceived(list, sender);
+}
+
+void TovkaProtocol::recvFactorList(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    FactorList list;
+    for (int at = frameSize; at + 4 <= length; at += 4)
+        list.append({ByteOrder::big16(data + at), ByteOrder::big16(data + at + 2) / 1000.0});
+    emit FactorListReceived(list, sender);
+}
+
+void TovkaProtocol::recvQualiList(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    qDebug("TovkaProtocol::handleObmannMsg TovkaQuali");
+    QualiList list;
+    for (int at = frameSize; at + 4 <= length; at += 4)
+        list.append({ByteOrder::big16(data + at), ByteOrder::big16(data + at + 2)});
+    emit QualiListReceived(list, sender);
 }
 
 void TovkaProtocol::recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
@@ -277,6 +347,15 @@ void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* 
     send(frameSize, destination);
 }
 
+int TovkaProtocol::fittingEntries(const char* slot, int count, int size) const
+{
+    const int room = (bufferSize - frameSize) / size;
+    if (count <= room)
+        return count;
+    qDebug("TovkaProtocol::%s: %d entries left out, only %d fit into one message", slot, count - room, room);
+    return room;
+}
+
 void TovkaProtocol::notBuilt(const char* slot) const
 {
     qDebug("TovkaProtocol::%s: this message is not sent by this program", slot);
@@ -346,6 +425,90 @@ void TovkaProtocol::sendPlatz(int place, const TovkaAddress* destination)
 void TovkaProtocol::sendPause(bool on, const TovkaAddress* destination)
 {
     sendFlag(GroupAnzeige, Pause, on ? 1 : 0, destination);
+}
+
+void TovkaProtocol::sendAnzeigeWertung(NetStarter& starter, const TovkaAddress* destination)
+{
+    starter.write(startMessage(GroupAnzeige, AnzeigeWertung, anzeigeWertungLength) + frameSize);
+    send(anzeigeWertungLength, destination);
+}
+
+void TovkaProtocol::sendRequestedStarter(StartErgebnisList_t* element, const char* text, const TovkaAddress* destination)
+{
+    if (!element)
+        return;
+    NetStarterLong record;
+    record.number = quint16(element->number);
+    record.submitted = quint32(element->submitted);
+    qstrncpy(record.name, element->name, sizeof record.name);
+    qstrncpy(record.clubs, element->clubs, sizeof record.clubs);
+    qstrncpy(record.association, element->association, sizeof record.association);
+    qstrncpy(record.nation, element->nation, sizeof record.nation);
+    if (text)
+        qstrncpy(record.categoryName, text, sizeof record.categoryName);
+    record.category = quint32(element->category);
+    record.write(startMessage(GroupAnzeige, RequestedStarter, starterLongLength) + frameSize);
+    send(starterLongLength, destination);
+}
+
+// Entries with a positive number, as many messages as they need.
+void TovkaProtocol::sendErgebnisList(StartErgebnisList& list, const TovkaAddress* destination)
+{
+    list.cursor = 0;
+    int body = 0;
+    startMessage(GroupAnzeige, ErgebnisList, bufferSize);
+    for (; list.cursor < list.size(); ++list.cursor) {
+        const StartErgebnisList_t* entry = list.at(list.cursor);
+        if (!entry || entry->number <= 0)
+            continue;
+        if (body > resultBodyLimit) {
+            send(frameSize + body, destination);
+            startMessage(GroupAnzeige, ErgebnisList, bufferSize);
+            body = 0;
+        }
+        unsigned char* at = buffer + frameSize + body;
+        ByteOrder::putBig16(at, quint16(entry->number));
+        ByteOrder::putBig16(at + 2, entry->notPlaced ? notPlacedMark : quint16(entry->place));
+        ByteOrder::putBig32(at + 4, quint32(entry->result));
+        body += resultEntrySize;
+    }
+    send(frameSize + body, destination);
+}
+
+void TovkaProtocol::sendStarterRequest(StarterRequestList& list, const TovkaAddress* destination)
+{
+    const int count = fittingEntries("sendStarterRequest", list.size(), 2);
+    const int length = frameSize + 2 * count;
+    unsigned char* message = startMessage(GroupAnzeige, StarterRequest, length);
+    for (int i = 0; i < count; ++i)
+        ByteOrder::putBig16(message + frameSize + 2 * i, quint16(list.at(i)));
+    send(length, destination);
+}
+
+void TovkaProtocol::sendFactorList(const FactorList& list, const TovkaAddress* destination)
+{
+    const int count = fittingEntries("sendFactorList", list.size(), 4);
+    const int length = frameSize + 4 * count;
+    unsigned char* message = startMessage(GroupAnzeige, FactorListSub, length);
+    for (int i = 0; i < count; ++i) {
+        ByteOrder::putBig16(message + frameSize + 4 * i, quint16(list.at(i).first));
+        ByteOrder::putBig16(message + frameSize + 4 * i + 2, quint16(int(list.at(i).second * 1000)));
+    }
+    send(length, destination);
+}
+
+void TovkaProtocol::sendFactorList(const FactorList& list) { sendFactorList(list, nullptr); }
+
+void TovkaProtocol::sendQualiList(QualiList& list, const TovkaAddress* destination)
+{
+    const int count = fittingEntries("sendQualiList", list.size(), 4);
+    const int length = frameSize + 4 * count;
+    unsigned char* message = startMessage(GroupObmann, QualiListSub, length);
+    for (int i = 0; i < count; ++i) {
+        ByteOrder::putBig16(message + frameSize + 4 * i, quint16(list.at(i).first));
+        ByteOrder::putBig16(message + frameSize + 4 * i + 2, quint16(list.at(i).second));
+    }
+    send(length, destination);
 }
 
 void TovkaProtocol::sendRecord(int number, QString text)
@@ -452,11 +615,4 @@ void TovkaProtocol::sendFullWertung(const Wertung_t&) { notBuilt("sendFullWertun
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString, const TovkaAddress*) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }
-void TovkaProtocol::sendAnzeigeWertung(NetStarter&, const TovkaAddress*) { notBuilt("sendAnzeigeWertung"); }
-void TovkaProtocol::sendErgebnisList(StartErgebnisList&, const TovkaAddress*) { notBuilt("sendErgebnisList"); }
-void TovkaProtocol::sendStarterRequest(StarterRequestList&, const TovkaAddress*) { notBuilt("sendStarterRequest"); }
-void TovkaProtocol::sendRequestedStarter(StartErgebnisList_t*, const char*, const TovkaAddress*) { notBuilt("sendRequestedStarter"); }
-void TovkaProtocol::sendFactorList(const FactorList&, const TovkaAddress*) { notBuilt("sendFactorList"); }
-void TovkaProtocol::sendFactorList(const FactorList&) { notBuilt("sendFactorList"); }
 void TovkaProtocol::sendWholeWertung(Wertungsbogen&) { notBuilt("sendWholeWertung"); }
-void TovkaProtocol::sendQualiList(QualiList&, const TovkaAddress*) { notBuilt("sendQualiList"); }

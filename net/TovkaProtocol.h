@@ -5,7 +5,10 @@
 // every payload.
 #pragma once
 
+#include "net/NetStarter.h"
+#include "net/NetStarterLong.h"
 #include "net/NetTextMessage.h"
+#include "net/ProtocolLists.h"
 #include "net/TovkaAddress.h"
 #include "planner/TrainingsData.h"
 
@@ -21,14 +24,7 @@ class TovkaNetIo;
 class Competition;
 class NetImport;
 class Wertungsbogen;
-struct FactorList;
-struct NetStarter;
-struct NetStarterLong;
 struct NetUebungsWertung_t;
-struct QualiList;
-struct StartErgebnisList;
-struct StartErgebnisList_t;
-struct StarterRequestList;
 struct Starter_t;
 struct Wertung_t;
 struct WertungList;
@@ -46,8 +42,20 @@ public:
         GroupBuero = 5,
     };
     enum ClockSub : quint8 { StartClock = 1, StopClock = 2, ResetClock = 3, CountDown = 4 };
-    enum AnzeigeSub : quint8 { Ampel = 3, Platz = 4, Pause = 8, Record = 11, Siegerehrung = 12 };
-    enum ObmannSub : quint8 { RequestWertung = 1, WettkampfRequest = 2, ErgebnisListRequest = 3, Ready = 5 };
+    enum AnzeigeSub : quint8 {
+        NextStarter = 1,
+        AnzeigeWertung = 2,
+        Ampel = 3,
+        Platz = 4,
+        ErgebnisList = 5,
+        StarterRequest = 6,
+        RequestedStarter = 7,
+        Pause = 8,
+        FactorListSub = 10,
+        Record = 11,
+        Siegerehrung = 12,
+    };
+    enum ObmannSub : quint8 { RequestWertung = 1, WettkampfRequest = 2, ErgebnisListRequest = 3, QualiListSub = 4, Ready = 5 };
     enum GerichtSub : quint8 { Kampfrichter = 2, CurrentUebung = 4, WbFreigeben = 5, WbAbschliessen = 6, StatusRequest = 10 };
     enum BueroSub : quint8 { AllKampfrichter = 2 };
 
@@ -64,6 +72,14 @@ public:
     static constexpr int kampfrichterLength = frameSize + 3 * nameSize;
     static constexpr int allKampfrichterEntrySize = 3 * nameSize;
     static constexpr int allKampfrichterLength = frameSize + 3 * allKampfrichterEntrySize;
+    static constexpr int anzeigeWertungLength = frameSize + NetStarter::Size;
+    static constexpr int starterLongLength = frameSize + NetStarterLong::Size;
+    static constexpr int olderStarterLongLength = frameSize + NetStarterLong::OlderSize;
+    static constexpr int shorterStarterLongBelow = 172;   // senders of older records
+    static constexpr int resultEntrySize = 8;
+    static constexpr int resultBodyLimit = 1012;          // then the next message begins
+    static constexpr quint16 notPlacedMark = 0xFFFF;
+    static constexpr int notPlacedPlace = 100;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
@@ -169,6 +185,11 @@ private:
     void recvBelegungsPlaner(const unsigned char* data, int length, TovkaAddress& sender);
     void recvTextMessage(const unsigned char* data, int length, TovkaAddress& sender);
     void recvRecord(const unsigned char* data, int length);
+    void recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvFactorList(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvQualiList(const unsigned char* data, int length, TovkaAddress& sender);
     void recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
     void recvAllKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
 
@@ -182,6 +203,8 @@ private:
     void sendFlag(quint8 group, quint8 sub, quint8 value, const TovkaAddress* destination);
     void sendNumber(quint8 group, quint8 sub, quint16 value, const TovkaAddress* destination);
     void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
+    // How many entries of `size` bytes fit after the frame; logs those left out.
+    int fittingEntries(const char* slot, int count, int size) const;
     // The send slots of messages this program neither sends nor has encoders for yet.
     void notBuilt(const char* slot) const;
 

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <cstring>
+
 namespace {
 
 const TovkaAddress peer(KindAnzeige, 1, 0);
@@ -133,7 +135,7 @@ private slots:
         QTest::newRow("display sub 0") << bytes({2, 0, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=0";
         QTest::newRow("chief sub 0") << bytes({3, 0, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=0";
         QTest::newRow("chief sub 6") << bytes({3, 6, 0, 0}) << "TovkaProtocol::handleObmannMsg unknown sub=6";
-        QTest::newRow("display sub 1") << bytes({2, 1, 0, 0}) << "TovkaProtocol::handleAnzeigeMsg unknown sub=1";
+        QTest::newRow("display sub 9 of 3") << bytes({2, 9, 0}) << "TovkaProtocol: msg to short (3 < 4)";
         QTest::newRow("jury sub 0") << bytes({4, 0, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=0";
         QTest::newRow("jury sub 11") << bytes({4, 11, 0, 0}) << "TovkaProtocol::handleGerichtMsg unknown sub=11";
         QTest::newRow("office sub 0") << bytes({5, 0, 0, 0}) << "TovkaProtocol::handleBueroMsg unknown sub=0";
@@ -498,6 +500,201 @@ private slots:
         TovkaAddress sender = peer;
         rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
         QCOMPARE(got, qMakePair(5, 0));
+    }
+
+    void displayScoreRecordPassesThrough()
+    {
+        ProtocolRig rig;
+        NetStarter record;
+        record.number = 0x0102;
+        record.extra[0] = 0xAB;
+        record.value1 = 0x03040506;
+        record.value2 = 0xFFFFFFFE;
+        qstrncpy(record.text, "Zeitwertung", sizeof record.text);
+        const TovkaAddress display(KindAnzeige, 1, 0);
+        rig.protocol.sendAnzeigeWertung(record, &display);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QByteArray expected = bytes({2, 2, 0, 0, 1, 2, 0xAB, 0, 3, 4, 5, 6, 0xFF, 0xFF, 0xFF, 0xFE}, 48);
+        expected.replace(16, 11, "Zeitwertung");
+        QCOMPARE(packets[0].second, expected);
+
+        NetStarter received;
+        connect(&rig.protocol, &TovkaProtocol::AnzeigeWertungReceived, this,
+                [&](const NetStarter* starter, TovkaAddress) { received = *starter; });
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(expected.constData(), expected.size(), sender);
+        QCOMPARE(received.number, quint16(0x0102));
+        QCOMPARE(received.value2, quint32(0xFFFFFFFE));
+        QCOMPARE(QByteArray(received.text), QByteArray("Zeitwertung"));
+    }
+
+    void requestedStarterRoundTrip()
+    {
+        ProtocolRig rig;
+        const TovkaAddress display(KindAnzeige, 2, 0);
+        rig.protocol.sendRequestedStarter(nullptr, "nichts", &display);
+        QCOMPARE(rig.sink.dataPackets().size(), 0);
+
+        StartErgebnisList_t element;
+        element.number = 42;
+        element.submitted = 12345;
+        element.category = 0x77;
+        qstrncpy(element.name, "Anna Berg", sizeof element.name);
+        std::memset(element.clubs, 'c', sizeof element.clubs);   // no NUL at all
+        qstrncpy(element.association, "BDR", sizeof element.association);
+        qstrncpy(element.nation, "GER", sizeof element.nation);
+        rig.protocol.sendRequestedStarter(&element, "Platz 1", &display);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        const QByteArray payload = packets[0].second;
+        QCOMPARE(payload.size(), 180);
+        QCOMPARE(payload.left(12), bytes({2, 7, 0, 0, 0, 42, 0, 0, 0, 0, 0x30, 0x39}));
+        QCOMPARE(payload.mid(48 + 31, 1), QByteArray(1, '\0'));   // clubs cut to 31 bytes
+
+        NetStarterLong received;
+        connect(&rig.protocol, &TovkaProtocol::RequestedStarterReceived, this,
+                [&](const NetStarterLong* starter, TovkaAddress) { received = *starter; });
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(received.number, quint16(42));
+        QCOMPARE(received.submitted, quint32(12345));
+        QCOMPARE(received.category, quint32(0x77));
+        QCOMPARE(QByteArray(received.name), QByteArray("Anna Berg"));
+        QCOMPARE(QByteArray(received.clubs), QByteArray(31, 'c'));
+        QCOMPARE(QByteArray(received.categoryName), QByteArray("Platz 1"));
+        QCOMPARE(QByteArray(received.nation), QByteArray("GER"));
+    }
+
+    void olderStarterRecordIsAccepted()
+    {
+        ProtocolRig rig;
+        int next = 0;
+        NetStarterLong received;
+        connect(&rig.protocol, &TovkaProtocol::NextStarterReceived, this,
+                [&](const NetStarterLong* starter, TovkaAddress) { received = *starter; ++next; });
+        QByteArray payload = bytes({2, 1, 0, 0, 0, 9}, 144);
+        payload.replace(16, 4, "Team");
+        payload[143] = 5;                                  // category code
+        DebugCapture capture;
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(next, 1);
+        QVERIFY(capture.contains("handle older NetStarterLong size: 144 / 176"));
+        QCOMPARE(received.number, quint16(9));
+        QCOMPARE(received.category, quint32(5));
+        QCOMPARE(QByteArray(received.name), QByteArray("Team"));
+        QCOMPARE(QByteArray(received.association), QByteArray());
+        QCOMPARE(QByteArray(received.nation), QByteArray());
+
+        const QByteArray shorter = payload.left(143);
+        rig.protocol.dataReceived(shorter.constData(), shorter.size(), sender);
+        QCOMPARE(next, 1);
+        QVERIFY(capture.contains("TovkaProtocol::handleAnzeigeMsg 2/1 to short (143 < 144)"));
+    }
+
+    void resultListSplitsIntoMessages()
+    {
+        ProtocolRig rig;
+        StartErgebnisList list;
+        list.owning = true;
+        for (int i = 0; i < 132; ++i) {
+            auto* entry = new StartErgebnisList_t;
+            entry->number = i == 5 || i == 6 ? 0 : i + 1;     // two without a number are left out
+            entry->place = i + 1;
+            entry->result = 1000 + i;
+            entry->notPlaced = i == 1;
+            list.append(entry);
+        }
+        const TovkaAddress display(KindAnzeige, 1, 0);
+        rig.protocol.sendErgebnisList(list, &display);
+        QCOMPARE(list.cursor, 132);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 2);
+        QCOMPARE(packets[0].second.size(), 1020);
+        QCOMPARE(packets[1].second.size(), 28);
+        QCOMPARE(packets[0].second.mid(4, 16), bytes({0, 1, 0, 1, 0, 0, 0x03, 0xE8, 0, 2, 0xFF, 0xFF, 0, 0, 0x03, 0xE9}));
+
+        QList<QList<int>> received;
+        connect(&rig.protocol, &TovkaProtocol::ErgebnisListReceived, this, [&](StartErgebnisList& got, TovkaAddress) {
+            QList<int> row;
+            for (const StartErgebnisList_t* entry : got)
+                row << entry->number << entry->place << entry->notPlaced << entry->result;
+            received << row;
+        });
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(packets[0].second.constData(), packets[0].second.size(), sender);
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received[0].size(), 127 * 4);
+        QCOMPARE(received[0].mid(0, 8), QList<int>({1, 1, 0, 1000, 2, 100, 1, 1001}));
+
+        StartErgebnisList empty;
+        rig.protocol.sendErgebnisList(empty, &display);
+        QCOMPARE(rig.sink.dataPackets().last().second, bytes({2, 5, 0, 0}));
+        const QByteArray eleven = bytes({2, 5, 0, 0, 0, 1, 0, 1, 0, 0, 0});
+        rig.protocol.dataReceived(eleven.constData(), eleven.size(), sender);
+        QCOMPARE(received.size(), 2);
+        QVERIFY(received[1].isEmpty());
+    }
+
+    void starterRequestFactorAndQualiLists()
+    {
+        ProtocolRig rig;
+        const TovkaAddress any(KindChief, 1, 0);
+        StarterRequestList requests;
+        requests << 1 << 65535 << 7;
+        rig.protocol.sendStarterRequest(requests, &any);
+        FactorList factors;
+        factors << qMakePair(3, 1.2345) << qMakePair(4, 0.5);
+        rig.protocol.sendFactorList(factors);
+        QualiList quali;
+        quali << qMakePair(10, 20);
+        rig.protocol.sendQualiList(quali, &any);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 3);
+        QCOMPARE(packets[0].second, bytes({2, 6, 0, 0, 0, 1, 0xFF, 0xFF, 0, 7}));
+        QCOMPARE(packets[1].second, bytes({2, 10, 0, 0, 0, 3, 0x04, 0xD2, 0, 4, 0x01, 0xF4}));
+        QCOMPARE(packets[2].second, bytes({3, 4, 0, 0, 0, 10, 0, 20}));
+
+        QStringList seen;
+        connect(&rig.protocol, &TovkaProtocol::StarterRequestReceived, this, [&](StarterRequestList& list, TovkaAddress) {
+            QStringList numbers;
+            for (int n : list)
+                numbers << QString::number(n);
+            seen << "requ " + numbers.join(',');
+        });
+        connect(&rig.protocol, &TovkaProtocol::FactorListReceived, this, [&](FactorList& list, TovkaAddress) {
+            QStringList pairs;
+            for (const auto& pair : list)
+                pairs << QString("%1:%2").arg(pair.first).arg(pair.second);
+            seen << "factor " + pairs.join(',');
+        });
+        connect(&rig.protocol, &TovkaProtocol::QualiListReceived, this, [&](QualiList& list, TovkaAddress) {
+            seen << QString("quali %1 %2:%3").arg(list.size()).arg(list.value(0).first).arg(list.value(0).second);
+        });
+        DebugCapture capture;
+        TovkaAddress sender = peer;
+        for (const auto& packet : packets)
+            rig.protocol.dataReceived(packet.second.constData(), packet.second.size(), sender);
+        const QByteArray odd = bytes({2, 6, 0, 0, 0, 5, 0});   // the odd byte is not a number
+        rig.protocol.dataReceived(odd.constData(), odd.size(), sender);
+        QCOMPARE(seen, QStringList({"requ 1,65535,7", "factor 3:1.234,4:0.5", "quali 1 10:20", "requ 5"}));
+        QVERIFY(capture.contains("Requ: 65535"));
+        QVERIFY(capture.contains("TovkaProtocol::handleObmannMsg TovkaQuali"));
+    }
+
+    void listsLongerThanAMessageAreCut()
+    {
+        ProtocolRig rig;
+        StarterRequestList requests;
+        for (int i = 1; i <= 600; ++i)
+            requests << i;
+        DebugCapture capture;
+        rig.protocol.sendStarterRequest(requests, nullptr);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(packets[0].second.size(), 1024);
+        QVERIFY(capture.contains("TovkaProtocol::sendStarterRequest: 90 entries left out, only 510 fit into one message"));
     }
 
     void nothingGoesOutFromTheMonitorAddress()
