@@ -4,6 +4,7 @@
 
 #include "db/Conversions.h"
 #include "net/ByteOrder.h"
+#include "net/FullWertung.h"
 #include "net/TovkaNetIo.h"
 #include "net/TrainingPlanMessage.h"
 
@@ -174,6 +175,19 @@ void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, Tovk
         break;
     case WbFreigeben: emit WbFreigebenReceived(); break;
     case WbAbschliessen: emit WbAbschliessenReceived(); break;
+    case UebungsWertung:
+        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, uebungsWertungLength)) {
+            const NetUebungsWertung_t score = NetUebungsWertung_t::read(data + frameSize);
+            emit UebungsWertungReceived(score, sender);
+        }
+        break;
+    case FullWertungSub:
+        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, fullWertungLength)) {
+            const Wertung_t score = FullWertung::read(data + frameSize);
+            emit FullWertungReceived(score, sender);
+        }
+        break;
+    case StarterResponse: recvStarterResponse(data, length, sender); break;
     case StatusRequest: emit StatusRequestReceived(sender); break;
     default: qDebug("TovkaProtocol::handleGerichtMsg unknown sub=%d", data[1]); break;
     }
@@ -276,6 +290,18 @@ void TovkaProtocol::recvQualiList(const unsigned char* data, int length, TovkaAd
     for (int at = frameSize; at + 4 <= length; at += 4)
         list.append({ByteOrder::big16(data + at), ByteOrder::big16(data + at + 2)});
     emit QualiListReceived(list, sender);
+}
+
+void TovkaProtocol::recvStarterResponse(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, starterResponseLength))
+        return;
+    const quint32 checksum = ByteOrder::big32(data + frameSize);
+    const int id = ByteOrder::big16(data + frameSize + 4);
+    char text[starterResponseTextSize];
+    std::memcpy(text, data + frameSize + 8, sizeof text);
+    text[sizeof text - 1] = '\0';
+    emit StarterResponseReceived(id, int(checksum), text, sender);
 }
 
 void TovkaProtocol::recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
@@ -583,6 +609,21 @@ void TovkaProtocol::sendWbAbschliessen(const TovkaAddress* destination)
     sendFrameOnly(GroupGericht, WbAbschliessen, destination);
 }
 
+void TovkaProtocol::sendUebungsWertung(const Wertung_t& score, int exercise)
+{
+    NetUebungsWertung_t::fromScore(score, exercise)
+        .write(startMessage(GroupGericht, UebungsWertung, uebungsWertungLength) + frameSize);
+    send(uebungsWertungLength, nullptr);
+}
+
+void TovkaProtocol::sendFullWertung(const Wertung_t& score, const TovkaAddress* destination)
+{
+    FullWertung::write(score, startMessage(GroupGericht, FullWertungSub, fullWertungLength) + frameSize);
+    send(fullWertungLength, destination);
+}
+
+void TovkaProtocol::sendFullWertung(const Wertung_t& score) { sendFullWertung(score, nullptr); }
+
 void TovkaProtocol::sendStatusRequest(const TovkaAddress* destination)
 {
     sendFrameOnly(GroupGericht, StatusRequest, destination);
@@ -609,9 +650,6 @@ void TovkaProtocol::sendWettkampf(const Competition&, const TovkaAddress*) { not
 void TovkaProtocol::sendWettkampf(const Competition&) { notBuilt("sendWettkampf"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendUebungsWertung(const Wertung_t&, int) { notBuilt("sendUebungsWertung"); }
-void TovkaProtocol::sendFullWertung(const Wertung_t&, const TovkaAddress*) { notBuilt("sendFullWertung"); }
-void TovkaProtocol::sendFullWertung(const Wertung_t&) { notBuilt("sendFullWertung"); }
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString, const TovkaAddress*) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendStarterResponse(const Starter_t&, QString) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }

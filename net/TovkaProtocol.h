@@ -8,8 +8,10 @@
 #include "net/NetStarter.h"
 #include "net/NetStarterLong.h"
 #include "net/NetTextMessage.h"
+#include "net/NetUebungsWertung_t.h"
 #include "net/ProtocolLists.h"
 #include "net/TovkaAddress.h"
+#include "net/Wertung_t.h"
 #include "planner/TrainingsData.h"
 
 #include <QObject>
@@ -24,9 +26,7 @@ class TovkaNetIo;
 class Competition;
 class NetImport;
 class Wertungsbogen;
-struct NetUebungsWertung_t;
 struct Starter_t;
-struct Wertung_t;
 struct WertungList;
 
 class TovkaProtocol : public QObject
@@ -56,7 +56,16 @@ public:
         Siegerehrung = 12,
     };
     enum ObmannSub : quint8 { RequestWertung = 1, WettkampfRequest = 2, ErgebnisListRequest = 3, QualiListSub = 4, Ready = 5 };
-    enum GerichtSub : quint8 { Kampfrichter = 2, CurrentUebung = 4, WbFreigeben = 5, WbAbschliessen = 6, StatusRequest = 10 };
+    enum GerichtSub : quint8 {
+        Kampfrichter = 2,
+        CurrentUebung = 4,
+        WbFreigeben = 5,
+        WbAbschliessen = 6,
+        UebungsWertung = 7,
+        FullWertungSub = 8,
+        StarterResponse = 9,
+        StatusRequest = 10,
+    };
     enum BueroSub : quint8 { AllKampfrichter = 2 };
 
     static constexpr int frameSize = 4;          // group, sub-type, two reserved bytes
@@ -80,6 +89,10 @@ public:
     static constexpr int resultBodyLimit = 1012;          // then the next message begins
     static constexpr quint16 notPlacedMark = 0xFFFF;
     static constexpr int notPlacedPlace = 100;
+    static constexpr int uebungsWertungLength = 32;
+    static constexpr int fullWertungLength = 248;
+    static constexpr int starterResponseLength = 268;
+    static constexpr int starterResponseTextSize = 256;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
@@ -190,6 +203,7 @@ private:
     void recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender);
     void recvFactorList(const unsigned char* data, int length, TovkaAddress& sender);
     void recvQualiList(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvStarterResponse(const unsigned char* data, int length, TovkaAddress& sender);
     void recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
     void recvAllKampfrichter(const unsigned char* data, int length, TovkaAddress& sender);
 

@@ -697,6 +697,146 @@ private slots:
         QVERIFY(capture.contains("TovkaProtocol::sendStarterRequest: 90 entries left out, only 510 fit into one message"));
     }
 
+    void exerciseScoreCarriesItsRecord_data()
+    {
+        QTest::addColumn<int>("exercise");
+        QTest::addColumn<int>("firstMark");    // first byte of the record that travels
+        QTest::addColumn<uint>("tactical");
+        QTest::addColumn<int>("further");
+        QTest::newRow("extra record 1") << 0 << 201 << 0u << 0;
+        QTest::newRow("exercise 12") << 12 << 12 << 0x01020304u << 9;
+        QTest::newRow("exercise 30") << 30 << 30 << 0u << 0;
+        QTest::newRow("extra record 2") << 31 << 202 << 0u << 0;
+    }
+    void exerciseScoreCarriesItsRecord()
+    {
+        QFETCH(int, exercise);
+        QFETCH(int, firstMark);
+        QFETCH(uint, tactical);
+        QFETCH(int, further);
+        Wertung_t score;
+        score.deduction1 = 150;
+        score.deduction2 = 0x10000;
+        score.startNumber = 0x12345;        // the low 16 bits travel
+        score.status = 6;
+        for (int i = 0; i < Wertung_t::exerciseCount; ++i)
+            score.exercises[i][0] = quint8(i + 1);
+        score.extra1[0] = 201;
+        score.extra2[0] = 202;
+        score.tactical[3] = {0x01020304, 12, 9};
+        score.tactical[4] = {0x05060708, 12, 7};   // only the first entry of the exercise counts
+
+        ProtocolRig rig;
+        rig.protocol.sendUebungsWertung(score, exercise);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        const QByteArray payload = packets[0].second;
+        QCOMPARE(payload.size(), 32);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x10);   // the transport's default
+        QByteArray expected = bytes({4, 7, 0, 0, 0, 0, 0, 150, 0, 1, 0, 0}, 32);
+        expected[12] = char(tactical >> 24);
+        expected[13] = char(tactical >> 16);
+        expected[14] = char(tactical >> 8);
+        expected[15] = char(tactical);
+        expected[16] = 0x23;
+        expected[17] = 0x45;
+        expected[18] = char(exercise);
+        expected[19] = 6;
+        expected[20] = char(further);
+        expected[24] = char(firstMark);
+        QCOMPARE(payload, expected);
+
+        NetUebungsWertung_t received;
+        connect(&rig.protocol, &TovkaProtocol::UebungsWertungReceived, this,
+                [&](const NetUebungsWertung_t& got, TovkaAddress) { received = got; });
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(received.tacticalValue, quint32(tactical));
+        QCOMPARE(received.startNumber, quint16(0x2345));
+        QCOMPARE(int(received.marks[0]), firstMark);
+    }
+
+    void fullScoreRoundTrip()
+    {
+        Wertung_t score;
+        score.starterRef = 7;
+        score.competitionId = 8;
+        score.startTime = 99;
+        score.judge = 2;
+        qstrncpy(score.chief, "Obmann", sizeof score.chief);
+        score.ausgefahren = 5;
+        score.ausgefahrenRows[0] = 3;
+        score.deduction1 = 1234;
+        score.deduction2 = 56;
+        score.startNumber = 17;
+        score.status = 5;
+        for (int i = 0; i < Wertung_t::tacticalCount; ++i)
+            score.tactical[i] = {quint32(100 * i), quint8(i + 1), quint8(i)};
+        for (int i = 0; i < Wertung_t::exerciseCount; ++i)
+            for (int m = 0; m < Wertung_t::markCount; ++m)
+                score.exercises[i][m] = quint8(i * 5 + m);
+        score.extra1[4] = 77;
+        score.extra2[0] = 88;
+
+        ProtocolRig rig;
+        const TovkaAddress office(KindBuero, 0, 0);
+        rig.protocol.sendFullWertung(score, &office);
+        const auto packets = rig.sink.dataPackets();
+        QCOMPARE(packets.size(), 1);
+        const QByteArray payload = packets[0].second;
+        QCOMPARE(payload.size(), 248);
+        QCOMPARE(payload.left(16), bytes({4, 8, 0, 0, 0, 0, 0x04, 0xD2, 0, 0, 0, 56, 0, 17, 5, 0}));
+        QCOMPARE(payload.mid(16 + 8, 8), bytes({0, 0, 0, 100, 2, 1, 0, 0}));
+        QCOMPARE(int(quint8(payload[88 + 149])), 149);
+        QCOMPARE(int(payload[238 + 4]), 77);
+        QCOMPARE(int(payload[243]), 88);
+
+        Wertung_t received;
+        received.judge = 42;
+        connect(&rig.protocol, &TovkaProtocol::FullWertungReceived, this,
+                [&](const Wertung_t& got, TovkaAddress) { received = got; });
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        QCOMPARE(received.totalDeduction(), quint32(1290));
+        QCOMPARE(received.startNumber, 17);
+        QCOMPARE(received.status, 5);
+        QCOMPARE(received.tactical[8].value, quint32(800));
+        QCOMPARE(int(received.tactical[8].exercise), 9);
+        QCOMPARE(std::memcmp(received.exercises, score.exercises, sizeof score.exercises), 0);
+        QCOMPARE(int(received.extra1[4]), 77);
+        QCOMPARE(int(received.extra2[0]), 88);
+        // What the message does not carry arrives empty.
+        QCOMPARE(received.starterRef, 0);
+        QCOMPARE(received.competitionId, 0);
+        QCOMPARE(received.startTime, quint32(0));
+        QCOMPARE(received.judge, 0);
+        QCOMPARE(received.chief[0], '\0');
+        QCOMPARE(int(received.ausgefahren), 0);
+        QCOMPARE(int(received.ausgefahrenRows[0]), 0);
+
+        const QByteArray shorter = payload.left(247);
+        received = Wertung_t();
+        rig.protocol.dataReceived(shorter.constData(), shorter.size(), sender);
+        QCOMPARE(received.startNumber, 0);
+    }
+
+    void starterResponseTextStaysInItsField()
+    {
+        ProtocolRig rig;
+        QList<QString> seen;
+        connect(&rig.protocol, &TovkaProtocol::StarterResponseReceived, this,
+                [&](int id, int checksum, const char* text, TovkaAddress) {
+                    seen << QString("%1 %2 %3").arg(id).arg(checksum).arg(QString::fromLatin1(text).size());
+                });
+        QByteArray payload = bytes({4, 9, 0, 0, 0xFF, 0xFF, 0xFF, 0xFE, 0x01, 0x02, 3, 4}, 268);
+        payload.replace(12, 256, QByteArray(256, 'x'));   // no NUL in the field
+        TovkaAddress sender = peer;
+        rig.protocol.dataReceived(payload.constData(), payload.size(), sender);
+        const QByteArray shorter = payload.left(267);
+        rig.protocol.dataReceived(shorter.constData(), shorter.size(), sender);
+        QCOMPARE(seen, QList<QString>({"258 -2 255"}));
+    }
+
     void nothingGoesOutFromTheMonitorAddress()
     {
         ProtocolRig rig(TovkaAddress(KindNetMon, 0, 0));
