@@ -1,5 +1,5 @@
 // The protocol frame: dispatch of received payloads by group and sub-type,
-// the shared encoding buffer, and the messages this program sends.
+// the shared encoding buffer, and the encoders and decoders of the messages.
 #include "net/TovkaProtocol.h"
 
 #include "db/Conversions.h"
@@ -384,7 +384,7 @@ int TovkaProtocol::fittingEntries(const char* slot, int count, int size) const
 
 void TovkaProtocol::notBuilt(const char* slot) const
 {
-    qDebug("TovkaProtocol::%s: this message is not sent by this program", slot);
+    qDebug("TovkaProtocol::%s: this message cannot be built here yet", slot);
 }
 
 void TovkaProtocol::sendStartClock(int seconds, const TovkaAddress* destination)
@@ -644,8 +644,8 @@ void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QStri
     send(allKampfrichterLength, &officeDestination);
 }
 
-// The messages that carry score sheets, scores, starter and result records
-// travel between the other programs of the suite; this program sends none of them.
+// The messages built from a score sheet, a start entry or a competition record
+// wait for those records; this program sends none of them.
 void TovkaProtocol::sendWettkampf(const Competition&, const TovkaAddress*) { notBuilt("sendWettkampf"); }
 void TovkaProtocol::sendWettkampf(const Competition&) { notBuilt("sendWettkampf"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }

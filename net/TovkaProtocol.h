@@ -21,8 +21,8 @@
 
 class TovkaNetIo;
 
-// Records of the score-sheet, jury and display messages; the protocol passes
-// them by reference only.
+// Records of the score-sheet, start-entry and competition messages; the
+// protocol passes them by reference only.
 class Competition;
 class NetImport;
 class Wertungsbogen;
@@ -219,7 +219,8 @@ private:
     void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
     // How many entries of `size` bytes fit after the frame; logs those left out.
     int fittingEntries(const char* slot, int count, int size) const;
-    // The send slots of messages this program neither sends nor has encoders for yet.
+    // The send slots of messages whose records (score sheet, start entry,
+    // competition) this program does not have.
     void notBuilt(const char* slot) const;
 
     TovkaNetIo* netio;
