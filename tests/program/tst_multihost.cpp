@@ -3,7 +3,7 @@
 // message 2/9 from 7/0/0, in competition mode only the display of the area
 // gets it, and switching the network off returns the planner to the monitor
 // address and stops the plan.
-#include "TestHosts.h"
+#include "tests/program/TestHosts.h"
 
 #include "planner/BelegungsplanerMainWindow.h"
 #include "planner/TrainingsFlaecheWindow.h"

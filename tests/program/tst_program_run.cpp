@@ -2,7 +2,7 @@
 // it comes up at the monitor address, answers a ping with the ping's own
 // payload, writes its debug log into the temporary directory, and sends
 // exactly one shutdown notice when it is closed.
-#include "TestHosts.h"
+#include "tests/program/TestHosts.h"
 
 #include "net/PacketHeader.h"
 #include "net/PingPayload.h"

@@ -1,7 +1,7 @@
 // The planner's top-level window in-process under the offscreen platform: its
 // frame, the network switch, the plan relay to the protocol (also in
 // competition mode), the refused address and the warning seam.
-#include "../protocol/ProtocolRig.h"
+#include "tests/protocol/ProtocolRig.h"
 
 #include "net/TovkaStatusBar.h"
 #include "planner/BelegungsplanerMainWindow.h"

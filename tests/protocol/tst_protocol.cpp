@@ -1,7 +1,7 @@
 // The protocol frame on a transport that writes into a list: the dispatch of
 // every group, short and unknown payloads, the time correction by the packet's
 // delay field, and the bytes of the messages this program sends.
-#include "ProtocolRig.h"
+#include "tests/protocol/ProtocolRig.h"
 
 #include "net/TrainingPlanMessage.h"
 #include "tests/support/DebugCapture.h"

@@ -1,6 +1,6 @@
 // The network status bar under the offscreen platform: which labels the own
 // kind shows, their colours as peers come and go, the blink and the alert.
-#include "ProtocolRig.h"
+#include "tests/protocol/ProtocolRig.h"
 
 #include "net/StatusLabel.h"
 #include "net/TovkaStatusBar.h"
