@@ -465,16 +465,26 @@ void TovkaNetIo::reportWriteFailures(const std::vector<WriteFailure>& failures, 
 
 void TovkaNetIo::recvMoniPort()
 {
+    // A socket that signals is read by itself only: Qt stops a UDP socket's
+    // read notifications when it signals and starts them again when that
+    // socket is read, so a signal whose datagrams another pass already took
+    // would leave the socket deaf. A call that no socket made goes over
+    // every socket.
+    QUdpSocket* signalling = qobject_cast<QUdpSocket*>(sender());
+    const QList<QUdpSocket*> table =
+        signalling && sockets.contains(signalling) ? QList<QUdpSocket*>{signalling} : sockets.keys();
     int total = 0;
     bool found = true;
     while (found) {
         if (total >= maxDatagramsPerRead) {
             // Leave the rest to a later turn of the event loop.
-            QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
+            if (table.size() == 1)
+                QMetaObject::invokeMethod(table.first(), "readyRead", Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
             break;
         }
         found = false;
-        const QList<QUdpSocket*> table = sockets.keys();
         for (QUdpSocket* socket : table) {
             if (socket->state() != QAbstractSocket::BoundState || !socket->hasPendingDatagrams())
                 continue;
@@ -1266,7 +1276,7 @@ void TovkaNetIo::checkReceiveQueue()
     qWarning("checkMoniSocket: %s %p  State=%d bytes pending: %d / %d, forceing readyRead()",
              qPrintable(stuck->localAddress().toString()), reinterpret_cast<void*>(stuck->socketDescriptor()),
              int(stuck->state()), int(stuck->hasPendingDatagrams()), int(stuck->bytesAvailable()));
-    QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(stuck, "readyRead", Qt::QueuedConnection);
     if (++receiveStuckChecks < queueFullChecks)
         return;
     qWarning("TovkaNetIo::checkAlive: the receive queue stays full");

@@ -5,14 +5,15 @@
 //   reports:  ready | muted | address 1/0 | queued SEQ | data SEQ K.S.I TEXT |
 //             txsuccess SEQ | txfailure SEQ REASON | newapp K.S.I HOST |
 //             applost K.S.I HOST | warning TEXT
-// With --raw-echo it instead answers every datagram on the raw echo port,
-// for round-trip comparisons.
+// With --raw-echo it instead answers every datagram sent to the raw echo
+// group on its veth0 link, for round-trip comparisons.
 #include "LossySink.h"
 
 #include "net/TovkaNetIo.h"
 
 #include <QApplication>
 #include <QNetworkDatagram>
+#include <QNetworkInterface>
 #include <QSocketNotifier>
 #include <QUdpSocket>
 
@@ -22,6 +23,7 @@
 namespace {
 
 constexpr quint16 RawEchoPort = 20594;
+const char* const RawEchoGroup = "239.255.5.98";
 
 void report(const QString& line)
 {
@@ -84,10 +86,22 @@ int runRawEcho()
     QUdpSocket socket;
     if (!socket.bind(QHostAddress::AnyIPv4, RawEchoPort, QUdpSocket::ShareAddress))
         return 1;
+    const QNetworkInterface link = QNetworkInterface::interfaceFromName(QStringLiteral("veth0"));
+    if (!socket.joinMulticastGroup(QHostAddress(QString::fromLatin1(RawEchoGroup)), link))
+        return 1;
     QObject::connect(&socket, &QUdpSocket::readyRead, [&socket] {
         while (socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = socket.receiveDatagram();
             socket.writeDatagram(datagram.data(), datagram.senderAddress(), quint16(datagram.senderPort()));
+        }
+    });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&input] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
+        if (n <= 0 || QByteArray(buffer, int(n)).contains("quit")) {
+            input.setEnabled(false);
+            QCoreApplication::quit();
         }
     });
     report(QStringLiteral("ready"));

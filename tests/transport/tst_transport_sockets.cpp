@@ -10,6 +10,7 @@
 #include "tests/support/DebugCapture.h"
 
 #include <QApplication>
+#include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
@@ -158,6 +159,46 @@ private slots:
         QCOMPARE(warnings.count(), 1);
         QCOMPARE(warnings.first().first().toString().count(QStringLiteral("<b>neuere</b> Version<br>")),
                  TovkaNetIo::maxVersionConflictLines);
+    }
+
+    void everySocketKeepsHearingWhileOthersAreRead()
+    {
+        // A link of its own on this host, so one datagram reaches two sockets:
+        // the loopback one and, through the multicast loop, the veth0 one.
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        {
+            TransportRig rig; // no alive check: only the sockets' own signals read
+            QTRY_VERIFY_WITH_TIMEOUT(knowsItself(rig.net), Patience);
+            QUdpSocket lan;
+            lan.bind(QHostAddress(QHostAddress::AnyIPv4), 0);
+            lan.setMulticastInterface(QNetworkInterface::interfaceFromName(QStringLiteral("veth0")));
+            QUdpSocket loopback;
+            const QByteArray ping = foreignPing().bytes();
+            const auto answers = [&rig] {
+                int n = 0;
+                for (const QByteArray& datagram : rig.sink.written())
+                    n += quint8(datagram[15]) == PacketType::PONG && datagram.mid(88, 8) == QByteArray("halle-x\0", 8);
+                return n;
+            };
+            for (int round = 0; round < 20; ++round) {
+                const int before = answers();
+                // On both sockets at once: one socket's signal must not read
+                // the other's datagram ...
+                lan.writeDatagram(ping, UdpSocketLinux::multicastGroup(), UdpSocketLinux::port);
+                loopback.writeDatagram(ping, UdpSocketLinux::loopbackBroadcast(), UdpSocketLinux::port);
+                QTRY_VERIFY_WITH_TIMEOUT(answers() == before + 2, Patience);
+                // ... or that socket would not signal the next one.
+                if (round % 2)
+                    lan.writeDatagram(ping, UdpSocketLinux::multicastGroup(), UdpSocketLinux::port);
+                else
+                    loopback.writeDatagram(ping, UdpSocketLinux::loopbackBroadcast(), UdpSocketLinux::port);
+                QTRY_VERIFY_WITH_TIMEOUT(answers() == before + 3, Patience);
+            }
+        }
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "del", "veth0"}));
     }
 
     void everyPacketArrivesOnceThroughDropsRepeatsAndReordering()
