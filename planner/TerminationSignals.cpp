@@ -1,8 +1,8 @@
-// The POSIX side of a graceful close: the signal handler only writes one byte
-// into a socket pair; the GUI thread reads it and closes every window.
+// The POSIX side of a termination signal: the handler only writes the signal
+// number into a socket pair; the GUI thread reads it and ends the event loop.
 #include "planner/TerminationSignals.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -11,29 +11,34 @@
 
 namespace {
 
+// The shell's convention for an exit caused by a signal.
+constexpr int signalExitBase = 128;
+
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int number)
 {
-    const char byte = 1;
+    const unsigned char byte = static_cast<unsigned char>(number);
     const ssize_t written = ::write(signalPipe[0], &byte, 1);
     (void)written;
 }
 
+void exitOnSignalByte()
+{
+    unsigned char byte = 0;
+    if (::read(signalPipe[1], &byte, 1) == 1)
+        QCoreApplication::exit(signalExitBase + byte);
+}
+
 } // namespace
 
-void closeWindowsOnTerminationSignals()
+void exitEventLoopOnTerminationSignals()
 {
-    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (signalPipe[0] >= 0 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-        char byte = 0;
-        const ssize_t got = ::read(signalPipe[1], &byte, 1);
-        (void)got;
-        qDebug("closing on a termination signal");
-        QApplication::closeAllWindows();
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, exitOnSignalByte);
 
     struct sigaction action = {};
     action.sa_handler = onSignal;

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     QObject::connect(app, SIGNAL(lastWindowClosed()), app, SLOT(quit()));
     // Before any window names the application: the log is named after the program.
     installDebugLog();
-    closeWindowsOnTerminationSignals();
+    exitEventLoopOnTerminationSignals();
 
     // Lives as long as the process; the transport's shutdown notice goes out
     // from the application's aboutToQuit.

@@ -1,7 +1,7 @@
 // The planner program itself on a private host under the offscreen platform:
 // it comes up at the monitor address, answers a ping with the ping's own
-// payload, writes its debug log into the temporary directory, and sends
-// exactly one shutdown notice when it is closed.
+// payload, writes its debug log into the temporary directory, and, ended by
+// SIGTERM, logs so and sends exactly one shutdown notice.
 #include "tests/program/TestHosts.h"
 
 #include "net/PacketHeader.h"
@@ -130,7 +130,7 @@ private slots:
             generousMs);
         QCOMPARE(listener.count(PacketType::SHUTDOWN), 0);
 
-        program.terminate();   // closes the window as the user would
+        program.terminate();   // SIGTERM ends the event loop
         QVERIFY(program.waitForFinished(generousMs));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
@@ -144,6 +144,7 @@ private slots:
         const QByteArray text = log.readAll();
         QVERIFY(text.contains("Debug sizeof(TaktischWertung)=8"));
         QVERIFY(text.contains("SHUZTDOWN send"));
+        QVERIFY(text.contains("terminated by a signal"));
     }
 };
 
