@@ -221,6 +221,12 @@ bool RuvoDB::checkWritePassword(const char* pw)
     return !writeLocked;
 }
 
+void RuvoDB::setLastError(const QString& text)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    lastErrorText = text;
+}
+
 QString RuvoDB::errorText(int code)
 {
     switch (code) {

@@ -58,6 +58,8 @@ public:
     static QString errorText(int code);
 
     const QString& lastError() const { return lastErrorText; }
+    // For callers that refuse a request before any statement runs.
+    void setLastError(const QString& text);
     bool isReadLocked() const { return readLocked; }
     bool isWriteLocked() const { return writeLocked; }
     int expectedMagic() const { return magicNumber; }

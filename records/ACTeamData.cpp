@@ -8,6 +8,7 @@
 #include "db/SqlLiteral.h"
 #include "rules/ReglementDB.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace {
@@ -71,6 +72,18 @@ ACTeamData teamFromRow(const QStringList& row)
         team.setReserve(toInt(row.value(ColR1 + k)));
     team.Email = row.value(ColEmail);
     return team;
+}
+
+// The first position beyond s5 at which the filter names a member, -1 when
+// there is none. No column holds such a member, so no statement can match it.
+int unstoredMemberPosition(const TeamDataBase* filter)
+{
+    if (!filter)
+        return -1;
+    for (int k = storedMembers; k < filter->members.size(); ++k)
+        if (filter->members.at(k) > 0)
+            return k;
+    return -1;
 }
 
 bool endTransaction(RuvoDB* db, const char* statement)
@@ -221,12 +234,14 @@ bool ACTeamData::deleteAll(RuvoDB* db)
 
 QString ACTeamData::selectText(const TeamDataBase* filter)
 {
+    if (unstoredMemberPosition(filter) >= 0)
+        return QString();
     QString s = withTable("SELECT * FROM %s");
     if (filter) {
         QStringList conditions;
         if (filter->disci != 0)
             conditions << QStringLiteral(" Diszi = %1").arg(filter->disci);
-        // Only positions that have a column; an ID filter of 0 or less matches no row.
+        // Empty positions (0 or less) and an ID of 0 or less add no condition.
         for (int k = 0; k < filter->members.size() && k < storedMembers; ++k)
             if (filter->members.at(k) > 0)
                 conditions << QStringLiteral(" s%1 = %2").arg(k).arg(filter->members.at(k));
@@ -254,6 +269,14 @@ bool ACTeamData::getById(RuvoDB* db, ACTeamData& team, int id)
 bool getTeams(RuvoDB* db, RuvoDBList<ACTeamData>& list, const TeamDataBase* filter)
 {
     list.clear();
+    // Dropping the condition would hand out teams without that member.
+    const int unstored = unstoredMemberPosition(filter);
+    if (unstored >= 0) {
+        db->setLastError(QCoreApplication::translate("ACTeamData",
+            "Ein Team hat nur die Positionen 0 bis 5; der Filter nennt ein Mitglied an Position %1.")
+                             .arg(unstored));
+        return false;
+    }
     RuvoDBResult result;
     if (!db->query(ACTeamData::selectText(filter), &result))
         return false;

@@ -37,7 +37,8 @@ public:
     static bool deleteAll(RuvoDB* db);
     static bool getById(RuvoDB* db, ACTeamData& team, int id);
 
-    // The SELECT that getTeams runs for a filter (null: every team).
+    // The SELECT that getTeams runs for a filter (null: every team); empty for
+    // a filter that names a member beyond the sixth position, which getTeams refuses.
     static QString selectText(const TeamDataBase* filter);
 
     QDate BestDatum;

@@ -7,7 +7,31 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 namespace {
+
+// Records every statement SQLite prepares on the file once tracing starts.
+class TracedDB : public RuvoDB
+{
+public:
+    void startTrace()
+    {
+        statements.clear();
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &TracedDB::traced, this);
+    }
+
+    QStringList statements;
+
+private:
+    static int traced(unsigned type, void* self, void*, void* text)
+    {
+        const char* sql = static_cast<const char*>(text);
+        if (type == SQLITE_TRACE_STMT && qstrncmp(sql, "--", 2) != 0)   // "--": a trigger runs
+            static_cast<TracedDB*>(self)->statements << QString::fromUtf8(sql);
+        return 0;
+    }
+};
 
 const char* const createdTeams =
     "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
@@ -77,14 +101,14 @@ private:
     int teamCount();
 
     QTemporaryDir* dir = nullptr;
-    RuvoDB* db = nullptr;
+    TracedDB* db = nullptr;
 };
 
 void TestTeamsTable::init()
 {
     dir = new QTemporaryDir;
     QVERIFY(dir->isValid());
-    db = new RuvoDB;
+    db = new TracedDB;
     QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
 }
 
@@ -237,9 +261,11 @@ void TestTeamsTable::selectText_data()
     QTest::newRow("ID only") << 0 << QList<int>{} << 12 << "SELECT * FROM Teams WHERE  ID = 12;";
     QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
                                << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
-    // Members beyond the sixth position have no column to match.
-    QTest::newRow("positions beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10, 11 } << 0
-                                         << "SELECT * FROM Teams WHERE  s5 = 9;";
+    // Beyond the sixth position there is no column: empty places there are
+    // fine, a named member makes a filter no statement can express.
+    QTest::newRow("empty beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 0, -1 } << 0
+                                     << "SELECT * FROM Teams WHERE  s5 = 9;";
+    QTest::newRow("member beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10 } << 0 << QString();
 }
 
 void TestTeamsTable::selectText()
@@ -280,7 +306,7 @@ void TestTeamsTable::getTeamsFilters()
 
     ACTeamData filter;
     filter.disci = 4;
-    filter.members = { 0, 0, 17, 0, 0, 0, 99 };  // the seventh position is no column
+    filter.members = { 0, 0, 17, 0, 0, 0 };
     QVERIFY(getTeams(db, list, &filter));
     QCOMPARE(list.size(), 1);
     QCOMPARE(list.first().ID, b.ID);
@@ -288,6 +314,16 @@ void TestTeamsTable::getTeamsFilters()
 
     QVERIFY(getTeams(db, list, nullptr));
     QCOMPARE(list.size(), 3);
+
+    // A member at the seventh position has no column: refused, not broadened.
+    filter.members << 99;
+    db->startTrace();
+    QVERIFY(!getTeams(db, list, &filter));
+    QVERIFY(list.isEmpty());
+    QVERIFY(db->statements.isEmpty());
+    QVERIFY2(db->lastError().contains(QStringLiteral("Position 6")), qPrintable(db->lastError()));
+    QVERIFY(getTeams(db, list, nullptr));
+    QCOMPARE(db->statements, QStringList{ "SELECT * FROM Teams;" });
 }
 
 void TestTeamsTable::getTeamsWithoutTable()
