@@ -15,8 +15,9 @@
 namespace {
 
 // atoi's reading of a number: leading white space, an optional sign, the
-// digits. Stops after maxLen bytes or at a NUL; clamps instead of overflowing.
-int leadingInt(const char* text, int maxLen)
+// digits. Stops after maxLen bytes or at a NUL; saturates at the bounds of
+// 64 bits instead of overflowing.
+qint64 leadingNumber(const char* text, int maxLen)
 {
     if (!text)
         return 0;
@@ -28,15 +29,20 @@ int leadingInt(const char* text, int maxLen)
         negative = text[i] == '-';
         ++i;
     }
-    long long value = 0;
+    // The magnitude of the most negative value; anything above it saturates.
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + 1;
+    quint64 magnitude = 0;
     for (; i < maxLen && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value <= static_cast<long long>(INT_MAX) + 1)
-            value = value * 10 + (text[i] - '0');
+        const unsigned digit = unsigned(text[i] - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
     }
     if (negative)
-        value = -value;
-    return static_cast<int>(qBound<long long>(INT_MIN, value, INT_MAX));
+        return magnitude >= limit ? std::numeric_limits<qint64>::min() : -qint64(magnitude);
+    return magnitude >= limit ? std::numeric_limits<qint64>::max() : qint64(magnitude);
 }
+
+// At most this many bytes of a text are read as a number.
+const int numberTextLimit = 255;
 
 bool isContinuation(unsigned char c)
 {
@@ -155,10 +161,15 @@ QString& fromCString(QString& out, const char* text, int len)
     return out;
 }
 
-int toInt(const QString& text)
+qint64 toInt64(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    return leadingInt(utf8.constData(), qMin(utf8.size(), 255));
+    return leadingNumber(utf8.constData(), qMin(utf8.size(), numberTextLimit));
+}
+
+int toInt(const QString& text)
+{
+    return int(qBound<qint64>(INT_MIN, toInt64(text), INT_MAX));
 }
 
 QString cleanSqlText(const QString& text)
@@ -306,8 +317,8 @@ int disziFromString(const QString& text)
 
 int disziFromExerciseNumber(const char* code)
 {
-    const int diszi = leadingInt(code, INT_MAX) / 1000;
-    return diszi >= 0 && diszi <= 7 ? diszi : 0;
+    const qint64 diszi = leadingNumber(code, INT_MAX) / 1000;
+    return diszi >= 0 && diszi <= 7 ? int(diszi) : 0;
 }
 
 int packCategory(int diszi, int sex, int ak)

@@ -9,6 +9,8 @@
 char* toCString(char* dst, const QString& s, int size);
 QString& fromCString(QString& out, const char* text, int len = -1);
 int toInt(const QString& text);
+// toInt's reading with 64 bits, for cells that hold seconds.
+qint64 toInt64(const QString& text);
 
 QString cleanSqlText(const QString& text);
 void cleanSqlText(char* text);

@@ -63,7 +63,7 @@ ACTeamData teamFromRow(const QStringList& row)
     team.disci = toInt(row.value(ColDiszi));
     team.Name = row.value(ColName);
     team.UCIName = row.value(ColUciName);
-    team.BestDatum = secondsToDate(toInt(row.value(ColBestDatum)));
+    team.BestDatum = secondsToDate(toInt64(row.value(ColBestDatum)));   // past 2038 in 64 bits
     team.BestOrt = row.value(ColBestOrt);
     team.Best = quint16(toInt(row.value(ColBest)));
     team.gender = sexFromText(row.value(ColGender));

@@ -157,28 +157,38 @@ void TestConversions::toIntReadsLikeAtoi_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value");
+    QTest::addColumn<qint64>("value64");
 
-    QTest::newRow("plain") << "42" << 42;
-    QTest::newRow("sign and tail") << "  -7x" << -7;
-    QTest::newRow("plus") << "+3" << 3;
-    QTest::newRow("white space") << "\t\n 12" << 12;
-    QTest::newRow("two numbers") << "1 2" << 1;
-    QTest::newRow("none") << "abc" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("sign only") << "-" << 0;
-    QTest::newRow("too big") << "99999999999" << INT_MAX;
-    QTest::newRow("too small") << "-99999999999" << INT_MIN;
-    QTest::newRow("int min") << "-2147483648" << INT_MIN;
-    QTest::newRow("digit at byte 255") << QString(254, ' ') + "7" << 7;
-    QTest::newRow("digit at byte 256") << QString(255, ' ') + "7" << 0;
-    QTest::newRow("digits cut at 255") << QString(253, ' ') + "123" << 12;
+    const qint64 min64 = std::numeric_limits<qint64>::min();
+    const qint64 max64 = std::numeric_limits<qint64>::max();
+    QTest::newRow("plain") << "42" << 42 << qint64(42);
+    QTest::newRow("sign and tail") << "  -7x" << -7 << qint64(-7);
+    QTest::newRow("plus") << "+3" << 3 << qint64(3);
+    QTest::newRow("white space") << "\t\n 12" << 12 << qint64(12);
+    QTest::newRow("two numbers") << "1 2" << 1 << qint64(1);
+    QTest::newRow("none") << "abc" << 0 << qint64(0);
+    QTest::newRow("empty") << "" << 0 << qint64(0);
+    QTest::newRow("sign only") << "-" << 0 << qint64(0);
+    QTest::newRow("too big") << "99999999999" << INT_MAX << qint64(99999999999);
+    QTest::newRow("too small") << "-99999999999" << INT_MIN << qint64(-99999999999);
+    QTest::newRow("int min") << "-2147483648" << INT_MIN << qint64(INT_MIN);
+    QTest::newRow("past 2038 in seconds") << "2209032000" << INT_MAX << qint64(2209032000);
+    QTest::newRow("64-bit max") << "9223372036854775807" << INT_MAX << max64;
+    QTest::newRow("64-bit min") << "-9223372036854775808" << INT_MIN << min64;
+    QTest::newRow("beyond 64 bits") << "18446744073709551617" << INT_MAX << max64;
+    QTest::newRow("below 64 bits") << "-9223372036854775809" << INT_MIN << min64;
+    QTest::newRow("digit at byte 255") << QString(254, ' ') + "7" << 7 << qint64(7);
+    QTest::newRow("digit at byte 256") << QString(255, ' ') + "7" << 0 << qint64(0);
+    QTest::newRow("digits cut at 255") << QString(253, ' ') + "123" << 12 << qint64(12);
 }
 
 void TestConversions::toIntReadsLikeAtoi()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
+    QFETCH(qint64, value64);
     QCOMPARE(toInt(text), value);
+    QCOMPARE(toInt64(text), value64);
 }
 
 void TestConversions::cleanSqlTextInAllForms_data()

@@ -79,6 +79,8 @@ private slots:
     void createsTheExactTable();
     void replaceStatementText();
     void rowReadBack();
+    void personalBestDates_data();
+    void personalBestDates();
     void updateReplacesInPlace();
     void updateWithoutId_data();
     void updateWithoutId();
@@ -189,6 +191,28 @@ void TestTeamsTable::rowReadBack()
     QCOMPARE(back.gender, 2);
     QCOMPARE(back.ageClass, 3);
     QCOMPARE(back.Email, QStringLiteral("a@b,c"));
+}
+
+void TestTeamsTable::personalBestDates_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("none") << QDate();
+    QTest::newRow("last day in 32 bits") << QDate(2038, 1, 18);
+    QTest::newRow("first day past 32 bits") << QDate(2038, 1, 19);
+    QTest::newRow("2040") << QDate(2040, 2, 29);
+}
+
+void TestTeamsTable::personalBestDates()
+{
+    QFETCH(QDate, date);
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    t.BestDatum = date;
+    const int id = t.insert(db);
+    QVERIFY(id > 0);
+    ACTeamData back;
+    QVERIFY(ACTeamData::getById(db, back, id));
+    QCOMPARE(back.BestDatum, date);
 }
 
 void TestTeamsTable::updateReplacesInPlace()
