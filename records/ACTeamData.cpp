@@ -49,6 +49,12 @@ QString textValue(const QString& text)
     return QStringLiteral(", ") + sqlText(cleanSqlText(text));
 }
 
+// ", 'c'": a one-character code as an SQL literal.
+QString codeValue(char code)
+{
+    return QStringLiteral(", ") + sqlText(QString(QLatin1Char(code)));
+}
+
 QString idValue(const QList<int>& ids, int k)
 {
     return QStringLiteral(", %1").arg(k < ids.size() ? ids.at(k) : 0);
@@ -182,7 +188,8 @@ QString& ACTeamData::sqlReplaceText()
     s += QStringLiteral(", %1").arg(dateToSeconds(BestDatum));
     s += textValue(BestOrt);
     s += QStringLiteral(", %1").arg(uint(Best));
-    s += QStringLiteral(", '%1', '%2'").arg(QLatin1Char(sexToChar(gender))).arg(QLatin1Char(akToChar(ageClass)));
+    s += codeValue(sexToChar(gender));
+    s += codeValue(akToChar(ageClass));
     for (int k = 0; k < storedReserves; ++k)
         s += idValue(reserves, k);
     s += textValue(Email);
