@@ -27,7 +27,8 @@ ApplicationWindow::ApplicationWindow(const QString& appName, const QString& vers
       appName(appName),
       version(version),
       help(helpFile.isEmpty() ? appName + "Help.html" : helpFile),
-      useReglement(useReglement)
+      useReglement(useReglement),
+      today(&QDate::currentDate)
 {
     QCoreApplication::setApplicationName(appName);
     QCoreApplication::setApplicationVersion(version);
@@ -47,17 +48,21 @@ void ApplicationWindow::setLanguage(const QString& folder)
     languageChanged();
 }
 
+void ApplicationWindow::setToday(Today source)
+{
+    today = source ? std::move(source) : Today(&QDate::currentDate);
+}
+
 void ApplicationWindow::languageChanged()
 {
     if (!useReglement)
         return;
-    reglement.close();
+    // open() closes the previous language's catalogue first.
     if (!reglement.open(QDir(language).filePath("Reglement.ldb"), true)) {
         showMessage(catalogueOpenFailedMessage(), MessageCritical);
         return;
     }
-    const QString warning = catalogueDateWarning(reglement.catalogueYear(), reglement.validityYears(),
-                                                 QDate::currentDate());
+    const QString warning = reglement.dateWarning(today());
     if (!warning.isEmpty())
         showMessage(warning, MessageCritical);
 }

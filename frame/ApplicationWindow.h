@@ -5,6 +5,7 @@
 
 #include "rules/ReglementDB.h"
 
+#include <QDate>
 #include <QMainWindow>
 #include <QString>
 
@@ -35,6 +36,11 @@ public:
     // Takes the language folder and lets the window follow it.
     void setLanguage(const QString& folder);
 
+    // The date the catalogue's date check compares with (the computer's date
+    // unless a test sets its own); an empty function restores the computer's.
+    using Today = std::function<QDate()>;
+    void setToday(Today source);
+
     // The about box's text; derived windows put their own lines in front.
     virtual QString aboutText() const;
 
@@ -59,6 +65,7 @@ private:
     QString help;
     QString language;
     bool useReglement;
+    Today today;
     QMenu* file = nullptr;
     QMenu* helpItems = nullptr;
 };
