@@ -49,6 +49,7 @@ private slots:
     void newRulesCatalogue();
     void validity_data();
     void validity();
+    void writableOpenStaysWriteLocked();
     void wrongMagicRefused();
     void unparsableDate();
     void disciplinesFromTheTable();
@@ -163,6 +164,25 @@ void TestReglementDB::validity()
     QVERIFY(reglement.isNewReglement());
 }
 
+void TestReglementDB::writableOpenStaysWriteLocked()
+{
+    const QString path = CatalogueFiles::newRules(dir->path());
+    QVERIFY(!path.isEmpty());
+    const QByteArray before = fileHash(path);
+    {
+        ReglementDB reglement;
+        MessageCatcher catcher;
+        QVERIFY(reglement.open(path, false));
+        QVERIFY(reglement.isWriteLocked());
+        QVERIFY(!reglement.exec(QStringLiteral("DELETE FROM Disziplinen;")));
+        QCOMPARE(reglement.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
+        QVERIFY(!reglement.setMagic(1));
+        QCOMPARE(reglement.getDisziplinen().size(), 7);
+        QVERIFY(catcher.texts.isEmpty());
+    }
+    QCOMPARE(fileHash(path), before);
+}
+
 void TestReglementDB::wrongMagicRefused()
 {
     const QString path = CatalogueFiles::wrongMagic(dir->path());
@@ -174,9 +194,8 @@ void TestReglementDB::wrongMagicRefused()
     QVERIFY(!reglement.open(path, true));
     QVERIFY(!reglement.isOpen());
     QVERIFY(capture.contains(QStringLiteral("This is not a Reglement-DB")));
-    QCOMPARE(catcher.texts.size(), 1);
-    QVERIFY(catcher.texts.first().startsWith(path + QStringLiteral("<br>")));
-    QCOMPARE(catcher.icons.first(), int(MessageCritical));
+    QCOMPARE(catcher.texts, QStringList{ path + QStringLiteral("<br>") + RuvoDB::errorText(RuvoDB::ErrWrongType) });
+    QCOMPARE(catcher.icons, QList<int>{ MessageCritical });
     // Nothing of the refused file is read: the fallback list is handed out.
     QCOMPARE(codesOf(reglement.getDisziplinen()), (QList<int>{ 1, 2, 4, 5, 6, 7 }));
     QCOMPARE(fileHash(path), before);
