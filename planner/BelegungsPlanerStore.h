@@ -19,10 +19,9 @@ public:
 
     // The record of area 1 to 4; an empty record for any other number.
     TrainingsData data(int area) const;
-    // When the area's record was last set (the caller's clock), 0 before.
-    time_t updated(int area) const;
 
 public slots:
+    // `now` keeps the signature of the received plan's signal; only the plan is kept.
     void setData(time_t now, int area, TrainingsData data);
 
 signals:
@@ -32,5 +31,4 @@ private:
     static bool validArea(int area) { return area >= 1 && area <= areaCount; }
 
     std::array<TrainingsData, areaCount> areas;
-    std::array<time_t, areaCount> updateTimes{};
 };

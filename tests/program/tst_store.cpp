@@ -25,7 +25,6 @@ private slots:
         QCOMPARE(announced[0].first, 3);
         QVERIFY(announced[0].second == data);
         QVERIFY(store.data(3) == data);
-        QCOMPARE(qint64(store.updated(3)), qint64(1234));
         QVERIFY(store.data(1).isEmpty());
 
         store.setData(1300, 3, TrainingsData());   // cleared
