@@ -38,6 +38,13 @@ public:
     }
 };
 
+// Its own checks pass, then a step of its set-up fails for another reason.
+class FailingSetupDB : public ItemDB
+{
+public:
+    bool setupDB() override { return ItemDB::setupDB() && exec("INSERT INTO missing VALUES (1);"); }
+};
+
 QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
@@ -68,6 +75,7 @@ private slots:
 
     void newFileHasNoTablesAndNoMagic();
     void setMagicCreatesOneDescriptorRow();
+    void descriptorIsReadByColumnName();
     void execAndExecInsert();
     void execFailureKeepsSqliteMessage();
     void queryReturnsColumnsTypesAndRows();
@@ -84,6 +92,7 @@ private slots:
     void writePasswordLocksWriting();
     void lockedFileStaysOpenForItsOwnClass_data();
     void lockedFileStaysOpenForItsOwnClass();
+    void failedSetupOfItsOwnFileKeepsItOpenLocked();
     void wrongMagicIsRefused();
     void badFileIsRefusedUntouched_data();
     void badFileIsRefusedUntouched();
@@ -144,7 +153,6 @@ void TestRuvoDB::newFileHasNoTablesAndNoMagic()
     QCOMPARE(db.version(), QString());
     QVERIFY(!db.isReadLocked());
     QVERIFY(!db.isWriteLocked());
-    QVERIFY(db.tables().isEmpty());
     QVERIFY(messages->texts.isEmpty());
 }
 
@@ -165,6 +173,27 @@ void TestRuvoDB::setMagicCreatesOneDescriptorRow()
     QCOMPARE(again.magic(), 55);
     QCOMPARE(again.version(), QString("2019-01-01"));
     QCOMPARE(again.tables(), QStringList{"Descriptor"});
+}
+
+void TestRuvoDB::descriptorIsReadByColumnName()
+{
+    const QString file = path("reordered.ldb");
+    {
+        RuvoDB db;
+        QVERIFY(db.open(file, false));
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE Descriptor (note TEXT, writePassword TEXT, version TEXT,"
+                                       " readPassword TEXT, magic INTEGER);"
+                                       "INSERT INTO Descriptor VALUES ('x', %1, '2001-02-03', '', 4711);")
+                            .arg(sqlText(QString::fromLatin1(hashOf("pw"))))));
+    }
+    RuvoDB db;
+    QVERIFY(db.open(file, false));
+    QCOMPARE(db.magic(), 4711);
+    QCOMPARE(db.version(), QStringLiteral("2001-02-03"));
+    QVERIFY(!db.isReadLocked());
+    QVERIFY(db.isWriteLocked());
+    QVERIFY(db.checkWritePassword("pw"));
+    QVERIFY(messages->texts.isEmpty());
 }
 
 void TestRuvoDB::execAndExecInsert()
@@ -440,6 +469,27 @@ void TestRuvoDB::lockedFileStaysOpenForItsOwnClass()
     QVERIFY(db.isWriteLocked());
     QCOMPARE(db.isReadLocked(), readLock);
     QCOMPARE(messages->texts, QStringList{file + "<br>" + RuvoDB::errorText(RuvoDB::ErrLocked)});
+    db.close();
+    QCOMPARE(fileBytes(file), before);
+}
+
+void TestRuvoDB::failedSetupOfItsOwnFileKeepsItOpenLocked()
+{
+    const QString file = makeDatabase("setup.ldb", 2);
+    QVERIFY(!file.isEmpty());
+    const QByteArray before = fileBytes(file);
+
+    FailingSetupDB db;
+    QVERIFY(!db.open(file, false));
+    QVERIFY(db.isOpen());
+    QVERIFY(db.isWriteLocked());
+    QVERIFY(!db.isReadLocked());
+    QVERIFY2(db.lastError().contains("no such table"), qPrintable(db.lastError()));
+    QCOMPARE(messages->texts, QStringList{file + "<br>" + db.lastError()});
+    QCOMPARE(messages->icons, QList<int>{3});
+    QCOMPARE(db.count("items"), 2);
+    QVERIFY(!db.exec("DELETE FROM items;"));
+    QCOMPARE(db.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
     db.close();
     QCOMPARE(fileBytes(file), before);
 }
