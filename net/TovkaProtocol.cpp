@@ -75,7 +75,7 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
 {
     // The delay belongs to the packet being delivered; a modal box opened by a
     // receiver may let the transport deliver another one meanwhile.
-    delayMs = netio ? netio->lastDataDelay() : 0;
+    const quint32 delayMs = netio ? netio->lastDataDelay() : 0;
     if (!data || length < frameSize) {
         qDebug("TovkaProtocol: msg to short (%d < %ld)", length, long(frameSize));
         return;
@@ -83,8 +83,8 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
     const unsigned char* payload = static_cast<const unsigned char*>(data);
     qDebug("TovkaProtocol::dataReceived type: %d/%d", payload[0], payload[1]);
     switch (payload[0]) {
-    case GroupClock: handleClockMsg(payload, length, sender); break;
-    case GroupAnzeige: handleAnzeigeMsg(payload, length, sender); break;
+    case GroupClock: handleClockMsg(payload, length, delayMs, sender); break;
+    case GroupAnzeige: handleAnzeigeMsg(payload, length, delayMs, sender); break;
     case GroupObmann: handleObmannMsg(payload, length, sender); break;
     case GroupGericht: handleGerichtMsg(payload, length, sender); break;
     case GroupBuero: handleBueroMsg(payload, length, sender); break;
@@ -92,7 +92,7 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
     }
 }
 
-void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, TovkaAddress& sender)
+void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender)
 {
     switch (data[1]) {
     case StartClock:
@@ -111,7 +111,7 @@ void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, TovkaA
     }
 }
 
-void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, TovkaAddress& sender)
+void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender)
 {
     static const char* const handler = "TovkaProtocol::handleAnzeigeMsg";
     switch (data[1]) {
@@ -138,7 +138,7 @@ void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, Tovk
         if (longEnough(handler, data, length, flagLength))
             emit PauseReceived(data[frameSize] != 0, sender);
         break;
-    case TrainingPlanMessage::subType: recvBelegungsPlaner(data, length, sender); break;
+    case TrainingPlanMessage::subType: recvBelegungsPlaner(data, length, delayMs, sender); break;
     case Record: recvRecord(data, length); break;
     case Siegerehrung:
         if (longEnough(handler, data, length, numberLength)) {
@@ -202,7 +202,8 @@ void TovkaProtocol::handleBueroMsg(const unsigned char* data, int length, TovkaA
     }
 }
 
-void TovkaProtocol::recvBelegungsPlaner(const unsigned char* data, int length, TovkaAddress& sender)
+void TovkaProtocol::recvBelegungsPlaner(const unsigned char* data, int length, quint32 delayMs,
+                                        TovkaAddress& sender)
 {
     TrainingPlanMessage message;
     if (!TrainingPlanMessage::decode(data, length, delayMs, &message)) {

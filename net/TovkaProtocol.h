@@ -190,12 +190,14 @@ public slots:
     void dataReceived(const void* data, int length, TovkaAddress& sender);
 
 private:
-    void handleClockMsg(const unsigned char* data, int length, TovkaAddress& sender);
-    void handleAnzeigeMsg(const unsigned char* data, int length, TovkaAddress& sender);
+    // delayMs: the delay field of the packet whose payload is decoded, for the
+    // messages whose times are corrected by it.
+    void handleClockMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender);
+    void handleAnzeigeMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender);
     void handleObmannMsg(const unsigned char* data, int length, TovkaAddress& sender);
     void handleGerichtMsg(const unsigned char* data, int length, TovkaAddress& sender);
     void handleBueroMsg(const unsigned char* data, int length, TovkaAddress& sender);
-    void recvBelegungsPlaner(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvBelegungsPlaner(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender);
     void recvTextMessage(const unsigned char* data, int length, TovkaAddress& sender);
     void recvRecord(const unsigned char* data, int length);
     void recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender);
@@ -226,5 +228,4 @@ private:
     TovkaNetIo* netio;
     unsigned char* buffer;
     time_t (*clock)();
-    quint32 delayMs = 0;   // the delay of the packet being decoded, read once per payload
 };
