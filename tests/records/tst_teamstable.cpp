@@ -33,10 +33,11 @@ private:
     }
 };
 
-const char* const createdTeams =
+// The statement as it runs; SQLite keeps it without the closing " ;".
+const char* const createTeams =
     "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
     "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
-    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) )";
+    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) ) ;";
 
 // The layout of files written before gender, age class, reserves and e-mail were kept.
 const char* const oldTeams =
@@ -82,6 +83,7 @@ private slots:
     void personalBestDates_data();
     void personalBestDates();
     void updateReplacesInPlace();
+    void insertFailure();
     void updateWithoutId_data();
     void updateWithoutId();
     void columnNamesAsValues();
@@ -93,6 +95,7 @@ private slots:
     void getByIdRefusesMissingOrEmptyIds();
     void deleteTeam();
     void deleteAll();
+    void deleteAllWithFailedDelete();
     void deleteAllWithFailedCommit();
     void oldTableUpgraded();
     void tableWithoutEmailUpgraded();
@@ -136,11 +139,14 @@ int TestTeamsTable::teamCount()
 
 void TestTeamsTable::createsTheExactTable()
 {
+    const QString statement = QString::fromLatin1(createTeams);
+    db->startTrace();
     QVERIFY(ACTeamData::createTable(db));
+    QCOMPARE(db->statements.last(), statement);
     RuvoDBResult result;
     QVERIFY(db->query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Teams';"), &result));
     QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows.first().value(0), QString::fromLatin1(createdTeams));
+    QCOMPARE(result.rows.first().value(0), statement.chopped(2));
     QCOMPARE(columnNames(), currentColumns);
     // A second call finds the table current and changes nothing.
     DebugCapture capture;
@@ -234,6 +240,15 @@ void TestTeamsTable::updateReplacesInPlace()
     const int second = t.insert(db);
     QVERIFY(second > id);
     QCOMPARE(teamCount(), 2);
+}
+
+void TestTeamsTable::insertFailure()
+{
+    ACTeamData t = sampleTeam();
+    t.ID = 8;
+    QCOMPARE(t.insert(db), -1);   // there is no table yet
+    QCOMPARE(t.ID, -1);
+    QVERIFY(db->lastError().contains(QStringLiteral("no such table")));
 }
 
 void TestTeamsTable::updateWithoutId_data()
@@ -415,6 +430,23 @@ void TestTeamsTable::deleteAll()
     QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
 }
 
+void TestTeamsTable::deleteAllWithFailedDelete()
+{
+    QVERIFY(ACTeamData::createTable(db));
+    ACTeamData t = sampleTeam();
+    QVERIFY(t.insert(db) > 0);
+    QVERIFY(db->exec(QStringLiteral(
+        "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;")));
+
+    db->startTrace();
+    QVERIFY(!ACTeamData::deleteAll(db));
+    QCOMPARE(db->statements, (QStringList{ "BEGIN TRANSACTION delete_teams;", "DELETE FROM Teams;",
+                                           "ROLLBACK TRANSACTION delete_teams;" }));
+    QCOMPARE(teamCount(), 1);
+    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
+    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
+}
+
 void TestTeamsTable::deleteAllWithFailedCommit()
 {
     QVERIFY(ACTeamData::createTable(db));
@@ -481,7 +513,7 @@ void TestTeamsTable::tableWithoutEmailUpgraded()
 void TestTeamsTable::upgradeWithoutTable()
 {
     QVERIFY(!ACTeamData::upgradeTable(db));
-    QVERIFY(db->tables().isEmpty() || !db->hasTable(QStringLiteral("Teams")));
+    QVERIFY(!db->hasTable(QStringLiteral("Teams")));
 }
 
 QTEST_GUILESS_MAIN(TestTeamsTable)
