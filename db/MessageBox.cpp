@@ -1,3 +1,4 @@
+// The program's modal message box, and the hook that answers it in tests.
 #include "db/MessageBox.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // A list of records held by value, with duplicate detection for the record
-// types that define isSame / isSimilar.
+// types that define operator== and isSimilar.
 #pragma once
 
 #include <QList>
@@ -11,6 +11,7 @@ public:
     virtual ~RuvoDBList() = default;
 
     // Index of the first record equal to r (T::operator==), -1 when none.
+    // operator== because the records' equality is their rule for the same entry.
     int findSame(const T& r) const
     {
         for (int i = 0; i < this->size(); ++i)

@@ -1,3 +1,4 @@
+// Collects the debug and warning lines a test provokes, through its own message handler.
 #include "tests/support/DebugCapture.h"
 
 #include <QMutexLocker>

@@ -1,3 +1,4 @@
+// Records the texts and icons of message boxes in tests instead of opening them.
 #include "tests/support/MessageCatcher.h"
 
 #include "db/MessageBox.h"
