@@ -8,7 +8,7 @@
 #include "net/TovkaNetIo.h"
 #include "net/TrainingPlanMessage.h"
 
-#include <QTime>
+#include <QDateTime>
 #include <QtDebug>
 
 #include <cstring>
@@ -67,6 +67,11 @@ TovkaProtocol::~TovkaProtocol()
 void TovkaProtocol::setClock(time_t (*now)())
 {
     clock = now ? now : systemClock;
+}
+
+QTime TovkaProtocol::timeOfDay() const
+{
+    return QDateTime::fromSecsSinceEpoch(qint64(clock())).time();
 }
 
 // ---------------------------------------------------------------- receiving
@@ -430,13 +435,13 @@ void TovkaProtocol::sendBelegungsPlaner(int area, TrainingsData data) { sendBele
 
 void TovkaProtocol::sendTextMessage(NetTextMessage message, TovkaAddress destination)
 {
-    const int length = NetTextMessage::encode(buffer, message, QTime::currentTime());
+    const int length = NetTextMessage::encode(buffer, message, timeOfDay());
     send(length, &destination);
 }
 
 void TovkaProtocol::sendTextMessage(QString text)
 {
-    sendTextMessage(NetTextMessage(QTime::currentTime(), NetTextMessage::officeNoticeType, text), officeDestination);
+    sendTextMessage(NetTextMessage(timeOfDay(), NetTextMessage::officeNoticeType, text), officeDestination);
 }
 
 void TovkaProtocol::sendAmpel(bool on, const TovkaAddress* destination)

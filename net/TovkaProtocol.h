@@ -100,7 +100,8 @@ public:
     TovkaProtocol(const TovkaProtocol&) = delete;
     TovkaProtocol& operator=(const TovkaProtocol&) = delete;
 
-    // Seam for tests: the clock whose seconds go into a training plan.
+    // Seam for tests: the clock whose seconds go into a training plan and
+    // whose local time of day goes into a text message.
     void setClock(time_t (*now)());
 
 signals:
@@ -224,6 +225,8 @@ private:
     // The send slots of messages whose records (score sheet, start entry,
     // competition) this program does not have.
     void notBuilt(const char* slot) const;
+    // The clock's local time of day.
+    QTime timeOfDay() const;
 
     TovkaNetIo* netio;
     unsigned char* buffer;

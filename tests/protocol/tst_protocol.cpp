@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -52,6 +53,12 @@ class TestProtocol : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        ::tzset();
+    }
+
     void logsItsRecordSizes()
     {
         DebugCapture capture;
@@ -303,34 +310,31 @@ private slots:
         QCOMPARE(plan.mid(28 + 4 + 5), QByteArray(plan.size() - 37, '\0'));   // after "Nr 1"
     }
 
+    // 0x01020304 s is 16:57:40 UTC; the test runs in UTC.
     void textNoticeGoesToTheOffice()
     {
         ProtocolRig rig;
-        const QTime before = QTime::currentTime();
+        rig.protocol.setClock(fixedClock);
         emit rig.net.sendTextMessage("abc");   // the transport's queue notice
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 1);
         QCOMPARE(int(packets[0].first.destinationAddress), 0x30);
         QCOMPARE(int(packets[0].first.destinationInstance), 0);
-        const QByteArray payload = packets[0].second;
-        QCOMPARE(payload.size(), 12);
-        QCOMPARE(payload.left(4), bytes({5, 3, 0, 0}));
-        QCOMPARE(int(payload[7]), 2);
-        QCOMPARE(payload.mid(8), QByteArray("abc\0", 4));
-        const QTime sent(payload[4], payload[5], payload[6]);
-        QVERIFY(sent.isValid());
-        QVERIFY(qAbs(before.secsTo(sent)) <= 2 || qAbs(before.secsTo(sent)) >= 86398);
+        QCOMPARE(packets[0].second, bytes({5, 3, 0, 0, 16, 57, 40, 2, 'a', 'b', 'c', 0}));
     }
 
     void textMessageToAnAddress()
     {
         ProtocolRig rig;
+        rig.protocol.setClock(fixedClock);
         rig.protocol.sendTextMessage(NetTextMessage(QTime(7, 8, 9), 5, "hi"), TovkaAddress(KindChief, 2, 1));
+        rig.protocol.sendTextMessage(NetTextMessage(QTime(), 6, "ho"), TovkaAddress(KindChief, 2, 1));
         const auto packets = rig.sink.dataPackets();
-        QCOMPARE(packets.size(), 1);
+        QCOMPARE(packets.size(), 2);
         QCOMPARE(int(packets[0].first.destinationAddress), 0x12);
         QCOMPARE(int(packets[0].first.destinationInstance), 1);
-        QCOMPARE(packets[0].second, QByteArray("\x05\x03\0\0\x07\x08\x09\x05hi\0", 11));
+        QCOMPARE(packets[0].second, bytes({5, 3, 0, 0, 7, 8, 9, 5, 'h', 'i', 0}));
+        QCOMPARE(packets[1].second, bytes({5, 3, 0, 0, 16, 57, 40, 6, 'h', 'o', 0}));   // no time: the clock's
     }
 
     void clockMessagesGoOut()
