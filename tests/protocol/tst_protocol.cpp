@@ -272,7 +272,12 @@ private slots:
         QCOMPARE(packets.size(), 1);
         QCOMPARE(int(packets[0].first.destinationAddress), 0x70);
         QCOMPARE(int(packets[0].first.destinationInstance), 0);
-        QCOMPARE(packets[0].second, planPayload(3, plan, fixedClock()));
+        // start, end, slot, the clock, 4 reserved bytes, area 3, then two entries
+        const QByteArray header = QByteArray::fromHex("02090000" "6553f100" "65540d20" "000000f0" "01020304"
+                                                      "00000000" "00000003");
+        const QByteArray first = QByteArray::fromHex("6553f100" "4e722031").leftJustified(64, '\0');    // "Nr 1"
+        const QByteArray second = QByteArray::fromHex("6553f1f0" "4e722032").leftJustified(64, '\0');   // "Nr 2"
+        QCOMPARE(packets[0].second.toHex(), (header + first + second).toHex());
     }
 
     void planGoesToAnExplicitDestination()
