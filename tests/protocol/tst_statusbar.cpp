@@ -6,6 +6,7 @@
 #include "net/TovkaStatusBar.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -166,34 +167,28 @@ private slots:
     {
         QWidget parent;
         StatusLabel label(&parent);
+        auto* timer = label.findChild<QTimer*>();
+        QVERIFY(timer);
         label.setGreen();
         QVERIFY(!label.isBlinking());
         label.startBlink();
         QVERIFY(label.isBlinking());
-        label.slotBlink();
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 500);
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));   // one tick of the timer
         QCOMPARE(label.backgroundColor(), yellow);
         label.slotBlink();
         QCOMPARE(label.backgroundColor(), green);
         label.slotBlink();
         label.stopBlink();
         QVERIFY(!label.isBlinking());
+        QVERIFY(!timer->isActive());
         QCOMPARE(label.backgroundColor(), green);
 
         label.setYellow();
         label.slotBlink();
         QCOMPARE(label.backgroundColor(), yellow);   // nothing to see
         QCOMPARE(label.frameStyle(), int(QFrame::StyledPanel | QFrame::Raised));
-    }
-
-    void blinkRunsOnItsTimer()
-    {
-        QWidget parent;
-        StatusLabel label(&parent);
-        label.setRed();
-        label.startBlink();
-        QTRY_COMPARE_WITH_TIMEOUT(label.backgroundColor(), yellow, 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(label.backgroundColor(), red, 30000);
-        label.stopBlink();
     }
 
     void alertPaintsTheBarRed()
@@ -212,6 +207,52 @@ private slots:
 
         bar.status->showAlert(false, "Netz da");
         QCOMPARE(bar.status->currentMessage(), QString("Netz da"));
+    }
+
+    // The message stays for a minute with an alert, ten seconds without.
+    void messageDuration_data()
+    {
+        QTest::addColumn<bool>("alert");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("alert") << true << 60000;
+        QTest::newRow("no alert") << false << 10000;
+    }
+    void messageDuration()
+    {
+        QFETCH(bool, alert);
+        QFETCH(int, ms);
+        Bar bar;
+        bar.status->showAlert(alert, "Hinweis");
+        const auto timers = bar.status->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(timers.size(), 1);   // the status bar's own message timer
+        QVERIFY(timers[0]->isActive());
+        QCOMPARE(timers[0]->interval(), ms);
+    }
+
+    void chiefLabelOfAJury_data()
+    {
+        QTest::addColumn<bool>("juryMode");
+        QTest::addColumn<uint>("kind");
+        QTest::addColumn<uint>("subKind");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("chief of its area") << false << uint(KindChief) << 1u << green;
+        QTest::newRow("chief of another area") << false << uint(KindChief) << 2u << red;
+        QTest::newRow("trainer outside jury mode") << false << uint(KindAusbilder) << 1u << red;
+        QTest::newRow("jury mode: trainer") << true << uint(KindAusbilder) << 2u << green;
+        QTest::newRow("jury mode: chief") << true << uint(KindChief) << 1u << red;
+    }
+    void chiefLabelOfAJury()
+    {
+        QFETCH(bool, juryMode);
+        QFETCH(uint, kind);
+        QFETCH(uint, subKind);
+        QFETCH(QColor, colour);
+        Bar bar;
+        QVERIFY(bar.rig.net.setOwnAddress(KindJury, 1, 1));
+        bar.rig.net.setJuryMode(juryMode);
+        QCOMPARE(bar.status->chiefLabel()->baseColor(), red);
+        bar.hear(TovkaAddress(kind, quint8(subKind), 0), "halle-j");
+        QCOMPARE(bar.status->chiefLabel()->baseColor(), colour);
     }
 };
 
