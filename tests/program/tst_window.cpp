@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(window.helpFile(), QString("BelegungsplanerHelp.html"));
         QVERIFY(!window.usesReglement());
         QVERIFY(!window.reglementDB().isOpen());
-        QCOMPARE(window.geometry().size(), QSize(640, 480));
+        QCOMPARE(window.geometry(), QRect(50, 50, 640, 480));
         QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()) != nullptr);
         QVERIFY(!window.statusBar()->isSizeGripEnabled());
         QCOMPARE(window.network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
@@ -104,6 +104,23 @@ private slots:
         planner.setArea(2, plan(1));
         QCOMPARE(planner.sink.dataPackets().size(), 0);
         QVERIFY(planner.warnings.isEmpty());
+    }
+
+    // A ping at the old address, then the change of address: a shutdown at the
+    // old one and a ping at the new one.
+    void switchingOnPingsBeforeTheAddressChanges()
+    {
+        Planner planner;
+        bool ok = false;
+        planner.window->startNetwork(true, ok);
+        QVERIFY(ok);
+        QList<QPair<quint8, quint8>> written;
+        for (const auto& kind : planner.sink.packetKinds())
+            if (kind.first != PacketType::PONG)   // a heartbeat may come in between
+                written << kind;
+        const QList<QPair<quint8, quint8>> expected = {
+            {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}};
+        QCOMPARE(written, expected);
     }
 
     void switchingOnTwiceSendsEachChangeOnce()

@@ -38,6 +38,20 @@ public:
         return result;
     }
 
+    // The type and source address byte of every packet written so far.
+    QList<QPair<quint8, quint8>> packetKinds() const
+    {
+        QMutexLocker lock(&mutex);
+        QList<QPair<quint8, quint8>> result;
+        for (const QByteArray& datagram : datagrams) {
+            PacketHeader header;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(datagram.constData());
+            if (PacketHeader::read(bytes, datagram.size(), &header))
+                result.append({header.type, header.sourceAddress});
+        }
+        return result;
+    }
+
     void clear()
     {
         QMutexLocker lock(&mutex);
