@@ -11,8 +11,9 @@ namespace {
 using ByteOrder::big32;
 using ByteOrder::putBig32;
 
-// Length of the name's bytes that fit into `room` bytes without splitting a
-// UTF-8 character; text that is not UTF-8 is cut at the byte boundary.
+// How many of the name's bytes fit into `room` bytes without splitting a UTF-8
+// character; text that is not UTF-8 is cut at the byte boundary.
+// Half a character would make the receiver read the whole name as Latin-1, garbled.
 int fittingNameLength(const char* name, int room)
 {
     const int length = int(strnlen(name, TrainingsStarterEntry::nameSize));

@@ -16,7 +16,7 @@ struct TrainingsStarterEntry
     static constexpr int nameSize = 64;
 
     time_t time = 0;             // start of the starter's slot
-    char name[nameSize] = {};    // UTF-8, NUL-terminated, at most 63 bytes
+    char name[nameSize] = {};    // UTF-8, NUL-terminated, at most 63 bytes, never cut inside a character
 
     TrainingsStarterEntry() = default;
     TrainingsStarterEntry(time_t slotTime, const QString& text) : time(slotTime) { setName(text); }

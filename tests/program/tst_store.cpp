@@ -61,6 +61,9 @@ private slots:
         QCOMPARE(entry.name[63], '\0');
         const TrainingsStarterEntry umlauts(5, QString::fromUtf8("Jörg Müller"));
         QCOMPARE(umlauts.nameText(), QString::fromUtf8("Jörg Müller"));
+        const TrainingsStarterEntry cut(5, QString(62, 'n') + QString::fromUtf8("ü"));   // 64 bytes
+        QCOMPARE(cut.nameText(), QString(62, 'n'));
+        QCOMPARE(cut.name[62], '\0');
     }
 };
 
