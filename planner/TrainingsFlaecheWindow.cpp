@@ -4,10 +4,20 @@
 #include "net/TovkaStatusBar.h"
 #include "planner/BelegungsplanerMainWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
+// The images live in a static library: the call keeps them in the program.
+// Q_INIT_RESOURCE must not stand inside a namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
+const char* const iconPath = ":/icons/BelegungsPlaner.png";
+
 TrainingsFlaecheWindow::WarningHook& warningHook()
 {
     static TrainingsFlaecheWindow::WarningHook hook;
@@ -19,10 +29,16 @@ TrainingsFlaecheWindow::TrainingsFlaecheWindow(const QStringList& arguments)
     : ApplicationWindow("BelegungsPlaner", "2.2.0.3", "BelegungsplanerHelp.html", false),
       netio(KindNetMon, 0, 0),
       tovkaProtocol(&netio),
-      planning(new BelegungsplanerMainWindow(this)),
+      planning(nullptr),
       status(nullptr),
       competition(arguments.contains("--competition"))
 {
+    initResources();
+    const QIcon icon(iconPath);
+    setWindowIcon(icon);
+    QApplication::setWindowIcon(icon);
+
+    planning = new BelegungsplanerMainWindow(this);
     setCentralWidget(planning);
     setGeometry(50, 50, 640, 480);
 

@@ -64,6 +64,9 @@ private slots:
         QVERIFY(!window.usesReglement());
         QVERIFY(!window.reglementDB().isOpen());
         QCOMPARE(window.geometry(), QRect(50, 50, 640, 480));
+        QVERIFY(!window.windowIcon().isNull());
+        QVERIFY(!window.windowIcon().pixmap(64).isNull());
+        QVERIFY(!QApplication::windowIcon().isNull());
         QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()) != nullptr);
         QVERIFY(!window.statusBar()->isSizeGripEnabled());
         QCOMPARE(window.network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
