@@ -18,6 +18,8 @@ public:
         wall += ms;
     }
 
-    std::atomic<qint64> monotonic{5000000};
+    // Starts where the system clock stands, so a transport may switch over
+    // to it after its construction.
+    std::atomic<qint64> monotonic{TransportClock::system().monotonicMs()};
     std::atomic<qint64> wall{1700000000123};
 };

@@ -116,6 +116,40 @@ private slots:
         QCOMPARE(pong.mid(PingPayload::Size).toHex(), QByteArray("01004d0a"));
     }
 
+    void everyPacketGoesOutOnTheLinkAndTheLoopback()
+    {
+        TovkaNetIo net(0, 0, 0);
+        WireTap link;
+        QVERIFY(link.open());
+        QUdpSocket loopback;
+        QString error;
+        QVERIFY(UdpSocketLinux::bindLoopback(&loopback, &error));
+        net.sendShutdown();
+        const auto heard = [](const QNetworkDatagram& datagram) {
+            const PacketHeader header = headerOf(datagram);
+            return header.type == PacketType::SHUTDOWN && PacketHeader::hostNameText(header.hostName) == "halle-a";
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const QNetworkDatagram& datagram : link.datagrams()) {
+                    if (heard(datagram) && datagram.senderAddress() == QHostAddress(QStringLiteral("10.77.0.1")))
+                        return true;
+                }
+                return false;
+            }(),
+            Patience);
+        bool onLoopback = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                while (loopback.hasPendingDatagrams()) {
+                    const QNetworkDatagram datagram = loopback.receiveDatagram();
+                    onLoopback = onLoopback || (heard(datagram) && datagram.senderAddress().isLoopback());
+                }
+                return onLoopback;
+            }(),
+            Patience);
+    }
+
     void dataToAPeerIsAcknowledgedAndDeliveredOnce()
     {
         TovkaNetIo net(0, 0, 0);

@@ -201,6 +201,79 @@ private slots:
         QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "del", "veth0"}));
     }
 
+    void interfacesComingAndGoingRaiseNetworkAlerts()
+    {
+        TransportRig rig;
+        QList<bool> alerts;
+        connect(&rig.net, &TovkaNetIo::networkAlert, this, [&](bool alert, const QString&) { alerts << alert; });
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        rig.net.interfaceManager().rescan();
+        QCOMPARE(alerts, QList<bool>{false}); // the first external interface
+
+        // Heard over the loopback only for more than 25 s: the own packets
+        // no longer come back over the external network.
+        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
+        Datagram echo;
+        echo.type = PacketType::PONG;
+        echo.host = "halle-a";
+        echo.payload = pongPayload(1, 2, "halle-a");
+        rig.feed(echo, QStringLiteral("127.0.0.1"));
+        rig.net.checkAlive();
+        rig.clock.advanceSeconds(26);
+        rig.feed(echo, QStringLiteral("127.0.0.1"));
+        rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 1);
+        QVERIFY(warnings.first().first().toString().contains(QStringLiteral("FIREWALL AKTIV")));
+        rig.net.checkAlive();
+        QCOMPARE(warnings.count(), 1); // once per loss of the echo
+
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "down"}));
+        rig.net.interfaceManager().rescan();
+        QCOMPARE(alerts, (QList<bool>{false, true})); // the last one went
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "del", "veth0"}));
+        rig.net.interfaceManager().rescan();
+    }
+
+    void onlyALoopbackNeverRaisesTheEchoAlert()
+    {
+        TransportRig rig;
+        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
+        Datagram echo;
+        echo.type = PacketType::PONG;
+        echo.host = "halle-a";
+        echo.payload = pongPayload(1, 2, "halle-a");
+        for (int i = 0; i < 3; ++i) {
+            rig.feed(echo, QStringLiteral("127.0.0.1"));
+            rig.clock.advanceSeconds(30);
+            rig.net.checkAlive();
+        }
+        QCOMPARE(warnings.count(), 0);
+    }
+
+    void theRejoinWorkAroundAsksFirst()
+    {
+        DebugCapture log;
+        TransportRig rig;
+        QStringList asked;
+        bool answer = false;
+        rig.net.setDialogHook([&](const QString& title, const QString&) {
+            asked << title;
+            return answer;
+        });
+        rig.net.slotReconnect(); // refused by the user
+        rig.net.enableRejoin(true);
+        QCOMPARE(asked, (QStringList{QStringLiteral("Netzwerk rücksetzen"), QStringLiteral("Netzwerk Bugfix")}));
+        QVERIFY(!log.contains(QStringLiteral("TovkaNetIo::reconnect()")));
+        answer = true;
+        rig.net.slotReconnect();
+        QVERIFY(log.contains(QStringLiteral("TovkaNetIo::reconnect()")));
+        QVERIFY(log.contains(QStringLiteral("Interface come up again")));
+        rig.net.enableRejoin(false);
+    }
+
     void everyPacketArrivesOnceThroughDropsRepeatsAndReordering()
     {
         LossySink planSink(nullptr, 4711);
