@@ -609,8 +609,7 @@ void TovkaNetIo::dispatch(const Received& packet)
         break;
     case PacketType::ACK:
         refreshLastHeard(sender, false);
-        if (header.destinationAddress == ownAddressByte() && header.destinationInstance == ownInstance())
-            handleAck(header);
+        checkAck(header);
         break;
     case PacketType::DATA:
         receiveData(packet);

@@ -253,6 +253,37 @@ private slots:
         QCOMPARE(warnings.count(), 0);
     }
 
+    void everyTwelfthFailedWriteAsksForAReconnect()
+    {
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        {
+            DebugCapture log;
+            TovkaNetIo net(0, 0, 0);
+            net.setDialogHook([](const QString&, const QString&) { return true; });
+            net.enableRejoin(true);
+            // The link goes down before the rescan has seen it: writes on it fail.
+            QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "down"}));
+            const auto count = [&log](const QString& part) {
+                int n = 0;
+                for (const QString& line : log.lines())
+                    n += line.contains(part) ? 1 : 0;
+                return n;
+            };
+            for (int i = 0; i < 11; ++i)
+                net.sendPing(); // the loopback still takes them
+            QCOMPARE(count(QStringLiteral("sendPacket failed:")), 11);
+            net.sendPing();
+            QCOMPARE(count(QStringLiteral("sendPacket failed:")), 12);
+            QCOMPARE(count(QStringLiteral("TovkaNetIo::reconnect()")), 0); // asked for, queued
+            QTRY_COMPARE_WITH_TIMEOUT(count(QStringLiteral("TovkaNetIo::reconnect()")), 1, Patience);
+            net.enableRejoin(false);
+        }
+        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "del", "veth0"}));
+    }
+
     void theRejoinWorkAroundAsksFirst()
     {
         DebugCapture log;
