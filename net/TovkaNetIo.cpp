@@ -1122,9 +1122,10 @@ void TovkaNetIo::handleAck(const PacketHeader& ack)
 bool TovkaNetIo::isForMe(const PacketHeader& header) const
 {
     const quint8 ownByte = ownAddressByte();
-    const bool fromChief = kindOf(header.sourceAddress) == KindAusbilder;
+    // In Jury mode the chief judge is reached as kind 6, and only kind 6 is heard.
+    const bool fromAusbilder = kindOf(header.sourceAddress) == KindAusbilder;
     if (header.destinationAddress == ownByte
-        && (header.destinationInstance == 0 || header.destinationInstance == ownInstance()) && fromChief == jury)
+        && (header.destinationInstance == 0 || header.destinationInstance == ownInstance()) && fromAusbilder == jury)
         return true;
     return kindOf(ownByte) == KindInfoTerm && kindOf(header.destinationAddress) == KindAnzeige;
 }
