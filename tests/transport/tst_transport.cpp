@@ -503,6 +503,30 @@ private slots:
         QCOMPARE(received, 1);
     }
 
+    void juryModeTalksToTheTrainerInsteadOfTheChief()
+    {
+        TransportRig rig(2, 1, 1);
+        rig.net.setJuryMode(true);
+        QVERIFY(rig.net.juryMode());
+        int received = 0;
+        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
+                [&](const void*, int, TovkaAddress&) { ++received; });
+        Datagram data = dataPacket(1, TovkaAddress(2, 1, 1));
+        data.from = TovkaAddress(1, 1, 0);
+        rig.feed(data);
+        QCOMPARE(received, 0);
+        data.from = TovkaAddress(6, 0, 0);
+        rig.feed(data);
+        QCOMPARE(received, 1);
+        const TovkaAddress chief(1, 1, 0);
+        rig.net.sendData("mark", 4, &chief);
+        QCOMPARE(int(rig.written(PacketType::DATA).first().destinationAddress), 0x60);
+
+        TransportRig planner(7, 0, 0);
+        planner.net.setJuryMode(true); // only a jury has the mode
+        QVERIFY(!planner.net.juryMode());
+    }
+
     void theReceiverSeesPayloadSenderAndDelay()
     {
         TransportRig rig(7, 0, 0);
