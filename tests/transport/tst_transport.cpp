@@ -65,6 +65,26 @@ class TestTransport : public QObject
     Q_OBJECT
 
 private slots:
+    void signalsAndSlotsKeepTheirOrder()
+    {
+        // Peers of this class connect by signature and index; the order is part of its face.
+        const QStringList expected = {
+            "dataReceived(const void*,int,TovkaAddress&)", "dataReceived(QByteArray,TovkaAddress)", "TxSuccess(int)",
+            "TxFailure(int,QString)", "newApp(AppLocation)", "appLost(AppLocation)", "Warning(QString)",
+            "networkAlert(bool,QString)", "ownAddrChanged(TovkaAddress&)",
+            "StatisticReceived(NetStatisticList,TovkaAddress&)", "sendTextMessage(QString)",
+            "slotReconnect(QWidget*)", "slotReconnect()", "enableRejoin(bool)", "reconnect()",
+            "closeSocket(QUdpSocket*)", "recvMoniPort()", "sendPacketFromQueue(QueuePacket*)",
+            "sendPacketFromQueue()", "ifUp(const ExtendedNetworkInterface*)",
+            "ifDown(const ExtendedNetworkInterface*)", "sendPing()", "sendPong()",
+            "sendStatistic(NetStatisticList)", "checkAlive()", "sendShutdown()"};
+        const QMetaObject& meta = TovkaNetIo::staticMetaObject;
+        QStringList found;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+            found << QString::fromLatin1(meta.method(i).methodSignature());
+        QCOMPARE(found, expected);
+    }
+
     void writerSealsEveryPacketAndCountsTransmissions()
     {
         TransportRig rig;
