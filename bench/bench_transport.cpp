@@ -3,7 +3,7 @@
 // raw UDP multicast round trip to four echoing programs on the same hosts in
 // the same run (goal: median within 3x); and datagrams per second through
 // the reader and the dispatch.
-#include "tests/transport/TestHall.h"
+#include "tests/support/TestHall.h"
 
 #include "net/DatagramSink.h"
 #include "net/PacketHeader.h"
@@ -96,7 +96,7 @@ qint64 rawRoundTrip(QUdpSocket& socket)
 void BM_SendDataToFourPeers(benchmark::State& state)
 {
     if (!hallReady) {
-        state.SkipWithError("no test hosts (root and the transport_peer program are needed)");
+        state.SkipWithError("no test hosts (root and the tovka_peer program are needed)");
         return;
     }
     TovkaNetIo net(0, 0, 0);

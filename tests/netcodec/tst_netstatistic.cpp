@@ -3,6 +3,7 @@
 // periodic hand-out and the texts of the statistic log.
 #include "net/StatisticPayload.h"
 #include "net/TovkaNetStatistic.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QSet>
@@ -12,16 +13,6 @@
 #include <thread>
 
 namespace {
-
-const uint8_t* bytes(const QByteArray& data)
-{
-    return reinterpret_cast<const uint8_t*>(data.constData());
-}
-
-uint8_t* bytes(QByteArray& data)
-{
-    return reinterpret_cast<uint8_t*>(data.data());
-}
 
 NetStatistic sampleEntry()
 {

@@ -4,6 +4,7 @@
 #include "net/PingPayload.h"
 #include "net/PongPayload.h"
 #include "net/TovkaAddress.h"
+#include "tests/support/Bytes.h"
 
 #include <QtTest>
 
@@ -14,16 +15,6 @@ namespace {
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
-}
-
-const uint8_t* bytes(const QByteArray& data)
-{
-    return reinterpret_cast<const uint8_t*>(data.constData());
-}
-
-uint8_t* bytes(QByteArray& data)
-{
-    return reinterpret_cast<uint8_t*>(data.data());
 }
 
 // A data packet from 7/0/1 to the office with a host name and payload bytes

@@ -3,16 +3,12 @@
 // message 2/9 from 7/0/0, in competition mode only the display of the area
 // gets it, and switching the network off returns the planner to the monitor
 // address and stops the plan.
-#include "tests/program/TestHosts.h"
-
-#include "planner/BelegungsplanerMainWindow.h"
-#include "planner/TrainingsFlaecheWindow.h"
+#include "tests/support/PlannerFixture.h"
+#include "tests/support/SamplePlan.h"
+#include "tests/support/TestHall.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -21,13 +17,7 @@ const char* const plannerHost = "planner-hall";
 
 TrainingsData plan(const QString& label, int starters)
 {
-    TrainingsData data;
-    data.start = 1800000000;
-    data.end = data.start + 7200;
-    data.slot = 450;
-    for (int i = 0; i < starters; ++i)
-        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, QString("%1.%2").arg(label).arg(i + 1)));
-    return data;
+    return samplePlan(starters, label + '.', 1800000000, 7200, 450);
 }
 
 QString names(const QString& label, int starters)
@@ -38,34 +28,6 @@ QString names(const QString& label, int starters)
     return "names=" + all.join('|');
 }
 
-struct Planner
-{
-    explicit Planner(const QStringList& arguments = {"BelegungsPlaner"})
-    {
-        TrainingsFlaecheWindow::setWarningHook([this](const QString& text) { warnings << text; });
-        window = std::make_unique<TrainingsFlaecheWindow>(arguments);
-        window->show();
-    }
-    ~Planner()
-    {
-        window.reset();
-        TrainingsFlaecheWindow::setWarningHook({});
-    }
-
-    bool knows(const TovkaAddress& address) const
-    {
-        for (const AppLocation& peer : window->network().peers())
-            if (peer.address == address)
-                return true;
-        return false;
-    }
-    QPushButton* button() const { return window->planner()->networkButton(); }
-    void setArea(int area, const TrainingsData& data) { window->planner()->store().setData(::time(nullptr), area, data); }
-
-    std::unique_ptr<TrainingsFlaecheWindow> window;
-    QStringList warnings;
-};
-
 } // namespace
 
 class TestMultiHost : public QObject
@@ -74,18 +36,19 @@ class TestMultiHost : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(hosts.add("a", 1));
-        QVERIFY(hosts.add("b", 2));
+        QVERIFY(hall.open());
+        QVERIFY(hall.addHost("a", "10.77.0.2"));
+        QVERIFY(hall.addHost("b", "10.77.0.3"));
     }
-    void cleanup() { hosts.stopPeers(); }
-    void cleanupTestCase() { hosts.down(); }
+    void cleanup() { hall.stopPeers(); }
+    void cleanupTestCase() { hall.close(); }
 
     void plansReachThePlannerPeers()
     {
-        HostProcess* a = hosts.startPeer("a", KindBelegungsPlaner, 0, 1);
-        HostProcess* b = hosts.startPeer("b", KindBelegungsPlaner, 0, 2);
+        PeerProcess* a = hall.startPeer("a", {KindBelegungsPlaner, 0, 1});
+        PeerProcess* b = hall.startPeer("b", {KindBelegungsPlaner, 0, 2});
         QVERIFY(a && b);
-        Planner planner;
+        PlannerFixture planner;
         QTRY_VERIFY_WITH_TIMEOUT(planner.knows({KindBelegungsPlaner, 0, 1}) && planner.knows({KindBelegungsPlaner, 0, 2}),
                                  generousMs);
 
@@ -94,7 +57,7 @@ private slots:
         QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindBelegungsPlaner, 0, 0));
         for (int area = 1; area <= 4; ++area)
             planner.setArea(area, plan(QString("Area%1").arg(area), area + 1));
-        for (HostProcess* peer : {a, b}) {
+        for (PeerProcess* peer : {a, b}) {
             for (int area = 1; area <= 4; ++area) {
                 const QString prefix = QString("plan from 7/0/0 area=%1 ").arg(area);
                 QVERIFY2(peer->waitForLine(prefix, generousMs), qPrintable(peer->lines().join('\n')));
@@ -116,7 +79,7 @@ private slots:
         // On again: only what changes from now on goes out.
         planner.button()->click();
         planner.setArea(2, plan("Again", 2));
-        for (HostProcess* peer : {a, b}) {
+        for (PeerProcess* peer : {a, b}) {
             QVERIFY(peer->waitForLine("plan from 7/0/0 area=2 ", generousMs));
             QTRY_VERIFY_WITH_TIMEOUT(peer->lines().filter(names("Again", 2)).size() == 1, generousMs);
             QVERIFY(peer->lines().filter("Off.1").isEmpty());
@@ -126,10 +89,10 @@ private slots:
 
     void competitionModeSendsEachAreaToItsDisplay()
     {
-        HostProcess* one = hosts.startPeer("a", KindAnzeige, 1, 0);
-        HostProcess* two = hosts.startPeer("b", KindAnzeige, 2, 0);
+        PeerProcess* one = hall.startPeer("a", {KindAnzeige, 1, 0});
+        PeerProcess* two = hall.startPeer("b", {KindAnzeige, 2, 0});
         QVERIFY(one && two);
-        Planner planner({"BelegungsPlaner", "--competition"});
+        PlannerFixture planner({"BelegungsPlaner", "--competition"});
         QTRY_VERIFY_WITH_TIMEOUT(planner.knows({KindAnzeige, 1, 0}) && planner.knows({KindAnzeige, 2, 0}), generousMs);
 
         planner.button()->click();
@@ -148,16 +111,9 @@ private slots:
     }
 
 private:
-    TestHosts hosts;
+    TestHall hall;
 };
 
-int main(int argc, char** argv)
-{
-    if (!enterPrivateHost(plannerHost))
-        return 1;
-    QApplication app(argc, argv);
-    TestMultiHost test;
-    return QTest::qExec(&test, argc, argv);
-}
+PRIVATE_HOST_TEST_MAIN(TestMultiHost, plannerHost, true)
 
 #include "tst_multihost.moc"

@@ -2,12 +2,10 @@
 // it comes up at the monitor address, answers a ping with the ping's own
 // payload, writes its debug log into the temporary directory, and, ended by
 // SIGTERM, logs so and sends exactly one shutdown notice.
-#include "tests/program/TestHosts.h"
+#include "tests/support/Datagram.h"
+#include "tests/support/PrivateHost.h"
 
-#include "net/PacketHeader.h"
-#include "net/PingPayload.h"
-
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -43,9 +41,8 @@ public:
             QByteArray datagram(int(socket.pendingDatagramSize()), '\0');
             socket.readDatagram(datagram.data(), datagram.size());
             Heard heard;
-            const auto* bytes = reinterpret_cast<const uint8_t*>(datagram.constData());
-            if (!PacketHeader::check(bytes, datagram.size()).valid() ||
-                !PacketHeader::read(bytes, datagram.size(), &heard.header))
+            if (!PacketHeader::check(bytes(datagram), datagram.size()).valid() ||
+                !PacketHeader::read(bytes(datagram), datagram.size(), &heard.header))
                 continue;
             if (PacketHeader::hostNameText(heard.header.hostName) == testerHost)
                 continue;
@@ -72,22 +69,13 @@ private:
     QList<Heard> heardSoFar;
 };
 
-QByteArray ping(QByteArray* payloadOut)
+Datagram ping()
 {
-    PingPayload payload;
-    payload.seconds = 0x01020304;
-    payload.milliseconds = 567;
-    PacketHeader::setHostName(&payload.hostName, testerHost);
-    uint8_t payloadBytes[PingPayload::Size];
-    payload.write(payloadBytes);
-    *payloadOut = QByteArray(reinterpret_cast<const char*>(payloadBytes), PingPayload::Size);
-
-    PacketHeader header = PacketHeader::make(PacketType::PING, TovkaAddress(KindChief, 1, 1).addressByte(), 1);
-    header.length = PingPayload::Size;
-    PacketHeader::setHostName(&header.hostName, testerHost);
-    uint8_t datagram[PacketHeader::MaxPacket];
-    const int size = PacketHeader::build(header, payloadBytes, datagram, int(sizeof datagram));
-    return QByteArray(reinterpret_cast<const char*>(datagram), size);
+    Datagram ping;
+    ping.from = TovkaAddress(KindChief, 1, 1);
+    ping.host = testerHost;
+    ping.payload = pingPayload(0x01020304, 567, testerHost);
+    return ping;
 }
 
 } // namespace
@@ -118,8 +106,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(listener.count(PacketType::PING) >= 1, generousMs);
         QCOMPARE(int(listener.fromProgram().first().header.sourceAddress), 0);
 
-        QByteArray payload;
-        listener.send(ping(&payload));
+        const QByteArray payload = ping().payload;
+        listener.send(ping().bytes());
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
                 for (const Heard& heard : listener.fromProgram())
@@ -148,13 +136,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    if (!enterPrivateHost("planner-run"))
-        return 1;
-    QCoreApplication app(argc, argv);
-    TestProgramRun test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+PRIVATE_HOST_TEST_MAIN(TestProgramRun, "planner-run", true)
 #include "tst_program_run.moc"

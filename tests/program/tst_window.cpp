@@ -1,51 +1,25 @@
 // The planner's top-level window in-process under the offscreen platform: its
 // frame, the network switch, the plan relay to the protocol (also in
 // competition mode), the refused address and the warning seam.
-#include "tests/protocol/ProtocolRig.h"
+#include "tests/support/Datagram.h"
+#include "tests/support/PlannerFixture.h"
+#include "tests/support/SamplePlan.h"
 
 #include "net/TovkaStatusBar.h"
-#include "planner/BelegungsplanerMainWindow.h"
-#include "planner/TrainingsFlaecheWindow.h"
 
-#include <QPushButton>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
 TrainingsData plan(int starters)
 {
-    TrainingsData data;
-    data.start = 1700000000;
-    data.end = 1700003600;
-    data.slot = 600;
-    for (int i = 0; i < starters; ++i)
-        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, QString("Team %1").arg(i + 1)));
-    return data;
+    return samplePlan(starters, QStringLiteral("Team "), 1700000000, 3600, 600);
 }
 
-struct Planner
+// The planner with its datagrams kept in its sink.
+struct Planner : PlannerFixture
 {
-    explicit Planner(const QStringList& arguments = {"BelegungsPlaner"})
-        : window(new TrainingsFlaecheWindow(arguments))
-    {
-        window->network().setDatagramSink(&sink);
-        TrainingsFlaecheWindow::setWarningHook([this](const QString& text) { warnings << text; });
-        window->show();
-    }
-    ~Planner()
-    {
-        TrainingsFlaecheWindow::setWarningHook({});
-        window->network().setDatagramSink(nullptr);
-    }
-
-    QPushButton* button() const { return window->planner()->networkButton(); }
-    void setArea(int area, const TrainingsData& data) { window->planner()->store().setData(::time(nullptr), area, data); }
-
-    RecordingSink sink;
-    std::unique_ptr<TrainingsFlaecheWindow> window;
-    QStringList warnings;
+    explicit Planner(const QStringList& arguments = {"BelegungsPlaner"}) : PlannerFixture(arguments, Recorded) {}
 };
 
 } // namespace
@@ -118,9 +92,9 @@ private slots:
         planner.window->startNetwork(true, ok);
         QVERIFY(ok);
         QList<QPair<quint8, quint8>> written;
-        for (const auto& kind : planner.sink.packetKinds())
-            if (kind.first != PacketType::PONG)   // a heartbeat may come in between
-                written << kind;
+        for (const PacketHeader& header : planner.sink.headers())
+            if (header.type != PacketType::PONG)   // a heartbeat may come in between
+                written.append({header.type, header.sourceAddress});
         const QList<QPair<quint8, quint8>> expected = {
             {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}};
         QCOMPARE(written, expected);
@@ -155,9 +129,7 @@ private slots:
     void refusedAddressWarnsAndUnchecksTheButton()
     {
         Planner planner;
-        const QByteArray other = heartbeat(TovkaAddress(KindBelegungsPlaner, 0, 0), "halle-b");
-        planner.window->network().receiveDatagram(reinterpret_cast<const uint8_t*>(other.constData()), other.size(),
-                                                  QHostAddress("10.77.0.9"));
+        receive(planner.window->network(), heartbeat(TovkaAddress(KindBelegungsPlaner, 0, 0), "halle-b"));
         planner.button()->click();
         QVERIFY(!planner.button()->isChecked());
         QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));

@@ -2,6 +2,7 @@
 // the text message (5/3).
 #include "net/NetTextMessage.h"
 #include "net/TrainingPlanMessage.h"
+#include "tests/support/SamplePlan.h"
 
 #include <QtTest>
 
@@ -23,17 +24,6 @@ Bytes hex(const char* text)
 {
     const QByteArray bytes = QByteArray::fromHex(text);
     return Bytes(bytes.begin(), bytes.end());
-}
-
-TrainingsData planWith(int starters, const QString& prefix = "Starter ")
-{
-    TrainingsData data;
-    data.start = 1700000000;
-    data.end = 1700003600;
-    data.slot = 300;
-    for (int i = 0; i < starters; ++i)
-        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, prefix + QString::number(i + 1)));
-    return data;
 }
 
 } // namespace
@@ -70,7 +60,7 @@ private slots:
     void sixteenStartersSendTheFirstFifteen()
     {
         int leftOut = -1;
-        const Bytes wire = encodePlan(1, planWith(17), 1700000000, &leftOut);
+        const Bytes wire = encodePlan(1, samplePlan(17), 1700000000, &leftOut);
         QCOMPARE(int(wire.size()), 988);
         QCOMPARE(leftOut, 2);
         TrainingPlanMessage decoded;
@@ -107,7 +97,7 @@ private slots:
 
     void noStaleBytesGoOut()
     {
-        const Bytes wire = encodePlan(4, planWith(2), 5);
+        const Bytes wire = encodePlan(4, samplePlan(2), 5);
         for (size_t at : {2, 3, 20, 21, 22, 23})
             QCOMPARE(int(wire[at]), 0);
         for (size_t k = 0; k < 2; ++k) {
@@ -136,7 +126,7 @@ private slots:
 
     void roundTrip()
     {
-        const TrainingsData data = planWith(15, QString::fromUtf8("Zoë "));
+        const TrainingsData data = samplePlan(15, QString::fromUtf8("Zoë "));
         const Bytes wire = encodePlan(-7, data, 1700000123);
         TrainingPlanMessage decoded;
         QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));

@@ -2,6 +2,7 @@
 // every group, short and unknown payloads, the time correction by the packet's
 // delay field, and the bytes of the messages this program sends.
 #include "tests/protocol/ProtocolRig.h"
+#include "tests/support/SamplePlan.h"
 
 #include "net/TrainingPlanMessage.h"
 #include "tests/support/DebugCapture.h"
@@ -36,14 +37,21 @@ QByteArray planPayload(int area, const TrainingsData& data, time_t now)
     return buffer.left(length);
 }
 
-TrainingsData samplePlan(int starters)
+TrainingsData planOf(int starters)
 {
-    TrainingsData data;
-    data.start = 1700000000;
-    data.end = 1700007200;
-    data.slot = 240;
-    for (int i = 0; i < starters; ++i)
-        data.starters.append(TrainingsStarterEntry(data.start + i * data.slot, QString("Nr %1").arg(i + 1)));
+    return samplePlan(starters, QStringLiteral("Nr "), 1700000000, 7200, 240);
+}
+
+// A data packet from another program, as it arrives.
+Datagram dataPacket(const QByteArray& payload, quint16 delay)
+{
+    Datagram data;
+    data.type = PacketType::DATA;
+    data.from = peer;
+    data.to = self;
+    data.sequence = 1;
+    data.delay = delay;
+    data.payload = payload;
     return data;
 }
 
@@ -202,7 +210,7 @@ private slots:
         ProtocolRig rig;
         int seconds = -1;
         connect(&rig.protocol, &TovkaProtocol::startClockReceived, this, [&](int value, TovkaAddress) { seconds = value; });
-        rig.receive(dataPacket(bytes({1, 1, 0, 0, 0x01, 0x2c}), peer, self, 1, 1600));
+        rig.receive(dataPacket(bytes({1, 1, 0, 0, 0x01, 0x2c}), 1600));
         QCOMPARE(seconds, 302);
     }
 
@@ -220,7 +228,7 @@ private slots:
         QFETCH(int, delay);
         QFETCH(int, added);
         ProtocolRig rig;
-        const TrainingsData plan = samplePlan(3);
+        const TrainingsData plan = planOf(3);
         time_t time = 0;
         int area = 0;
         TrainingsData received;
@@ -230,7 +238,7 @@ private slots:
         QByteArray payload = planPayload(2, plan, 1700000000);
         payload[2] = char(0xEE);    // reserved bytes have no effect
         payload[21] = char(0x77);
-        rig.receive(dataPacket(payload, peer, self, 1, quint16(delay)));
+        rig.receive(dataPacket(payload, quint16(delay)));
         QCOMPARE(qint64(time), qint64(1700000000 + added));
         QCOMPARE(area, 2);
         QVERIFY(received == plan);
@@ -240,7 +248,7 @@ private slots:
     void receivedPayloadIsLeftAlone()
     {
         ProtocolRig rig;
-        const QByteArray payload = planPayload(1, samplePlan(15), 42);
+        const QByteArray payload = planPayload(1, planOf(15), 42);
         QByteArray delivered = payload;
         TovkaAddress sender = peer;
         rig.protocol.dataReceived(delivered.constData(), delivered.size(), sender);
@@ -266,7 +274,7 @@ private slots:
     {
         ProtocolRig rig;
         rig.protocol.setClock(fixedClock);
-        const TrainingsData plan = samplePlan(2);
+        const TrainingsData plan = planOf(2);
         rig.protocol.sendBelegungsPlaner(3, plan);
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 1);
@@ -284,7 +292,7 @@ private slots:
     {
         ProtocolRig rig;
         const TovkaAddress display(KindAnzeige, 2, 0);
-        rig.protocol.sendBelegungsPlaner(2, samplePlan(1), &display);
+        rig.protocol.sendBelegungsPlaner(2, planOf(1), &display);
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 1);
         QCOMPARE(int(packets[0].first.destinationAddress), 0x42);
@@ -295,7 +303,7 @@ private slots:
     {
         ProtocolRig rig;
         DebugCapture capture;
-        rig.protocol.sendBelegungsPlaner(4, samplePlan(18));
+        rig.protocol.sendBelegungsPlaner(4, planOf(18));
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 1);
         QCOMPARE(packets[0].second.size(), 988);
@@ -306,7 +314,7 @@ private slots:
     {
         ProtocolRig rig;
         rig.protocol.sendTextMessage(QString(800, 'x'));
-        rig.protocol.sendBelegungsPlaner(1, samplePlan(1));
+        rig.protocol.sendBelegungsPlaner(1, planOf(1));
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 2);
         const QByteArray plan = packets[1].second;
@@ -849,7 +857,7 @@ private slots:
     void nothingGoesOutFromTheMonitorAddress()
     {
         ProtocolRig rig(TovkaAddress(KindNetMon, 0, 0));
-        rig.protocol.sendBelegungsPlaner(1, samplePlan(1));
+        rig.protocol.sendBelegungsPlaner(1, planOf(1));
         QCOMPARE(rig.sink.dataPackets().size(), 0);
     }
 };

@@ -29,7 +29,7 @@ struct Bar
     }
     void lose(const TovkaAddress& address, const char* host = "halle-b")
     {
-        rig.receive(shutdown(address, host));
+        rig.receive(shutdownNotice(address, host));
     }
 
     QList<StatusLabel*> all() const

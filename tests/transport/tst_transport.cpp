@@ -2,11 +2,11 @@
 // puts on the wire, how received packets change the peer table, the
 // acknowledged data packets and their filters, the own address, and the
 // timer-driven checks run against a clock the test moves.
-#include "PrivateHost.h"
 #include "TransportRig.h"
 
 #include "net/TovkaNetStatistic.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/PrivateHost.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -26,7 +26,7 @@ QByteArray payloadOf(const QByteArray& datagram)
     return datagram.mid(PacketHeader::Size);
 }
 
-QByteArray lastWritten(const LossySink& sink, quint8 type)
+QByteArray lastWritten(const RecordingSink& sink, quint8 type)
 {
     const QList<QByteArray> all = sink.written();
     for (int i = all.size() - 1; i >= 0; --i) {
@@ -93,7 +93,7 @@ private slots:
         const QList<QByteArray> all = rig.sink.written();
         QCOMPARE(all.size(), 2);
         for (const QByteArray& datagram : all)
-            QVERIFY(PacketHeader::check(reinterpret_cast<const uint8_t*>(datagram.constData()), datagram.size()).valid());
+            QVERIFY(PacketHeader::check(bytes(datagram), datagram.size()).valid());
         const QList<PacketHeader> headers = rig.sink.headers();
         QCOMPARE(int(headers[0].type), int(PacketType::PING));
         QCOMPARE(int(headers[0].length), PingPayload::Size);
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(headers[1].transmissionCounter, quint16(headers[0].transmissionCounter + 1));
         // The ping carries the time of day of the transport's clock.
         PingPayload ping;
-        QVERIFY(PingPayload::read(reinterpret_cast<const uint8_t*>(all[0].constData()) + PacketHeader::Size, 68, &ping));
+        QVERIFY(PingPayload::read(bytes(all[0]) + PacketHeader::Size, 68, &ping));
         QCOMPARE(ping.seconds, quint32(rig.clock.wall / 1000));
         QCOMPARE(ping.milliseconds, quint32(rig.clock.wall % 1000));
     }
@@ -158,17 +158,14 @@ private slots:
     void hostNamesFromTheWireAreBounded()
     {
         TransportRig rig;
-        QByteArray bytes = [] {
-            Datagram ping;
-            ping.payload = pingPayload(1, 2, "x");
-            return ping.bytes();
-        }();
+        Datagram ping;
+        ping.payload = pingPayload(1, 2, "x");
+        QByteArray wire = ping.bytes();
         // A header whose host-name field has no terminating NUL.
         for (int i = 16; i < 76; ++i)
-            bytes[i] = 'h';
-        PacketHeader::seal(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size(),
-                                QHostAddress(QStringLiteral("10.77.0.9")));
+            wire[i] = 'h';
+        PacketHeader::seal(bytes(wire), wire.size());
+        receive(rig.net, wire);
         QCOMPARE(rig.net.peers().size(), 1);
         QCOMPARE(QByteArray(rig.net.peers().first().hostName), QByteArray(59, 'h'));
     }
@@ -193,8 +190,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         TransportRig rig;
         rig.sink.clear();
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size(),
-                                QHostAddress(QStringLiteral("10.77.0.9")));
+        receive(rig.net, bytes);
         QVERIFY(rig.net.peers().isEmpty());
         QCOMPARE(rig.sink.written().size(), 0);
     }
@@ -578,14 +574,11 @@ private slots:
         rig.net.sendData("self", 4, &Planner);
         // What was written comes back on the loopback and the LAN socket.
         const QByteArray own = lastWritten(rig.sink, PacketType::DATA);
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(own.constData()), own.size(),
-                                QHostAddress(QStringLiteral("127.0.0.1")));
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(own.constData()), own.size(),
-                                QHostAddress(QStringLiteral("10.77.0.1")));
+        receive(rig.net, own, QStringLiteral("127.0.0.1"));
+        receive(rig.net, own, QStringLiteral("10.77.0.1"));
         QCOMPARE(received, 1);
         const QByteArray ack = lastWritten(rig.sink, PacketType::ACK);
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(ack.constData()), ack.size(),
-                                QHostAddress(QStringLiteral("127.0.0.1")));
+        receive(rig.net, ack, QStringLiteral("127.0.0.1"));
         QCOMPARE(successes.count(), 1);
     }
 
@@ -645,8 +638,7 @@ private slots:
         rig.net.sendStatistic(list);
         const QByteArray packet = lastWritten(rig.sink, PacketType::STATISTIC);
         QCOMPARE(packet.size(), PacketHeader::Size + 64);
-        rig.net.receiveDatagram(reinterpret_cast<const uint8_t*>(packet.constData()), packet.size(),
-                                QHostAddress(QStringLiteral("10.77.0.9")));
+        receive(rig.net, packet);
         QCOMPARE(sender, Planner);
         QCOMPARE(back.size(), 2);
         QCOMPARE(int(back[0].sent), 12);
@@ -656,7 +648,7 @@ private slots:
 
     void theWorkerIsStoppedBeforeTheLastShutdown()
     {
-        LossySink sink;
+        RecordingSink sink;
         {
             TovkaNetIo net(7, 0, 0);
             net.setDatagramSink(&sink);
@@ -671,5 +663,5 @@ private slots:
     }
 };
 
-TRANSPORT_TEST_MAIN(TestTransport, "halle-a", false)
+PRIVATE_HOST_TEST_MAIN(TestTransport, "halle-a", false)
 #include "tst_transport.moc"

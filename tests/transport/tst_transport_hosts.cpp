@@ -3,9 +3,10 @@
 // each with its own host name. What one host writes, the others read off
 // the wire.
 #include "FakeClock.h"
-#include "LossySink.h"
-#include "PrivateHost.h"
-#include "TestHall.h"
+
+#include "tests/support/Bytes.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/support/TestHall.h"
 
 #include "net/PongPayload.h"
 #include "net/TovkaNetIo.h"
@@ -60,8 +61,8 @@ private:
 PacketHeader headerOf(const QNetworkDatagram& datagram)
 {
     PacketHeader header;
-    const QByteArray bytes = datagram.data();
-    PacketHeader::read(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size(), &header);
+    const QByteArray data = datagram.data();
+    PacketHeader::read(bytes(data), data.size(), &header);
     return header;
 }
 
@@ -167,8 +168,8 @@ private slots:
         QCOMPARE(failures.count(), 0);
         QCOMPARE(successes[0][0].toInt(), one);
         QCOMPARE(successes[1][0].toInt(), two);
-        QVERIFY(office->waitForLine(QStringLiteral("data 7.0.0 Trainingsplan 2")));
-        QCOMPARE(office->count(QStringLiteral("data 7.0.0 Trainingsplan 1")), 1);
+        QVERIFY(office->waitForLine(QStringLiteral("data 7/0/0 Trainingsplan 2")));
+        QCOMPARE(office->count(QStringLiteral("data 7/0/0 Trainingsplan 1")), 1);
         QCOMPARE(office->count(QStringLiteral("data ")), 2);
     }
 
@@ -200,7 +201,7 @@ private slots:
 
     void aPeerThatNeverAcknowledgesGetsElevenWrites()
     {
-        LossySink sink;
+        RecordingSink sink;
         TovkaNetIo net(0, 0, 0);
         sink.setDownstream(&net);
         net.setDatagramSink(&sink);
@@ -220,13 +221,13 @@ private slots:
         for (const PacketHeader& header : sink.headers())
             writes += header.type == PacketType::DATA && int(header.sequence) == sequence ? 1 : 0;
         QCOMPARE(writes, 11);
-        QVERIFY(mute->waitForLine(QStringLiteral("data 7.0.0 Anzeige")));
+        QVERIFY(mute->waitForLine(QStringLiteral("data 7/0/0 Anzeige")));
         QCOMPARE(mute->count(QStringLiteral("data ")), 1);
     }
 
     void aDestinationNobodyServesIsWrittenOnce()
     {
-        LossySink sink;
+        RecordingSink sink;
         TovkaNetIo net(0, 0, 0);
         sink.setDownstream(&net);
         net.setDatagramSink(&sink);
@@ -265,5 +266,5 @@ private:
     TestHall hall;
 };
 
-TRANSPORT_TEST_MAIN(TestTransportHosts, "halle-a", true)
+PRIVATE_HOST_TEST_MAIN(TestTransportHosts, "halle-a", true)
 #include "tst_transport_hosts.moc"

@@ -2,9 +2,9 @@
 // host joined by two tap devices and a forwarder that drops 30% of the
 // frames in both directions. Repeats and acknowledgements still bring every
 // packet to the other program exactly once.
-#include "PrivateHost.h"
 #include "TapForwarder.h"
-#include "TestHall.h"
+
+#include "tests/support/TestHall.h"
 
 #include "net/TovkaNetIo.h"
 
@@ -59,11 +59,11 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(done == packets, Patience);
         for (int i = 0; i < packets; ++i) {
-            const QString line = QStringLiteral("data 7.0.0 Plan-%1").arg(i);
+            const QString line = QStringLiteral("data 7/0/0 Plan-%1").arg(i);
             QVERIFY2(office->waitForLine(line, Patience), qPrintable(line));
         }
         for (int i = 0; i < packets; ++i)
-            QCOMPARE(office->count(QStringLiteral("data 7.0.0 Plan-%1").arg(i)), 1);
+            QCOMPARE(office->count(QStringLiteral("data 7/0/0 Plan-%1").arg(i)), 1);
         QVERIFY(wire.dropped() > 0);
     }
 
@@ -72,5 +72,5 @@ private:
     TestHall hall;
 };
 
-TRANSPORT_TEST_MAIN(TestTransportLoss, "halle-a", true)
+PRIVATE_HOST_TEST_MAIN(TestTransportLoss, "halle-a", true)
 #include "tst_transport_loss.moc"

@@ -2,12 +2,11 @@
 // bounded reader, the stuck receive queue, a failed bind and two transports
 // talking through a sink that drops, repeats and reorders datagrams.
 #include "FakeClock.h"
-#include "LossySink.h"
-#include "PrivateHost.h"
 #include "TransportRig.h"
 
 #include "net/UdpSocketLinux.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/PrivateHost.h"
 
 #include <QApplication>
 #include <QNetworkInterface>
@@ -36,6 +35,15 @@ void sendToLoopback(QUdpSocket& sender, const Datagram& datagram, int times = 1)
     const QByteArray bytes = datagram.bytes();
     for (int i = 0; i < times; ++i)
         sender.writeDatagram(bytes, UdpSocketLinux::loopbackBroadcast(), UdpSocketLinux::port);
+}
+
+// A link of the test's own on this host: veth0 at 10.79.0.1, its other end up.
+bool addLink()
+{
+    const QString ip = QStringLiteral("ip");
+    return PrivateHost::run(ip, {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"})
+        && PrivateHost::run(ip, {"addr", "add", "10.79.0.1/24", "dev", "veth0"})
+        && PrivateHost::run(ip, {"link", "set", "veth0", "up"}) && PrivateHost::run(ip, {"link", "set", "veth1", "up"});
 }
 
 Datagram foreignPing()
@@ -98,7 +106,7 @@ private slots:
         QVERIFY(log.contains(QStringLiteral("bindSocket failed")));
         const QByteArray ping = pingPayload(1, 2, "halle-a");
         const PacketHeader header = PacketHeader::make(PacketType::PING, 0, 0);
-        QVERIFY(!net.sendPacket(header, reinterpret_cast<const uint8_t*>(ping.constData())));
+        QVERIFY(!net.sendPacket(header, bytes(ping)));
 
         // When the interface comes up again the socket is bound anew.
         blocker.reset();
@@ -107,7 +115,7 @@ private slots:
         QVERIFY(PrivateHost::setLinkUp(QStringLiteral("lo"), true));
         net.interfaceManager().rescan();
         QVERIFY(log.contains(QStringLiteral("Interface come up again")));
-        QVERIFY(net.sendPacket(header, reinterpret_cast<const uint8_t*>(ping.constData())));
+        QVERIFY(net.sendPacket(header, bytes(ping)));
     }
 
     void aVersionConflictIsReportedAfterTenChecks()
@@ -165,10 +173,7 @@ private slots:
     {
         // A link of its own on this host, so one datagram reaches two sockets:
         // the loopback one and, through the multicast loop, the veth0 one.
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        QVERIFY(addLink());
         {
             TransportRig rig; // no alive check: only the sockets' own signals read
             QTRY_VERIFY_WITH_TIMEOUT(knowsItself(rig.net), Patience);
@@ -206,10 +211,7 @@ private slots:
         TransportRig rig;
         QList<bool> alerts;
         connect(&rig.net, &TovkaNetIo::networkAlert, this, [&](bool alert, const QString&) { alerts << alert; });
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        QVERIFY(addLink());
         rig.net.interfaceManager().rescan();
         QCOMPARE(alerts, QList<bool>{false}); // the first external interface
 
@@ -255,10 +257,7 @@ private slots:
 
     void everyTwelfthFailedWriteAsksForAReconnect()
     {
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.79.0.1/24", "dev", "veth0"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth0", "up"}));
-        QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"link", "set", "veth1", "up"}));
+        QVERIFY(addLink());
         {
             DebugCapture log;
             TovkaNetIo net(0, 0, 0);
@@ -307,8 +306,8 @@ private slots:
 
     void everyPacketArrivesOnceThroughDropsRepeatsAndReordering()
     {
-        LossySink planSink(nullptr, 4711);
-        LossySink officeSink(nullptr, 815);
+        RecordingSink planSink(nullptr, 4711);
+        RecordingSink officeSink(nullptr, 815);
         TovkaNetIo planner(7, 0, 0);
         TovkaNetIo office(3, 0, 0);
         planSink.setDownstream(&planner);
@@ -341,5 +340,5 @@ private slots:
     }
 };
 
-TRANSPORT_TEST_MAIN(TestTransportSockets, "halle-a", true)
+PRIVATE_HOST_TEST_MAIN(TestTransportSockets, "halle-a", true)
 #include "tst_transport_sockets.moc"

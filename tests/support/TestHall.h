@@ -1,11 +1,11 @@
 // A sports hall of test hosts: the test process joins a bridge in a
 // namespace of its own, other hosts join it through veth pairs, and programs
 // of the suite run on them as peer processes driven line by line. Everything
-// is removed again when the hall goes, and a later run sweeps up after a run
-// that died. Header-only, so benchmarks can use it too.
+// is removed again when the hall goes or its test process ends, and a later
+// run sweeps up after a run that died. Header-only, so benchmarks can use it too.
 #pragma once
 
-#include "PrivateHost.h"
+#include "tests/support/PrivateHost.h"
 
 #include "net/TovkaAddress.h"
 
@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
-#include <QThread>
 
 #include <memory>
 #include <vector>
@@ -23,7 +22,6 @@
 class PeerProcess
 {
 public:
-    explicit PeerProcess(const QString& name) : name(name) {}
     ~PeerProcess() { stop(); }
 
     bool start(const QString& script, const QStringList& arguments)
@@ -39,40 +37,40 @@ public:
         process.waitForBytesWritten(5000);
     }
 
-    // Reads what the peer reported so far.
+    // What the peer reported so far.
     const QStringList& lines()
     {
         collect();
         return received;
     }
 
-    int count(const QString& prefix)
+    QStringList linesStartingWith(const QString& prefix)
     {
-        int n = 0;
+        QStringList found;
         for (const QString& line : lines())
-            n += line.startsWith(prefix) ? 1 : 0;
-        return n;
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
     }
 
-    // Waits, keeping the caller's event loop running, until a line starting
-    // with prefix has been reported.
-    bool waitForLine(const QString& prefix, int timeoutMs = 60000, QString* found = nullptr)
+    int count(const QString& prefix) { return linesStartingWith(prefix).size(); }
+
+    // Waits, keeping the caller's event loop running, until `wanted` lines
+    // starting with prefix have been reported.
+    bool waitForCount(const QString& prefix, int wanted, int timeoutMs = 90000)
     {
         QDeadlineTimer deadline(timeoutMs);
         for (;;) {
-            for (const QString& line : lines()) {
-                if (line.startsWith(prefix)) {
-                    if (found)
-                        *found = line;
-                    return true;
-                }
-            }
+            if (count(prefix) >= wanted)
+                return true;
             if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             process.waitForReadyRead(20);
         }
     }
+
+    bool waitForLine(const QString& prefix, int timeoutMs = 90000) { return waitForCount(prefix, 1, timeoutMs); }
 
     bool stop()
     {
@@ -94,8 +92,6 @@ public:
         process.kill();
         process.waitForFinished(10000);
     }
-
-    const QString name;
 
 private:
     void collect()
@@ -120,7 +116,7 @@ public:
     ~TestHall() { close(); }
 
     static QString script() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/hosts.sh"; }
-    static QString peerProgram() { return QCoreApplication::applicationDirPath() + "/transport_peer"; }
+    static QString peerProgram() { return QCoreApplication::applicationDirPath() + "/tovka_peer"; }
 
     // The hall with the test process joined at ownAddress.
     bool open(const QString& ownAddress = QStringLiteral("10.77.0.1"))
@@ -152,7 +148,7 @@ public:
 
     PeerProcess* start(const QString& host, const QStringList& command)
     {
-        auto peer = std::make_unique<PeerProcess>(host);
+        auto peer = std::make_unique<PeerProcess>();
         if (!peer->start(script(), QStringList{"run", prefix, host} + command))
             return nullptr;
         peers.push_back(std::move(peer));
@@ -172,7 +168,7 @@ public:
     const QString prefix;
 
 private:
-    bool hosts(const QStringList& arguments) { return PrivateHost::run(script(), arguments); }
+    static bool hosts(const QStringList& arguments) { return PrivateHost::run(script(), arguments); }
 
     bool opened = false;
     std::vector<std::unique_ptr<PeerProcess>> peers;

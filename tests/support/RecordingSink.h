@@ -1,4 +1,4 @@
-// A datagram sink for tests: records every datagram the transport writes and,
+// A datagram sink for tests: records every datagram a transport writes and,
 // when given the transport, passes it on to the sockets, dropping, repeating
 // or holding back datagrams at random from a fixed seed, or every datagram of
 // chosen packet types.
@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 
 #include <mutex>
 #include <random>
@@ -18,10 +19,10 @@
 
 class TovkaNetIo;
 
-class LossySink : public DatagramSink
+class RecordingSink : public DatagramSink
 {
 public:
-    explicit LossySink(TovkaNetIo* downstream = nullptr, quint32 seed = 1);
+    explicit RecordingSink(TovkaNetIo* downstream = nullptr, quint32 seed = 1);
 
     // Declare the sink before the transport it passes on to, so it outlives
     // the shutdown the transport writes when it goes.
@@ -34,6 +35,8 @@ public:
 
     QList<QByteArray> written() const;
     QList<PacketHeader> headers() const;
+    // The data packets written so far: header and payload.
+    QList<QPair<PacketHeader, QByteArray>> dataPackets() const;
     int count(quint8 type) const;
     int passedOn() const;
     void clear();

@@ -1,6 +1,7 @@
 // Puts a test process on a host of its own: a fresh network namespace and a
 // host name of its own, so transports of tests running side by side never
 // hear each other, and veth or tap links the test adds stay its own.
+// Header-only, so benchmarks can use it too.
 #pragma once
 
 #include <QProcess>
@@ -23,7 +24,7 @@ public:
     // false the host has no usable interface, so a transport opens no socket.
     static bool enter(const QString& hostName, bool loopbackUp = true);
     // Runs a command on this host; true when it exits with 0.
-    static bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);
+    static bool run(const QString& program, const QStringList& arguments);
     static bool setLinkUp(const QString& name, bool up);
 };
 
@@ -61,29 +62,26 @@ inline bool PrivateHost::enter(const QString& hostName, bool loopbackUp)
     return !loopbackUp || setLinkUp(QStringLiteral("lo"), true);
 }
 
-inline bool PrivateHost::run(const QString& program, const QStringList& arguments, QString* output)
+inline bool PrivateHost::run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForFinished(60000))
         return false;
-    const QString text = QString::fromLocal8Bit(process.readAll());
-    if (output)
-        *output = text;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         std::fprintf(stderr, "%s %s failed: %s\n", qPrintable(program), qPrintable(arguments.join(' ')),
-                     qPrintable(text));
+                     process.readAll().constData());
         return false;
     }
     return true;
 }
 
 // A Qt Test main whose test object runs on a private host.
-#define TRANSPORT_TEST_MAIN(TestClass, hostName, loopbackUp)                                                       \
+#define PRIVATE_HOST_TEST_MAIN(TestClass, hostName, loopbackUp)                                                    \
     int main(int argc, char** argv)                                                                                \
     {                                                                                                              \
-        if (!PrivateHost::enter(QStringLiteral(hostName), loopbackUp))                                             \
+        if (!PrivateHost::enter(QString::fromUtf8(hostName), loopbackUp))                                          \
             return 2;                                                                                              \
         QApplication app(argc, argv);                                                                              \
         TestClass test;                                                                                            \

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Test hosts for the transport tests: network namespaces joined by veth pairs
-# through a bridge in a "hall" namespace, each program started with a host
-# name of its own. Names start with ruvo<pid>- so parallel test runs never
-# meet; namespaces whose test process has died are swept away first.
+# Test hosts: network namespaces joined by veth pairs through a bridge in a
+# "hall" namespace, each program started with a host name of its own. Names
+# start with ruvo<pid>- so parallel test runs never meet. Namespaces whose
+# test process has died are swept away first, and a reaper removes a run's
+# namespaces as soon as its test process ends, however it ends.
 #   hosts.sh hall PREFIX              the hall with its bridge
 #   hosts.sh host PREFIX NAME IP      a host namespace joined to the hall
 #   hosts.sh join PREFIX IP           joins the caller's own namespace to the hall
@@ -13,13 +14,37 @@
 #   hosts.sh sweep                    removes the namespaces of dead test runs
 set -euo pipefail
 
+namespaces() { # regex
+    ip netns list | awk '{print $1}' | grep -E "$1" || true
+}
+
 sweep() {
     local ns pid
-    for ns in $(ip netns list | awk '{print $1}' | grep -E '^ruvo[0-9]+-' || true); do
+    for ns in $(namespaces '^ruvo[0-9]+-'); do
         pid=${ns#ruvo}
         pid=${pid%%-*}
         [ -d "/proc/$pid" ] || ip netns del "$ns" 2>/dev/null || true
     done
+}
+
+# One reaper per run, detached from the caller's output so nobody waits for it.
+start_reaper() {
+    local pid=${prefix#ruvo}
+    local marker="${TMPDIR:-/tmp}/.$prefix-reaper"
+    [ -e "$marker" ] && return 0
+    touch "$marker"
+    setsid bash -c '
+        while kill -0 "$1" 2>/dev/null; do sleep 1; done
+        for ns in $(ip netns list | awk "{print \$1}" | grep -E "^$2-" || true); do
+            ip netns del "$ns" 2>/dev/null || true
+        done
+        rm -f "$3"' reaper "$pid" "$prefix" "$marker" </dev/null >/dev/null 2>&1 &
+}
+
+# Before a run's first namespace.
+prepare() {
+    sweep
+    start_reaper
 }
 
 link_to_hall() { # hall-side name
@@ -36,7 +61,7 @@ prefix=$2
 shift 2
 case $cmd in
 hall)
-    sweep
+    prepare
     ip netns add "$prefix-hall"
     ip -n "$prefix-hall" link set lo up
     ip -n "$prefix-hall" link add br0 type bridge mcast_snooping 0
@@ -53,7 +78,7 @@ host)
     ip -n "$ns" link set veth0 up
     ;;
 bare)
-    sweep
+    prepare
     ip netns add "$prefix-$1"
     ip -n "$prefix-$1" link set lo up
     ;;
@@ -76,7 +101,7 @@ run)
     exec ip netns exec "$prefix-$name" unshare -u -- sh -c 'hostname "$0" && exec "$@"' "$name" "$@"
     ;;
 down)
-    for ns in $(ip netns list | awk '{print $1}' | grep -E "^$prefix-" || true); do
+    for ns in $(namespaces "^$prefix-"); do
         ip netns del "$ns" 2>/dev/null || true
     done
     ;;

@@ -1,20 +1,21 @@
-// Recording and lossy delivery of the transport's datagrams in tests.
-#include "LossySink.h"
+// Recording and lossy delivery of a transport's datagrams in tests.
+#include "tests/support/RecordingSink.h"
 
 #include "net/TovkaNetIo.h"
+#include "tests/support/Bytes.h"
 
-LossySink::LossySink(TovkaNetIo* downstream, quint32 seed)
+RecordingSink::RecordingSink(TovkaNetIo* downstream, quint32 seed)
     : downstream(downstream), random(seed)
 {
 }
 
-void LossySink::setDownstream(TovkaNetIo* transport)
+void RecordingSink::setDownstream(TovkaNetIo* transport)
 {
     std::lock_guard<std::mutex> lock(mutex);
     downstream = transport;
 }
 
-void LossySink::setLoss(double drop, double duplicate, double reorder)
+void RecordingSink::setLoss(double drop, double duplicate, double reorder)
 {
     std::lock_guard<std::mutex> lock(mutex);
     dropChance = drop;
@@ -22,13 +23,13 @@ void LossySink::setLoss(double drop, double duplicate, double reorder)
     reorderChance = reorder;
 }
 
-void LossySink::dropType(quint8 type)
+void RecordingSink::dropType(quint8 type)
 {
     std::lock_guard<std::mutex> lock(mutex);
     droppedTypes.insert(type);
 }
 
-bool LossySink::writeDatagram(const char* data, int size)
+bool RecordingSink::writeDatagram(const char* data, int size)
 {
     std::lock_guard<std::mutex> lock(mutex);
     record.emplace_back(data, size_t(size));
@@ -54,13 +55,13 @@ bool LossySink::writeDatagram(const char* data, int size)
     return true;
 }
 
-void LossySink::pass(const char* data, int size)
+void RecordingSink::pass(const char* data, int size)
 {
     ++passed;
     downstream->writeToSockets(data, size);
 }
 
-QList<QByteArray> LossySink::written() const
+QList<QByteArray> RecordingSink::written() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<QByteArray> copy;
@@ -69,18 +70,29 @@ QList<QByteArray> LossySink::written() const
     return copy;
 }
 
-QList<PacketHeader> LossySink::headers() const
+QList<PacketHeader> RecordingSink::headers() const
 {
     QList<PacketHeader> result;
     for (const QByteArray& datagram : written()) {
         PacketHeader header;
-        PacketHeader::read(reinterpret_cast<const uint8_t*>(datagram.constData()), datagram.size(), &header);
+        PacketHeader::read(bytes(datagram), datagram.size(), &header);
         result.append(header);
     }
     return result;
 }
 
-int LossySink::count(quint8 type) const
+QList<QPair<PacketHeader, QByteArray>> RecordingSink::dataPackets() const
+{
+    QList<QPair<PacketHeader, QByteArray>> result;
+    for (const QByteArray& datagram : written()) {
+        PacketHeader header;
+        if (PacketHeader::read(bytes(datagram), datagram.size(), &header) && header.type == PacketType::DATA)
+            result.append({header, datagram.mid(PacketHeader::Size, header.length)});
+    }
+    return result;
+}
+
+int RecordingSink::count(quint8 type) const
 {
     int n = 0;
     for (const PacketHeader& header : headers())
@@ -88,13 +100,13 @@ int LossySink::count(quint8 type) const
     return n;
 }
 
-int LossySink::passedOn() const
+int RecordingSink::passedOn() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return passed;
 }
 
-void LossySink::clear()
+void RecordingSink::clear()
 {
     std::lock_guard<std::mutex> lock(mutex);
     record.clear();
