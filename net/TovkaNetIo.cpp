@@ -635,6 +635,7 @@ void TovkaNetIo::handleStatistic(const Received& packet)
 
 void TovkaNetIo::sendStatistic(NetStatisticList list)
 {
+    // The table only grows, so it may outgrow one packet: one packet per part.
     uint8_t payload[StatisticPayload::MaxSize];
     for (const NetStatisticList& part : StatisticPayload::split(list)) {
         const int length = StatisticPayload::write(part, payload, int(sizeof(payload)));

@@ -1,7 +1,6 @@
 // Counting, periodic hand-out and log lines of the per-peer packet statistics.
 #include "net/TovkaNetStatistic.h"
 
-#include "net/StatisticPayload.h"
 #include "net/TovkaAddress.h"
 
 #include <QDebug>
@@ -169,14 +168,7 @@ NetStatisticList TovkaNetStatistic::takeCounters()
 
 void TovkaNetStatistic::timeout()
 {
-    const NetStatisticList list = takeCounters();
-    if (list.isEmpty()) {
-        emit sendStatistic(list);
-        return;
-    }
-    // The table only grows, so it may outgrow one packet: one emission per packet.
-    for (const NetStatisticList& part : StatisticPayload::split(list))
-        emit sendStatistic(part);
+    emit sendStatistic(takeCounters());
 }
 
 QString TovkaNetStatistic::addressText(quint32 key)

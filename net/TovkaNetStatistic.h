@@ -1,6 +1,6 @@
 // Per-peer packet counters of the transport. Every 60 s the counters are
-// handed out through sendStatistic (at most 32 entries per emission, one
-// statistic packet each) and start again from zero.
+// handed out through sendStatistic, the whole table at once (the transport
+// splits it into packets), and start again from zero.
 #pragma once
 
 #include "net/NetStatistic.h"

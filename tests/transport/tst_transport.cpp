@@ -4,6 +4,7 @@
 // timer-driven checks run against a clock the test moves.
 #include "TransportRig.h"
 
+#include "net/StatisticPayload.h"
 #include "net/TovkaNetStatistic.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/PrivateHost.h"
@@ -644,6 +645,32 @@ private slots:
         QCOMPARE(int(back[0].sent), 12);
         QCOMPARE(back[1].key, 0x3000u);
         QCOMPARE(int(back[1].repeats), 3);
+    }
+
+    void aLongStatisticListGoesOutInPacketsOf32()
+    {
+        TransportRig rig(7, 0, 0);
+        NetStatisticList list;
+        for (quint32 i = 0; i < 70; ++i) {
+            NetStatistic entry;
+            entry.key = 0x1000 + i;
+            list << entry;
+        }
+        rig.sink.clear();
+        rig.net.sendStatistic(list);
+        QList<int> sizes;
+        quint32 nextKey = 0x1000;
+        for (const QByteArray& packet : rig.sink.written()) {
+            if (quint8(packet[15]) != PacketType::STATISTIC)
+                continue; // a heartbeat may come in between
+            const NetStatisticList part =
+                StatisticPayload::read(bytes(packet) + PacketHeader::Size, packet.size() - PacketHeader::Size);
+            sizes << part.size();
+            for (const NetStatistic& entry : part)
+                QCOMPARE(entry.key, nextKey++);
+        }
+        QCOMPARE(sizes, (QList<int>{32, 32, 6}));
+        QCOMPARE(nextKey, 0x1000u + 70);
     }
 
     void theWorkerIsStoppedBeforeTheLastShutdown()
