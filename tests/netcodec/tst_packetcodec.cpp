@@ -190,19 +190,38 @@ void TestPacketCodec::fixedLengthsOfTransportPackets()
     QCOMPARE(int(PacketHeader::make(PacketType::ACK, 0x70, 0).length), 0);
 }
 
+// The ping padded to the largest packet, so a changed length field still
+// leaves the packet whole and its sum is taken: every change then fails on
+// the sum, or on the length field's limit, never on a cut packet.
 void TestPacketCodec::everySummedByteChangesTheSum()
 {
-    const QByteArray packet = samplePing();
-    QCOMPARE(packet.size(), PacketHeader::Size + PingPayload::Size);
+    const QByteArray ping = samplePing();
+    QCOMPARE(ping.size(), PacketHeader::Size + PingPayload::Size);
+    const QByteArray packet = ping.leftJustified(PacketHeader::MaxPacket, '\0');
     QVERIFY(PacketHeader::check(bytes(packet), packet.size()).valid());
-    for (int at = 4; at < packet.size(); ++at) {
+    quint32 before = 0;
+    QVERIFY(PacketHeader::checksumOf(bytes(packet), packet.size(), &before));
+    int lengthRefused = 0;
+    for (int at = 4; at < ping.size(); ++at) {
         for (int delta : {1, 0x80, 0xff}) {
+            const QString where = QString("byte %1 +%2").arg(at).arg(delta);
             QByteArray changed = packet;
             changed[at] = char(uint8_t(changed[at]) + delta);
             const PacketCheck check = PacketHeader::check(bytes(changed), changed.size());
-            QVERIFY2(!check.valid(), qPrintable(QString("byte %1 +%2").arg(at).arg(delta)));
+            const int length = uint8_t(changed[8]) << 8 | uint8_t(changed[9]);
+            if (length > PacketHeader::MaxPayload) {
+                QVERIFY2(at == 8, qPrintable(where));
+                QCOMPARE(int(check.verdict), int(PacketCheck::LengthTooLarge));
+                ++lengthRefused;
+                continue;
+            }
+            QVERIFY2(check.verdict == PacketCheck::ChecksumMismatch, qPrintable(where));
+            quint32 after = 0;
+            QVERIFY(PacketHeader::checksumOf(bytes(changed), changed.size(), &after));
+            QVERIFY2(after != before, qPrintable(where));
         }
     }
+    QCOMPARE(lengthRefused, 2);   // the length field's high byte +0x80 and +0xff
 }
 
 void TestPacketCodec::checksumFieldIsNotSummed()
