@@ -217,8 +217,8 @@ int runRawEcho()
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // the transport talks a lot
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.contains("--raw-echo"))
         return runRawEcho();
