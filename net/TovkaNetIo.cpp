@@ -125,6 +125,8 @@ TovkaNetIo::~TovkaNetIo()
     stopWorker();
     sendShutdown();
     for (QUdpSocket* socket : sockets.keys()) {
+        // Its closing must not refresh a table that holds deleted sockets.
+        disconnect(socket, nullptr, this, nullptr);
         withdrawSocket(socket);
         delete socket;
     }
@@ -246,10 +248,21 @@ void TovkaNetIo::newIface(const ExtendedNetworkInterface* iface)
     } else {
         socket = new QUdpSocket;
         connect(socket, &QUdpSocket::readyRead, this, &TovkaNetIo::recvMoniPort);
+        // A socket may also close by itself: its descriptor leaves the
+        // heartbeat's reach before it closes. Entering the bound state is
+        // left to newIface, which publishes the socket once it has joined.
+        connect(socket, &QIODevice::aboutToClose, this, [this, socket] { forgetDescriptor(socket); });
+        connect(socket, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+            if (state != QAbstractSocket::BoundState)
+                refreshSocketSlots();
+        });
         sockets.insert(socket, iface);
         qDebug() << "socket descriptor" << socket->socketDescriptor() << "  ifaceptr" << iface;
     }
-    bindSocket(socket, iface);
+    // A socket that cannot be bound or join is closed: the writer and the
+    // reader skip it until the interface comes up again and it is bound anew.
+    if (!bindSocket(socket, iface) || !joinGroup(socket, iface))
+        socket->close();
     refreshSocketSlots();
 }
 
@@ -257,18 +270,24 @@ bool TovkaNetIo::bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* 
 {
     QString error;
     const bool loopback = iface->category() == ExtendedNetworkInterface::CategoryLoopback;
-    if (!loopback)
-        qDebug() << "setting up for Multicast ...";
-    const bool bound = loopback ? UdpSocketLinux::bindLoopback(socket, &error)
-                                : UdpSocketLinux::bindMulticast(socket, *iface, &error);
-    if (!bound) {
-        // An unbound socket is skipped by the writer and the reader until
-        // the interface comes up again and is bound anew.
+    const bool bound =
+        loopback ? UdpSocketLinux::bindLoopback(socket, &error) : UdpSocketLinux::bindGroup(socket, &error);
+    if (!bound)
         qWarning() << "TovkaNetIo::bindSocket failed on" << iface->humanReadableName() << ":" << error;
-        socket->close();
-    }
     qDebug() << "socket descriptor" << socket->socketDescriptor();
     return bound;
+}
+
+bool TovkaNetIo::joinGroup(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
+{
+    if (iface->category() == ExtendedNetworkInterface::CategoryLoopback)
+        return true;
+    qDebug() << "setting up for Multicast ...";
+    QString error;
+    if (UdpSocketLinux::joinGroup(socket, *iface, &error))
+        return true;
+    qWarning() << "TovkaNetIo::newIface: joining the group failed on" << iface->humanReadableName() << ":" << error;
+    return false;
 }
 
 void TovkaNetIo::refreshSocketSlots()
@@ -286,20 +305,25 @@ void TovkaNetIo::refreshSocketSlots()
     socketSlots.swap(fresh);
 }
 
-void TovkaNetIo::withdrawSocket(QUdpSocket* socket)
+void TovkaNetIo::forgetDescriptor(QUdpSocket* socket)
 {
     // The heartbeat thread must be done with the descriptor before it closes
     // and its number can be reused.
-    {
-        std::lock_guard<std::mutex> lock(writeMutex);
-        const qintptr descriptor = socket->socketDescriptor();
-        for (SocketSlot& slot : socketSlots) {
-            if (slot.descriptor == descriptor) {
-                slot.usable = false;
-                slot.descriptor = -1;
-            }
+    const qintptr descriptor = socket->socketDescriptor();
+    if (descriptor < 0)
+        return;
+    std::lock_guard<std::mutex> lock(writeMutex);
+    for (SocketSlot& slot : socketSlots) {
+        if (slot.descriptor == descriptor) {
+            slot.usable = false;
+            slot.descriptor = -1;
         }
     }
+}
+
+void TovkaNetIo::withdrawSocket(QUdpSocket* socket)
+{
+    forgetDescriptor(socket);
     socket->close();
 }
 
@@ -413,12 +437,20 @@ bool TovkaNetIo::sendPacket(const PacketHeader& header, const uint8_t* payload)
         std::lock_guard<std::mutex> lock(writeMutex);
         PacketHeader sealed = header;
         sealed.hostName = ownHostName;
-        sealed.transmissionCounter = quint16(transmissionCounter++);
+        sealed.transmissionCounter = quint16(transmissionCounter);
         const int size = PacketHeader::build(sealed, payload, headerBuffer, PacketHeader::MaxPacket);
         if (size < 0)
             return false;
+        ++transmissionCounter;
         const char* datagram = reinterpret_cast<const char*>(headerBuffer);
-        written = sink ? sink->writeDatagram(datagram, size) : writeToSockets(datagram, size);
+        if (sink) {
+            // The sink reaches the sockets only during this call, under this lock.
+            written = sink->deliver(datagram, size, [this](const char* data, int length) {
+                return writeToSockets(data, length);
+            });
+        } else {
+            written = writeToSockets(datagram, size);
+        }
         failures.swap(writeFailureLog);
         for (size_t i = 0; i < failures.size(); ++i) {
             // Every failure after the tenth asks for a reconnect; successes
@@ -495,7 +527,7 @@ void TovkaNetIo::recvMoniPort()
     }
     if (total == 0)
         qDebug("recvMoniPort: called without messages!");
-    else if (total > sockets.size())
+    else if (total > table.size())
         qDebug("recvMoniPort: called with %d messages!", total);
 }
 
@@ -532,17 +564,18 @@ bool TovkaNetIo::acceptDatagram(const uint8_t* data, int size)
     case PacketCheck::WrongVersion:
         noteVersionConflict(data, size);
         return false;
-    case PacketCheck::ChecksumMismatch:
+    case PacketCheck::ChecksumMismatch: {
         qDebug("checksum differ %x / %x", check.computed, check.received);
-        break;
-    case PacketCheck::LengthTooLarge:
-    case PacketCheck::Truncated:
-        qDebug("invalid packet length");
+        PacketHeader header;
+        if (PacketHeader::read(data, size, &header))
+            qDebug("size=%ld  packetsize=%d", long(size), int(header.length));
         break;
     }
-    PacketHeader header;
-    if (PacketHeader::read(data, size, &header))
-        qDebug("size=%ld  packetsize=%d", long(size), int(header.length));
+    case PacketCheck::LengthTooLarge:
+    case PacketCheck::Truncated:
+        // A length field the datagram does not fill: dropped as invalid, unlogged.
+        break;
+    }
     return false;
 }
 
@@ -763,13 +796,13 @@ QList<AppLocation> TovkaNetIo::peers() const
     return copy;
 }
 
-void TovkaNetIo::sendPing()
+bool TovkaNetIo::sendPing()
 {
     const PingPayload ping = ownPingPayload();
     qDebug("PING: time: 0x%08lX %06ld", static_cast<unsigned long>(ping.seconds), long(ping.milliseconds) * 1000);
     uint8_t payload[PingPayload::Size];
     ping.write(payload);
-    sendPacket(ownHeader(PacketType::PING), payload);
+    return sendPacket(ownHeader(PacketType::PING), payload);
 }
 
 bool TovkaNetIo::announce()
@@ -802,16 +835,10 @@ void TovkaNetIo::answerPing(const Received& ping, const QHostAddress* from)
 void TovkaNetIo::sendPong()
 {
     const qint64 now = clock().monotonicMs();
-    const qint64 elapsed = previousHeartbeatMs ? now - previousHeartbeatMs : 0;
-    if (elapsed != 0 && qAbs(elapsed - heartbeatTimer.interval()) > HeartbeatJitterMs)
-        qDebug("TovkaNetIo::sendPong: timeout was %d instead of %d", int(elapsed), heartbeatTimer.interval());
-    previousHeartbeatMs = now;
-
-    const int interval = int(heartbeatMs.load());
-    if (heartbeatTimer.interval() != interval) {
-        qDebug("heartbeat interval changed: %d --> %d", heartbeatTimer.interval(), interval);
-        heartbeatTimer.setInterval(interval);
-    }
+    // The heartbeat's clock and timer belong to the worker thread; a call
+    // from any other thread only writes the pong.
+    if (QThread::currentThread() == &worker)
+        keepHeartbeatRate(now);
     const PingPayload ping = ownPingPayload();
     {
         std::lock_guard<std::mutex> lock(writeMutex);
@@ -819,6 +846,20 @@ void TovkaNetIo::sendPong()
         lastHeartbeatSentMs = now;
     }
     writePong(ping, 0);
+}
+
+void TovkaNetIo::keepHeartbeatRate(qint64 nowMs)
+{
+    const int interval = int(heartbeatMs.load());
+    const qint64 elapsed = previousHeartbeatMs ? nowMs - previousHeartbeatMs : 0;
+    if (elapsed != 0 && qAbs(elapsed - interval) > HeartbeatJitterMs)
+        qDebug("TovkaNetIo::sendPong: timeout was %d instead of %d", int(elapsed), interval);
+    previousHeartbeatMs = nowMs;
+
+    if (heartbeatTimer.interval() != interval) {
+        qDebug("heartbeat interval changed: %d --> %d", heartbeatTimer.interval(), interval);
+        heartbeatTimer.setInterval(interval);
+    }
 }
 
 void TovkaNetIo::handlePong(const Received& packet)
@@ -1051,7 +1092,7 @@ void TovkaNetIo::pumpQueue()
                 qDebug("too many resends, packet dropped");
                 statistics->countDrop(key);
             }
-            qDebug() << reason;
+            qDebug("%s", qPrintable(reason));
             failed = int(head->header.sequence);
             qDebug("removing packet %d from queue", failed);
             sendQueue.removeFirst();
@@ -1280,10 +1321,11 @@ void TovkaNetIo::checkReceiveQueue()
     QMetaObject::invokeMethod(stuck, "readyRead", Qt::QueuedConnection);
     if (++receiveStuckChecks < queueFullChecks)
         return;
-    qWarning("TovkaNetIo::checkAlive: the receive queue stays full");
+    const QString notice =
+        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Empfangsqueue ist permanent voll!</b>");
+    qWarning("%s", qPrintable(notice));
     receiveStuckChecks = 0;
-    emit sendTextMessage(
-        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Empfangsqueue ist permanent voll!</b>"));
+    emit sendTextMessage(notice);
 }
 
 void TovkaNetIo::checkSendQueue()
@@ -1294,8 +1336,9 @@ void TovkaNetIo::checkSendQueue()
     }
     if (++sendQueueFullChecks < queueFullChecks)
         return;
-    qWarning("TovkaNetIo::checkAlive: the send queue stays full");
+    const QString notice =
+        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Sendequeue ist permanent voll!</b>");
+    qWarning("%s", qPrintable(notice));
     sendQueueFullChecks = 0;
-    emit sendTextMessage(
-        tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Sendequeue ist permanent voll!</b>"));
+    emit sendTextMessage(notice);
 }

@@ -81,9 +81,6 @@ public:
     // null puts the system clock or the sockets back.
     void setClock(TransportClock* clock);
     void setDatagramSink(DatagramSink* sink);
-    // The transport's own sink: writes on every usable socket. Only for a
-    // sink that was put in front, which calls it with the writer's lock held.
-    bool writeToSockets(const char* data, int size);
     // One received datagram, as the reader hands it on after the socket read.
     void receiveDatagram(const uint8_t* data, int size, const QHostAddress& from);
     // Answers the transport's own modal boxes (rejoin notice, reconnect question).
@@ -115,7 +112,7 @@ public slots:
     void sendPacketFromQueue();
     void ifUp(const ExtendedNetworkInterface* iface);
     void ifDown(const ExtendedNetworkInterface* iface);
-    void sendPing();
+    bool sendPing();
     void sendPong();
     void sendStatistic(NetStatisticList list);
     void checkAlive();
@@ -146,7 +143,9 @@ private:
     // Sockets.
     void newIface(const ExtendedNetworkInterface* iface);
     bool bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
+    bool joinGroup(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
     void refreshSocketSlots();
+    void forgetDescriptor(QUdpSocket* socket);
     QUdpSocket* socketFor(const ExtendedNetworkInterface* iface) const;
     int otherExternalInterfaces(const ExtendedNetworkInterface* iface) const;
     bool readDatagram(QUdpSocket* socket, uint8_t* buffer, int* size, QHostAddress* sender);
@@ -154,6 +153,8 @@ private:
     bool acceptDatagram(const uint8_t* data, int size);
     void noteVersionConflict(const uint8_t* data, int size);
     void dispatch(const Received& packet);
+    // The transport's own sink: writes on every usable socket; the writer's lock is held.
+    bool writeToSockets(const char* data, int size);
     void reportWriteFailures(const std::vector<WriteFailure>& failures, bool reconnectDue);
     void withdrawSocket(QUdpSocket* socket);
     void handleStatistic(const Received& packet);
@@ -165,6 +166,7 @@ private:
     void refreshLastHeard(const AppLocation& record, bool insertMissing);
     void answerPing(const Received& ping, const QHostAddress* from);
     void writePong(const PingPayload& ping, quint32 fromIPv4);
+    void keepHeartbeatRate(qint64 nowMs);
     void handlePong(const Received& pong);
     void handleShutdown(const AppLocation& record);
     void removeSilentPeers(qint64 now);

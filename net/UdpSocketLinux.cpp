@@ -73,13 +73,22 @@ const QHostAddress& UdpSocketLinux::loopbackBroadcast()
 
 bool UdpSocketLinux::bindMulticast(QUdpSocket* socket, const QNetworkInterface& iface, QString* error)
 {
+    return bindGroup(socket, error) && joinGroup(socket, iface, error);
+}
+
+bool UdpSocketLinux::bindGroup(QUdpSocket* socket, QString* error)
+{
     if (!bindTo(socket, multicastGroup(), error))
         return false;
     // Without this a socket bound to the group hears it from every interface
     // on which any socket of the host joined it.
     if (!setIntOption(socket, IPPROTO_IP, IP_MULTICAST_ALL, 0, error))
         return false;
-    setSendOptions(socket);
+    return setSendOptions(socket);
+}
+
+bool UdpSocketLinux::joinGroup(QUdpSocket* socket, const QNetworkInterface& iface, QString* error)
+{
     if (!socket->joinMulticastGroup(multicastGroup(), iface)) {
         if (error)
             *error = socket->errorString();

@@ -25,6 +25,10 @@ public:
     // Binds an external interface's socket to the group, joins it on that
     // interface and sends through it. False with the error text on failure.
     static bool bindMulticast(QUdpSocket* socket, const QNetworkInterface& iface, QString* error);
+    // The two steps of bindMulticast: bind to the group, then join it on the
+    // interface and send through that interface.
+    static bool bindGroup(QUdpSocket* socket, QString* error);
+    static bool joinGroup(QUdpSocket* socket, const QNetworkInterface& iface, QString* error);
     // Binds a loopback interface's socket to the loopback broadcast address.
     static bool bindLoopback(QUdpSocket* socket, QString* error);
     // Leaves and joins the group again on the interface (the rejoin work-around).

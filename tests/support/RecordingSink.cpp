@@ -58,7 +58,7 @@ bool RecordingSink::writeDatagram(const char* data, int size)
 void RecordingSink::pass(const char* data, int size)
 {
     ++passed;
-    downstream->writeToSockets(data, size);
+    writeToSockets(data, size);
 }
 
 QList<QByteArray> RecordingSink::written() const
