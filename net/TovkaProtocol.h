@@ -13,6 +13,7 @@
 #include "net/TovkaAddress.h"
 #include "net/Wertung_t.h"
 #include "planner/TrainingsData.h"
+#include "records/Competition.h"
 
 #include <QObject>
 #include <QString>
@@ -21,9 +22,8 @@
 
 class TovkaNetIo;
 
-// Records of the score-sheet, start-entry and competition messages; the
-// protocol passes them by reference only.
-class Competition;
+// Records of the score-sheet and start-entry messages; the protocol passes
+// them by reference only.
 class NetImport;
 class Wertungsbogen;
 struct Starter_t;
@@ -229,6 +229,7 @@ private:
     QTime timeOfDay() const;
 
     TovkaNetIo* netio;
+    Competition competition;   // of the last competition message received
     unsigned char* buffer;
     time_t (*clock)();
 };

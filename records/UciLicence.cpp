@@ -1,9 +1,19 @@
-// UCI-ID checks against the licence patterns.
+// UCI-ID checks against the licence patterns, and the warning for a person
+// without a valid one.
 #include "records/UciLicence.h"
 
+#include "records/Athlete.h"
 #include "records/UciPattern.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
 #include <QRegExp>
+
+static UciLicence::WarningHook& warningHook()
+{
+    static UciLicence::WarningHook hook;
+    return hook;
+}
 
 void UciLicence::set(const QString& text)
 {
@@ -27,4 +37,26 @@ QString UciLicence::nation(const QString& text)
     static const QRegExp nationPattern(QStringLiteral("[A-Z]{3}[0-9]{8}"), Qt::CaseSensitive, QRegExp::RegExp);
     QRegExp matcher(nationPattern);
     return matcher.exactMatch(text) ? text.left(3) : QString();
+}
+
+void UciLicence::setWarningHook(WarningHook hook)
+{
+    warningHook() = std::move(hook);
+}
+
+bool UciLicence::check(const Athlete& person, bool silent)
+{
+    const bool valid = person.uciId.isValid();
+    if (valid || silent)
+        return valid;
+    const QString text = QCoreApplication::translate("UciLicence",
+        "Für den Sportler <b>%1</b> ist nicht die <b>11-stellige UCI-ID</b> als Lizenz hinterlegt!"
+        "<br><br>Bitte korrigieren Sie dies!").arg(person.displayName());
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("UCI-Licence"), text, QMessageBox::Ok, nullptr,
+                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    if (warningHook())
+        warningHook()(box);
+    else
+        box.exec();
+    return false;
 }

@@ -4,6 +4,11 @@
 
 #include <QString>
 
+#include <functional>
+
+class Athlete;
+class QMessageBox;
+
 class UciLicence
 {
 public:
@@ -16,6 +21,15 @@ public:
     bool isValid() const { return isValid(licence); }
     static bool isValid(const QString& text);
     static QString nation(const QString& text);
+
+    // True when the person has a valid UCI-ID. Otherwise, unless silent,
+    // warns the user in a modal box first.
+    static bool check(const Athlete& person, bool silent);
+
+    // While a hook is set, check hands its ready box to the hook instead of
+    // showing it, so tests never block. Pass an empty function to remove it.
+    using WarningHook = std::function<void(QMessageBox& box)>;
+    static void setWarningHook(WarningHook hook);
 
 private:
     QString licence;
