@@ -51,7 +51,7 @@ bool UciLicence::check(const Athlete& person, bool silent)
         return valid;
     const QString text = QCoreApplication::translate("UciLicence",
         "Für den Sportler <b>%1</b> ist nicht die <b>11-stellige UCI-ID</b> als Lizenz hinterlegt!"
-        "<br><br>Bitte korrigieren Sie dies!").arg(person.displayName());
+        "<br><br>Bitte korrigieren Sie dies!").arg(person.displayName().toHtmlEscaped());
     QMessageBox box(QMessageBox::Warning, QStringLiteral("UCI-Licence"), text, QMessageBox::Ok, nullptr,
                     Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     if (warningHook())

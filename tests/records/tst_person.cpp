@@ -54,6 +54,7 @@ private slots:
     void athleteClearAndCopy();
     void check_data();
     void check();
+    void checkShowsTheNameAsWritten();
 
 private:
     void useNameFormat(const QString& value);
@@ -259,6 +260,17 @@ void TestPerson::check()
     QVERIFY(!box.parent);
     QVERIFY(box.flags.testFlag(Qt::Dialog));
     QVERIFY(box.flags.testFlag(Qt::MSWindowsFixedSizeDialogHint));
+}
+
+// The name is shown in rich text: a name with markup characters shows as written.
+void TestPerson::checkShowsTheNameAsWritten()
+{
+    useNameFormat("0");
+    Athlete a;
+    a.setName(QStringLiteral("Anna <b>Schmidt & Co"));
+    QVERIFY(!UciLicence::check(a, false));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString::fromUtf8(warningText).arg("Anna &lt;b&gt;Schmidt &amp; Co"));
 }
 
 QTEST_MAIN(TestPerson)
