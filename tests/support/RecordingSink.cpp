@@ -4,8 +4,10 @@
 #include "net/TovkaNetIo.h"
 #include "tests/support/Bytes.h"
 
+#include <QThread>
+
 RecordingSink::RecordingSink(TovkaNetIo* downstream, quint32 seed)
-    : downstream(downstream), random(seed)
+    : downstream(downstream), random(seed), home(QThread::currentThread())
 {
 }
 
@@ -29,12 +31,32 @@ void RecordingSink::dropType(quint8 type)
     droppedTypes.insert(type);
 }
 
-bool RecordingSink::writeDatagram(const char* data, int size)
+void RecordingSink::leaveOutOtherThreads(bool on)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    record.emplace_back(data, size_t(size));
+    homeThreadOnly = on;
+}
+
+void RecordingSink::setWriteHook(WriteHook writeHook)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    hook = std::move(writeHook);
+}
+
+bool RecordingSink::writeDatagram(const char* data, int size)
+{
     PacketHeader header;
     PacketHeader::read(reinterpret_cast<const uint8_t*>(data), size, &header);
+    WriteHook run;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        run = hook;
+    }
+    if (run)
+        run(header); // not under the sink's lock: a hook may wait a while
+    std::lock_guard<std::mutex> lock(mutex);
+    record.emplace_back(data, size_t(size));
+    recordWriters.push_back(QThread::currentThread());
     if (!downstream || droppedTypes.count(header.type))
         return true;
     std::uniform_real_distribution<double> chance(0.0, 1.0);
@@ -65,8 +87,11 @@ QList<QByteArray> RecordingSink::written() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<QByteArray> copy;
-    for (const std::string& datagram : record)
-        copy.append(QByteArray(datagram.data(), int(datagram.size())));
+    for (size_t i = 0; i < record.size(); ++i) {
+        if (homeThreadOnly && recordWriters[i] != home)
+            continue;
+        copy.append(QByteArray(record[i].data(), int(record[i].size())));
+    }
     return copy;
 }
 
@@ -106,8 +131,22 @@ int RecordingSink::passedOn() const
     return passed;
 }
 
+QList<QThread*> RecordingSink::writers(quint8 type) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    QList<QThread*> result;
+    for (size_t i = 0; i < record.size(); ++i) {
+        PacketHeader header;
+        PacketHeader::read(reinterpret_cast<const uint8_t*>(record[i].data()), int(record[i].size()), &header);
+        if (header.type == type)
+            result.append(recordWriters[i]);
+    }
+    return result;
+}
+
 void RecordingSink::clear()
 {
     std::lock_guard<std::mutex> lock(mutex);
     record.clear();
+    recordWriters.clear();
 }

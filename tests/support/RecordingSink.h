@@ -1,7 +1,7 @@
-// A datagram sink for tests: records every datagram a transport writes and,
-// when given the transport, passes it on to the sockets, dropping, repeating
-// or holding back datagrams at random from a fixed seed, or every datagram of
-// chosen packet types.
+// A datagram sink for tests: records every datagram a transport writes, and
+// the thread that wrote it, and, when given the transport, passes it on to
+// the sockets, dropping, repeating or holding back datagrams at random from a
+// fixed seed, or every datagram of chosen packet types.
 #pragma once
 
 #include "net/DatagramSink.h"
@@ -11,12 +11,14 @@
 #include <QList>
 #include <QPair>
 
+#include <functional>
 #include <mutex>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+class QThread;
 class TovkaNetIo;
 
 class RecordingSink : public DatagramSink
@@ -30,6 +32,14 @@ public:
     // Chances from 0 to 1 for each datagram passed on.
     void setLoss(double drop, double duplicate, double reorder);
     void dropType(quint8 type);
+    // The heartbeat is written on the transport's own thread, whenever its
+    // timer fires: with this on, what the test reads (written, headers,
+    // dataPackets, count) holds only what the sink's own thread wrote.
+    void leaveOutOtherThreads(bool on);
+    // Runs on the writing thread before each datagram is recorded, with the
+    // transport's writer lock held, so it may hold the writer up.
+    using WriteHook = std::function<void(const PacketHeader& header)>;
+    void setWriteHook(WriteHook hook);
 
     bool writeDatagram(const char* data, int size) override;
 
@@ -39,6 +49,8 @@ public:
     QList<QPair<PacketHeader, QByteArray>> dataPackets() const;
     int count(quint8 type) const;
     int passedOn() const;
+    // The threads that wrote datagrams of a type, in order, whatever was left out.
+    QList<QThread*> writers(quint8 type) const;
     void clear();
 
 private:
@@ -51,9 +63,13 @@ private:
     double duplicateChance = 0;
     double reorderChance = 0;
     std::set<quint8> droppedTypes;
+    QThread* home;
+    bool homeThreadOnly = false;
+    WriteHook hook;
     // Plain strings: implicitly shared Qt containers handed between threads
     // confuse the thread sanitizer, as Qt itself is not instrumented.
     std::vector<std::string> record;
+    std::vector<QThread*> recordWriters;
     std::string held;
     int passed = 0;
 };

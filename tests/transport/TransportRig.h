@@ -1,4 +1,6 @@
-// A transport under test with a recording sink and a clock of the test's.
+// A transport under test with a recording sink and a clock of the test's. The
+// heartbeat, written on the transport's own thread whenever its timer fires,
+// is kept out of what the sink shows, so tests may count datagrams exactly.
 #pragma once
 
 #include "FakeClock.h"
@@ -8,12 +10,14 @@
 
 #include "net/TovkaNetIo.h"
 
+#include <QThread>
 #include <QTimer>
 
 struct TransportRig
 {
     explicit TransportRig(quint32 kind = 0, quint32 subKind = 0, quint32 instance = 0) : net(kind, subKind, instance)
     {
+        sink.leaveOutOtherThreads(true);
         net.setClock(&clock);
         net.setDatagramSink(&sink);
         net.setDialogHook([](const QString&, const QString&) { return true; });
@@ -38,6 +42,9 @@ struct TransportRig
         }
         return result;
     }
+
+    // The thread the heartbeat runs on.
+    QThread* worker() const { return net.findChild<QThread*>(); }
 
     FakeClock clock;
     RecordingSink sink;

@@ -13,6 +13,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
+
 Q_DECLARE_METATYPE(TovkaAddress)
 Q_DECLARE_METATYPE(AppLocation)
 
@@ -247,13 +250,20 @@ private slots:
     {
         DebugCapture log;
         TransportRig rig;
+        QThread* worker = rig.worker();
+        QVERIFY(worker);
+        QVERIFY(worker != QThread::currentThread());
         rig.net.setOwnAddress(7, 0, 0);
+        // The first beat, due after the monitor's interval, takes the new one.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.sink.writers(PacketType::PONG).isEmpty(), 60000);
+        QCOMPARE(rig.sink.writers(PacketType::PONG).first(), worker);
+        QCOMPARE(rig.sink.count(PacketType::PONG), 0); // nothing from the test's thread
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("heartbeat interval changed: 5000 --> 8500")), 60000);
         // The heartbeat: a pong with the own time and name and no address.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.sink.count(PacketType::PONG) >= 1, 60000);
+        rig.sink.leaveOutOtherThreads(false);
         const QByteArray pong = lastWritten(rig.sink, PacketType::PONG);
         QCOMPARE(payloadOf(pong).mid(8, 8), QByteArray("halle-a\0", 8));
         QCOMPARE(payloadOf(pong).right(4), QByteArray(4, '\0'));
-        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("heartbeat interval changed: 5000 --> 8500")), 60000);
     }
 
     void anAddressInUseIsRefusedWithTheOtherHostEscaped()
@@ -597,6 +607,26 @@ private slots:
         QVERIFY(rig.net.peers().isEmpty());
     }
 
+    void aPeerStillHeardOutlivesItsOldEntry()
+    {
+        TransportRig rig;
+        QSignalSpy lost(&rig.net, &TovkaNetIo::appLost);
+        rig.addPeer(Office); // the entry is made now and not renewed by later beats
+        for (int beat = 0; beat < 6; ++beat) {
+            rig.clock.advanceSeconds(10);
+            rig.addPeer(Office);
+            rig.net.checkAlive();
+        }
+        rig.clock.advanceSeconds(20);
+        rig.net.checkAlive(); // the entry is 80 s old, the last beat 20 s
+        QCOMPARE(lost.count(), 0);
+        QCOMPARE(rig.net.peers().size(), 1);
+        rig.clock.advanceSeconds(6);
+        rig.net.checkAlive();
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(rig.net.peers().isEmpty());
+    }
+
     void aFullSendQueueIsReportedAfterTwentyChecks()
     {
         TransportRig rig(7, 0, 0);
@@ -675,18 +705,55 @@ private slots:
 
     void theWorkerIsStoppedBeforeTheLastShutdown()
     {
+        // The heartbeat is held up in the writer while the transport goes:
+        // the worker must be gone before the shutdown is written, or a beat
+        // could follow it.
+        RecordingSink sink;
+        QThread* const testThread = QThread::currentThread();
+        std::atomic<bool> beating{false};
+        std::atomic<bool> going{false};
+        std::atomic<int> lastShutdowns{0};
+        std::atomic<int> whileTheWorkerRan{0};
+        std::atomic<QThread*> worker{nullptr};
+        sink.setWriteHook([&](const PacketHeader& header) {
+            if (header.type == PacketType::PONG && QThread::currentThread() != testThread && !beating) {
+                beating = true;
+                QThread::msleep(300); // meanwhile the test thread starts the destruction
+            }
+            if (header.type == PacketType::SHUTDOWN && going) {
+                ++lastShutdowns;
+                whileTheWorkerRan += worker.load()->isRunning() ? 1 : 0;
+            }
+        });
+        auto net = std::make_unique<TovkaNetIo>(0, 0, 0); // the monitor's beat comes first
+        worker = net->findChild<QThread*>();
+        QVERIFY(worker.load());
+        net->setDatagramSink(&sink);
+        QVERIFY(net->setOwnAddress(7, 0, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(beating, 60000);
+        going = true;
+        net.reset();
+        QCOMPARE(lastShutdowns.load(), 1);
+        QCOMPARE(whileTheWorkerRan.load(), 0);
+        const QList<PacketHeader> headers = sink.headers();
+        QCOMPARE(int(headers.last().type), int(PacketType::SHUTDOWN));
+        QCOMPARE(int(headers.last().sourceAddress), 0x70);
+        QCOMPARE(sink.writers(PacketType::SHUTDOWN).last(), testThread);
+    }
+
+    void quittingTheApplicationSendsOneShutdown()
+    {
+        // The program never destroys its transport: its notice goes out when
+        // the application quits.
         RecordingSink sink;
         {
             TovkaNetIo net(7, 0, 0);
             net.setDatagramSink(&sink);
-            // The GUI thread writes while the heartbeat may write too.
-            for (int i = 0; i < 300; ++i)
-                net.sendPing();
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QCoreApplication::exec();
+            QCOMPARE(sink.count(PacketType::SHUTDOWN), 1);
         }
-        const QList<PacketHeader> headers = sink.headers();
-        QVERIFY(headers.size() >= 301);
-        QCOMPARE(int(headers.last().type), int(PacketType::SHUTDOWN));
-        QCOMPARE(int(headers.last().sourceAddress), 0x70);
+        QCOMPARE(sink.count(PacketType::SHUTDOWN), 2); // and the destructor's
     }
 };
 

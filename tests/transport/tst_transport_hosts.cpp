@@ -242,6 +242,7 @@ private slots:
 
     void aPeerLeavingSaysSoAndASilentOneExpires()
     {
+        FakeClock clock; // outlives the transport that reads it
         TovkaNetIo net(0, 0, 0);
         QSignalSpy lost(&net, &TovkaNetIo::appLost);
         PeerProcess* leaving = hall.startPeer(QStringLiteral("halle-b"), Office);
@@ -254,7 +255,6 @@ private slots:
         QVERIFY(!lost.isEmpty());
 
         crashing->kill();
-        FakeClock clock;
         clock.monotonic = TransportClock::system().monotonicMs() + 26000;
         net.setClock(&clock);
         net.checkAlive();
