@@ -45,17 +45,6 @@ NetStatisticList entriesWithKeys(int count)
     return list;
 }
 
-// Collects what the statistics hand out, without any socket.
-struct SentPackets
-{
-    QList<NetStatisticList> parts;
-    void attach(TovkaNetStatistic& statistic)
-    {
-        QObject::connect(&statistic, &TovkaNetStatistic::sendStatistic,
-                         [this](const NetStatisticList& list) { parts.append(list); });
-    }
-};
-
 NetStatistic entryFor(const NetStatisticList& list, quint32 key)
 {
     for (const NetStatistic& entry : list)
@@ -64,401 +53,311 @@ NetStatistic entryFor(const NetStatisticList& list, quint32 key)
     return NetStatistic();
 }
 
+NetStatistic entryFrom(const char* hex)
+{
+    const QByteArray wire = QByteArray::fromHex(hex);
+    NetStatistic entry;
+    NetStatistic::read(bytes(wire), wire.size(), &entry);
+    return entry;
+}
+
+QByteArray wireOf(const NetStatistic& entry)
+{
+    QByteArray wire(NetStatistic::WireSize, '\0');
+    entry.write(bytes(wire));
+    return wire.toHex();
+}
+
 const QString Red = "<font color=\"red\"><b>";
 const QString RedEnd = "</b></font>";
 
 } // namespace
+
+Q_DECLARE_METATYPE(NetStatistic)
 
 class TestNetStatistic : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void entryVector();
-    void entryReadsBack();
-    void payloadDecodesWholeEntries_data();
-    void payloadDecodesWholeEntries();
-    void payloadRefusesMoreThanOnePacket();
-    void splitKeepsOrderInPartsOf32_data();
-    void splitKeepsOrderInPartsOf32();
-    void countingOperations();
-    void maximaKeepTheLargestValue();
-    void countersWrapAt16Bits();
-    void takeCountersZeroesButKeepsRecords();
-    void idleMinuteSendsHeartbeatCount();
-    void timeoutHandsOutTheWholeTableOnce();
-    void timeoutOfEmptyTableSendsEmptyList();
-    void sendTimerRunsEveryMinute();
-    void countingFromTwoThreads();
-    void addressTexts_data();
-    void addressTexts();
-    void formatMsOnBothSidesOfTheLimit_data();
-    void formatMsOnBothSidesOfTheLimit();
-    void statisticLines_data();
-    void statisticLines();
-    void printStatisticSkipsNamelessKeys();
-};
-
-void TestNetStatistic::entryVector()
-{
-    QByteArray wire(NetStatistic::WireSize, '\x55');
-    sampleEntry().write(bytes(wire));
-    QCOMPARE(wire.toHex(), QByteArray(SampleWire));
-}
-
-void TestNetStatistic::entryReadsBack()
-{
-    const QByteArray wire = QByteArray::fromHex(SampleWire);
-    NetStatistic entry;
-    QVERIFY(NetStatistic::read(bytes(wire), wire.size(), &entry));
-    const NetStatistic expected = sampleEntry();
-    QCOMPARE(entry.key, expected.key);
-    QCOMPARE(entry.rttSum, expected.rttSum);
-    QCOMPARE(entry.handlingSum, expected.handlingSum);
-    QCOMPARE(entry.rttMax, expected.rttMax);
-    QCOMPARE(entry.handlingMax, expected.handlingMax);
-    QCOMPARE(entry.sent, expected.sent);
-    QCOMPARE(entry.repeats, expected.repeats);
-    QCOMPARE(entry.dropped, expected.dropped);
-    QCOMPARE(entry.received, expected.received);
-    QCOMPARE(entry.repeatsReceived, expected.repeatsReceived);
-    QCOMPARE(entry.pongs, expected.pongs);
-    QVERIFY(!NetStatistic::read(bytes(wire), NetStatistic::WireSize - 1, &entry));
-}
-
-void TestNetStatistic::payloadDecodesWholeEntries_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("entries");
-    QTest::newRow("empty") << 0 << 0;
-    QTest::newRow("31 bytes") << 31 << 0;
-    QTest::newRow("one entry") << 32 << 1;
-    QTest::newRow("70 bytes") << 70 << 2;
-    QTest::newRow("full packet") << 1024 << 32;
-}
-
-void TestNetStatistic::payloadDecodesWholeEntries()
-{
-    QFETCH(int, size);
-    QFETCH(int, entries);
-    QByteArray payload;
-    while (payload.size() < size)
-        payload += QByteArray::fromHex(SampleWire);
-    payload.truncate(size);
-    const NetStatisticList list = StatisticPayload::read(bytes(payload), payload.size());
-    QCOMPARE(list.size(), entries);
-    for (const NetStatistic& entry : list)
-        QCOMPARE(entry.key, 0x7001u);
-}
-
-void TestNetStatistic::payloadRefusesMoreThanOnePacket()
-{
-    QByteArray out(2 * StatisticPayload::MaxSize, '\0');
-    QCOMPARE(StatisticPayload::write(entriesWithKeys(33), bytes(out), out.size()), -1);
-    QCOMPARE(StatisticPayload::write(entriesWithKeys(32), bytes(out), out.size()), 1024);
-    QCOMPARE(StatisticPayload::write(entriesWithKeys(2), bytes(out), 63), -1);
-
-    const NetStatisticList sent = entriesWithKeys(3);
-    QCOMPARE(StatisticPayload::write(sent, bytes(out), out.size()), 96);
-    const NetStatisticList back = StatisticPayload::read(bytes(out), 96);
-    QCOMPARE(back.size(), 3);
-    QCOMPARE(back.at(2).key, 0x1002u);
-}
-
-void TestNetStatistic::splitKeepsOrderInPartsOf32_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QList<int>>("sizes");
-    QTest::newRow("none") << 0 << QList<int>();
-    QTest::newRow("one") << 1 << QList<int>{1};
-    QTest::newRow("32") << 32 << QList<int>{32};
-    QTest::newRow("33") << 33 << QList<int>{32, 1};
-    QTest::newRow("65") << 65 << QList<int>{32, 32, 1};
-}
-
-void TestNetStatistic::splitKeepsOrderInPartsOf32()
-{
-    QFETCH(int, count);
-    QFETCH(QList<int>, sizes);
-    const QList<NetStatisticList> parts = StatisticPayload::split(entriesWithKeys(count));
-    QList<int> got;
-    quint32 nextKey = 0x1000;
-    for (const NetStatisticList& part : parts) {
-        got << part.size();
-        for (const NetStatistic& entry : part)
-            QCOMPARE(entry.key, nextKey++);
+    void entryVectorAndReadBack()
+    {
+        const QByteArray wire = QByteArray::fromHex(SampleWire);
+        QByteArray written(NetStatistic::WireSize, '\x55');
+        sampleEntry().write(bytes(written));
+        QCOMPARE(written.toHex(), wire.toHex());
+        NetStatistic entry;
+        QVERIFY(NetStatistic::read(bytes(wire), wire.size(), &entry));
+        QByteArray again(NetStatistic::WireSize, '\x55');
+        entry.write(bytes(again));
+        QCOMPARE(again, wire);
+        QVERIFY(!NetStatistic::read(bytes(wire), NetStatistic::WireSize - 1, &entry));
     }
-    QCOMPARE(got, sizes);
-}
 
-void TestNetStatistic::countingOperations()
-{
-    TovkaNetStatistic statistic;
-    const quint32 peer = 0x7001;
-    const quint32 sender = 0x3000;
-    statistic.countPong(peer);
-    statistic.countPong(peer);
-    statistic.addHeartbeatRtt(12);
-    statistic.addHeartbeatRtt(30);
-    statistic.countPingReply();
-    statistic.countSent(peer);
-    statistic.countResend(peer);
-    statistic.countResend(peer);
-    statistic.countDrop(peer);
-    statistic.addAckRtt(peer, 40);
-    statistic.countResentReceived(sender);
-    statistic.addReceiveDelay(sender, 7);
-    statistic.addReceiveDelay(sender, 5);
-
-    const NetStatisticList list = statistic.takeCounters();
-    QCOMPARE(list.size(), 3);
-    const NetStatistic own = entryFor(list, 0);
-    QCOMPARE(int(own.pongs), 2);
-    QCOMPARE(own.rttSum, 42u);
-    QCOMPARE(int(own.rttMax), 30);
-    QCOMPARE(int(own.sent), 1);
-
-    const NetStatistic p = entryFor(list, peer);
-    QCOMPARE(p.key, peer);
-    QCOMPARE(int(p.pongs), 2);
-    QCOMPARE(int(p.sent), 1);
-    QCOMPARE(int(p.repeats), 2);
-    QCOMPARE(int(p.dropped), 1);
-    QCOMPARE(p.rttSum, 40u);
-    QCOMPARE(int(p.rttMax), 40);
-
-    const NetStatistic s = entryFor(list, sender);
-    QCOMPARE(int(s.repeatsReceived), 1);
-    QCOMPARE(int(s.received), 2);
-    QCOMPARE(s.handlingSum, 12u);
-    QCOMPARE(int(s.handlingMax), 7);
-}
-
-void TestNetStatistic::maximaKeepTheLargestValue()
-{
-    TovkaNetStatistic statistic;
-    statistic.addAckRtt(1, 70000);
-    statistic.addAckRtt(2, -5);
-    statistic.addReceiveDelay(3, 9);
-    statistic.addReceiveDelay(3, 3);
-    const NetStatisticList list = statistic.takeCounters();
-    QCOMPARE(int(entryFor(list, 1).rttMax), 0xffff);
-    QCOMPARE(entryFor(list, 1).rttSum, 70000u);
-    QCOMPARE(int(entryFor(list, 2).rttMax), 0);
-    QCOMPARE(entryFor(list, 2).rttSum, 0u);
-    QCOMPARE(int(entryFor(list, 3).handlingMax), 9);
-}
-
-void TestNetStatistic::countersWrapAt16Bits()
-{
-    TovkaNetStatistic statistic;
-    for (int i = 0; i < 0x10001; ++i)
-        statistic.countSent(5);
-    QCOMPARE(int(entryFor(statistic.takeCounters(), 5).sent), 1);
-}
-
-void TestNetStatistic::takeCountersZeroesButKeepsRecords()
-{
-    TovkaNetStatistic statistic;
-    statistic.countSent(0x7001);
-    statistic.addAckRtt(0x7001, 5);
-    statistic.countPong(0x4200);
-    QCOMPARE(statistic.takeCounters().size(), 2);
-    const NetStatisticList again = statistic.takeCounters();
-    QCOMPARE(again.size(), 2);
-    for (const NetStatistic& entry : again) {
-        QVERIFY(entry.key == 0x7001 || entry.key == 0x4200);
-        QCOMPARE(int(entry.sent), 0);
-        QCOMPARE(int(entry.pongs), 0);
-        QCOMPARE(entry.rttSum, 0u);
-        QCOMPARE(int(entry.rttMax), 0);
+    void payloadDecodesWholeEntries_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("empty") << 0 << 0;
+        QTest::newRow("31 bytes") << 31 << 0;
+        QTest::newRow("one entry") << 32 << 1;
+        QTest::newRow("70 bytes") << 70 << 2;
+        QTest::newRow("full packet") << 1024 << 32;
     }
-}
+    void payloadDecodesWholeEntries()
+    {
+        QFETCH(int, size);
+        QFETCH(int, entries);
+        QByteArray payload;
+        while (payload.size() < size)
+            payload += QByteArray::fromHex(SampleWire);
+        payload.truncate(size);
+        const NetStatisticList list = StatisticPayload::read(bytes(payload), payload.size());
+        QCOMPARE(list.size(), entries);
+        for (const NetStatistic& entry : list)
+            QCOMPARE(entry.key, 0x7001u);
+    }
 
-void TestNetStatistic::idleMinuteSendsHeartbeatCount()
-{
-    TovkaNetStatistic statistic;
-    SentPackets sent;
-    sent.attach(statistic);
-    for (int i = 0; i < 12; ++i)
+    void payloadRefusesMoreThanOnePacket()
+    {
+        QByteArray out(2 * StatisticPayload::MaxSize, '\0');
+        QCOMPARE(StatisticPayload::write(entriesWithKeys(33), bytes(out), out.size()), -1);
+        QCOMPARE(StatisticPayload::write(entriesWithKeys(32), bytes(out), out.size()), 1024);
+        QCOMPARE(StatisticPayload::write(entriesWithKeys(2), bytes(out), 63), -1);
+
+        const NetStatisticList sent = entriesWithKeys(3);
+        QCOMPARE(StatisticPayload::write(sent, bytes(out), out.size()), 96);
+        const NetStatisticList back = StatisticPayload::read(bytes(out), 96);
+        QCOMPARE(back.size(), 3);
+        QCOMPARE(back.at(2).key, 0x1002u);
+    }
+
+    void splitKeepsOrderInPartsOf32_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::newRow("none") << 0 << QList<int>();
+        QTest::newRow("one") << 1 << QList<int>{1};
+        QTest::newRow("32") << 32 << QList<int>{32};
+        QTest::newRow("33") << 33 << QList<int>{32, 1};
+        QTest::newRow("65") << 65 << QList<int>{32, 32, 1};
+    }
+    void splitKeepsOrderInPartsOf32()
+    {
+        QFETCH(int, count);
+        QFETCH(QList<int>, sizes);
+        const QList<NetStatisticList> parts = StatisticPayload::split(entriesWithKeys(count));
+        QList<int> got;
+        quint32 nextKey = 0x1000;
+        for (const NetStatisticList& part : parts) {
+            got << part.size();
+            for (const NetStatistic& entry : part)
+                QCOMPARE(entry.key, nextKey++);
+        }
+        QCOMPARE(got, sizes);
+    }
+
+    void countingOperations()
+    {
+        TovkaNetStatistic statistic;
+        const quint32 peer = 0x7001;
+        const quint32 sender = 0x3000;
+        statistic.countPong(peer);
+        statistic.countPong(peer);
+        statistic.addHeartbeatRtt(12);
+        statistic.addHeartbeatRtt(30);
         statistic.countPingReply();
-    statistic.timeout();
-    QCOMPARE(sent.parts.size(), 1);
-    QCOMPARE(sent.parts.at(0).size(), 1);
-    QCOMPARE(sent.parts.at(0).at(0).key, 0u);
-    QCOMPARE(int(sent.parts.at(0).at(0).sent), 12);
-}
+        statistic.countSent(peer);
+        statistic.countResend(peer);
+        statistic.countResend(peer);
+        statistic.countDrop(peer);
+        statistic.addAckRtt(peer, 40);
+        statistic.countResentReceived(sender);
+        statistic.addReceiveDelay(sender, 7);
+        statistic.addReceiveDelay(sender, 5);
 
-// More entries than one packet holds: the transport splits them, not the counters.
-void TestNetStatistic::timeoutHandsOutTheWholeTableOnce()
-{
-    TovkaNetStatistic statistic;
-    SentPackets sent;
-    sent.attach(statistic);
-    for (quint32 i = 0; i < 70; ++i)
-        statistic.countSent(0x1000 + i);
-    statistic.timeout();
-    QCOMPARE(sent.parts.size(), 1);
-    QSet<quint32> keys;
-    for (const NetStatistic& entry : sent.parts.at(0)) {
-        QCOMPARE(int(entry.sent), 1);
-        keys.insert(entry.key);
+        const NetStatisticList list = statistic.takeCounters();
+        QCOMPARE(list.size(), 3);
+        QCOMPARE(wireOf(entryFor(list, 0)),
+                 "00000000" "0000002a" "00000000" "001e" "0000" "0001" "0000" "0000" "0000" "0000" "0000" "0002" "0000");
+        QCOMPARE(wireOf(entryFor(list, peer)),
+                 "00007001" "00000028" "00000000" "0028" "0000" "0001" "0002" "0001" "0000" "0000" "0000" "0002" "0000");
+        QCOMPARE(wireOf(entryFor(list, sender)),
+                 "00003000" "00000000" "0000000c" "0000" "0007" "0000" "0000" "0000" "0000" "0002" "0001" "0000" "0000");
     }
-    QCOMPARE(sent.parts.at(0).size(), 70);
-    QCOMPARE(keys.size(), 70);
-}
 
-void TestNetStatistic::timeoutOfEmptyTableSendsEmptyList()
-{
-    TovkaNetStatistic statistic;
-    SentPackets sent;
-    sent.attach(statistic);
-    statistic.timeout();
-    QCOMPARE(sent.parts.size(), 1);
-    QVERIFY(sent.parts.at(0).isEmpty());
-}
+    void maximaAndCountersKeepTheirRange()
+    {
+        TovkaNetStatistic statistic;
+        statistic.addAckRtt(1, 70000);
+        statistic.addAckRtt(2, -5);
+        statistic.addReceiveDelay(3, 9);
+        statistic.addReceiveDelay(3, 3);
+        const NetStatisticList list = statistic.takeCounters();
+        QCOMPARE(int(entryFor(list, 1).rttMax), 0xffff);
+        QCOMPARE(entryFor(list, 1).rttSum, 70000u);
+        QCOMPARE(int(entryFor(list, 2).rttMax), 0);
+        QCOMPARE(entryFor(list, 2).rttSum, 0u);
+        QCOMPARE(int(entryFor(list, 3).handlingMax), 9);
 
-void TestNetStatistic::sendTimerRunsEveryMinute()
-{
-    TovkaNetStatistic statistic;
-    QTimer* timer = statistic.findChild<QTimer*>();
-    QVERIFY(timer);
-    QVERIFY(timer->isActive());
-    QVERIFY(!timer->isSingleShot());
-    QCOMPARE(timer->interval(), 60000);
-}
+        for (int i = 0; i < 0x10001; ++i)   // counters wrap at 16 bits
+            statistic.countSent(5);
+        QCOMPARE(int(entryFor(statistic.takeCounters(), 5).sent), 1);
+    }
 
-void TestNetStatistic::countingFromTwoThreads()
-{
-    // The heartbeat counts its ping answer on the transport's worker thread.
-    TovkaNetStatistic statistic;
-    const int rounds = 20000;
-    // A plain thread: ThreadSanitizer sees its start and join, unlike QThread's.
-    std::thread worker([&statistic] {
-        for (int i = 0; i < rounds; ++i)
-            statistic.countPingReply();
-    });
-    int answers = 0;
-    int sent = 0;
-    for (int i = 0; i < rounds; ++i) {
+    void takeCountersZeroesButKeepsRecords()
+    {
+        TovkaNetStatistic statistic;
         statistic.countSent(0x7001);
-        if (i % 1000 == 999) {
-            const NetStatisticList part = statistic.takeCounters();
-            answers += entryFor(part, 0).sent;
-            sent += entryFor(part, 0x7001).sent;
+        statistic.addAckRtt(0x7001, 5);
+        statistic.countPong(0x4200);
+        QCOMPARE(statistic.takeCounters().size(), 2);
+        const NetStatisticList again = statistic.takeCounters();
+        QCOMPARE(again.size(), 2);
+        for (const NetStatistic& entry : again) {
+            QVERIFY(entry.key == 0x7001 || entry.key == 0x4200);
+            QCOMPARE(int(entry.sent), 0);
+            QCOMPARE(entry.rttSum, 0u);
+            QCOMPARE(int(entry.rttMax), 0);
         }
     }
-    worker.join();
-    answers += entryFor(statistic.takeCounters(), 0).sent;
-    QCOMPARE(answers, rounds);
-    QCOMPARE(sent, rounds);
-}
 
-void TestNetStatistic::addressTexts_data()
-{
-    QTest::addColumn<uint>("key");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("planner 1") << 0x7001u << "BelegungsPlaner_1_0";
-    QTest::newRow("jury any instance") << 0x2000u << QString();
-    QTest::newRow("jury 3 area 1") << 0x2103u << "Jury_3_1";
-    QTest::newRow("office has no area") << 0x3205u << "Buero";
-    QTest::newRow("display area 2") << 0x4200u << "Anzeige_2";
-    QTest::newRow("chief area 2") << 0x1234u << "Chief_2";
-    QTest::newRow("own key") << 0u << "NetMon_0";
-    QTest::newRow("beyond kinds") << 0x12345678u << "UNKNOWN_6";
-}
+    // The empty table, an idle minute with heartbeat answers only, and more
+    // entries than one packet holds: the transport splits them, not the counters.
+    void timeoutHandsOutTheWholeTableOnce()
+    {
+        TovkaNetStatistic statistic;
+        QCOMPARE(statistic.findChild<QTimer*>()->interval(), 60000);
+        QList<NetStatisticList> parts;   // what goes to the transport
+        connect(&statistic, &TovkaNetStatistic::sendStatistic, [&](const NetStatisticList& list) { parts << list; });
+        statistic.timeout();
+        QCOMPARE(parts.size(), 1);
+        QVERIFY(parts.takeFirst().isEmpty());
 
-void TestNetStatistic::addressTexts()
-{
-    QFETCH(uint, key);
-    QFETCH(QString, text);
-    const QString got = TovkaNetStatistic::addressText(key);
-    QCOMPARE(got, text);
-    QCOMPARE(got.isNull(), text.isNull());
-    QCOMPARE(TovkaNetStatistic::statisticKeyText(key), key == 0 ? QString("Alive") : text);
-}
+        for (int i = 0; i < 12; ++i)
+            statistic.countPingReply();
+        statistic.timeout();
+        QCOMPARE(parts.size(), 1);
+        QCOMPARE(parts.at(0).size(), 1);
+        QCOMPARE(int(parts.takeFirst().at(0).sent), 12);
 
-void TestNetStatistic::formatMsOnBothSidesOfTheLimit_data()
-{
-    QTest::addColumn<uint>("ms");
-    QTest::addColumn<uint>("limit");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("85 of 100") << 85u << 100u << "0.085";
-    QTest::newRow("1234 over 250") << 1234u << 250u << Red + "1.234" + RedEnd;
-    QTest::newRow("1234 within 2000") << 1234u << 2000u << "1.234";
-    QTest::newRow("at the limit") << 100u << 100u << "0.100";
-    QTest::newRow("just over") << 101u << 100u << Red + "0.101" + RedEnd;
-    QTest::newRow("zero") << 0u << 0u << "0.000";
-    QTest::newRow("largest") << 0xffffffffu << 0xffffffffu << "4294967.295";
-}
+        for (quint32 i = 0; i < 70; ++i)
+            statistic.countSent(0x1000 + i);
+        statistic.timeout();
+        QCOMPARE(parts.size(), 1);
+        QSet<quint32> keys;
+        for (const NetStatistic& entry : parts.at(0)) {
+            QCOMPARE(int(entry.sent), entry.key == 0 ? 0 : 1);   // the own entry stays, zeroed
+            keys.insert(entry.key);
+        }
+        QCOMPARE(parts.at(0).size(), 71);
+        QCOMPARE(keys.size(), 71);
+    }
 
-void TestNetStatistic::formatMsOnBothSidesOfTheLimit()
-{
-    QFETCH(uint, ms);
-    QFETCH(uint, limit);
-    QFETCH(QString, text);
-    QCOMPARE(TovkaNetStatistic::formatMs(ms, limit), text);
-}
+    void countingFromTwoThreads()
+    {
+        // The heartbeat counts its ping answer on the transport's worker thread.
+        TovkaNetStatistic statistic;
+        const int rounds = 20000;
+        // A plain thread: ThreadSanitizer sees its start and join, unlike QThread's.
+        std::thread worker([&statistic] {
+            for (int i = 0; i < rounds; ++i)
+                statistic.countPingReply();
+        });
+        int answers = 0;
+        int sent = 0;
+        for (int i = 0; i < rounds; ++i) {
+            statistic.countSent(0x7001);
+            if (i % 1000 == 999) {
+                const NetStatisticList part = statistic.takeCounters();
+                answers += entryFor(part, 0).sent;
+                sent += entryFor(part, 0x7001).sent;
+            }
+        }
+        worker.join();
+        answers += entryFor(statistic.takeCounters(), 0).sent;
+        QCOMPARE(answers, rounds);
+        QCOMPARE(sent, rounds);
+    }
 
-void TestNetStatistic::statisticLines_data()
-{
-    QTest::addColumn<NetStatistic>("entry");
-    QTest::addColumn<QString>("line");
+    void addressTexts_data()
+    {
+        QTest::addColumn<uint>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("planner 1") << 0x7001u << "BelegungsPlaner_1_0";
+        QTest::newRow("jury any instance") << 0x2000u << QString();
+        QTest::newRow("jury 3 area 1") << 0x2103u << "Jury_3_1";
+        QTest::newRow("office has no area") << 0x3205u << "Buero";
+        QTest::newRow("display area 2") << 0x4200u << "Anzeige_2";
+        QTest::newRow("chief area 2") << 0x1234u << "Chief_2";
+        QTest::newRow("own key") << 0u << "NetMon_0";
+        QTest::newRow("beyond kinds") << 0x12345678u << "UNKNOWN_6";
+    }
+    void addressTexts()
+    {
+        QFETCH(uint, key);
+        QFETCH(QString, text);
+        const QString got = TovkaNetStatistic::addressText(key);
+        QCOMPARE(got, text);
+        QCOMPARE(got.isNull(), text.isNull());
+        QCOMPARE(TovkaNetStatistic::statisticKeyText(key), key == 0 ? QString("Alive") : text);
+    }
 
-    NetStatistic dead;
-    dead.sent = 12;
-    QTest::newRow("own, no samples") << dead
-        << "Alive:\t 12/-/-   " + Red + "DEAD" + RedEnd + " \t-/-&nbsp;&nbsp;" + Red + "0" + RedEnd + " ";
+    void formatMsOnBothSidesOfTheLimit_data()
+    {
+        QTest::addColumn<uint>("ms");
+        QTest::addColumn<uint>("limit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("85 of 100") << 85u << 100u << "0.085";
+        QTest::newRow("1234 over 250") << 1234u << 250u << Red + "1.234" + RedEnd;
+        QTest::newRow("at the limit") << 100u << 100u << "0.100";
+        QTest::newRow("just over") << 101u << 100u << Red + "0.101" + RedEnd;
+        QTest::newRow("zero") << 0u << 0u << "0.000";
+        QTest::newRow("largest") << 0xffffffffu << 0xffffffffu << "4294967.295";
+    }
+    void formatMsOnBothSidesOfTheLimit()
+    {
+        QFETCH(uint, ms);
+        QFETCH(uint, limit);
+        QFETCH(QString, text);
+        QCOMPARE(TovkaNetStatistic::formatMs(ms, limit), text);
+    }
 
-    NetStatistic alive = dead;
-    alive.pongs = 4;
-    alive.rttSum = 400;
-    alive.rttMax = 150;
-    QTest::newRow("own, alive") << alive
-        << "Alive:\t 12/-/-   0.100/" + Red + "0.150" + RedEnd + " \t-/-&nbsp;&nbsp;4 ";
+    void statisticLines_data()
+    {
+        QTest::addColumn<NetStatistic>("entry");
+        QTest::addColumn<QString>("line");
 
-    NetStatistic peer;
-    peer.key = 0x7001;
-    peer.sent = 2;
-    peer.repeats = 3;
-    peer.dropped = 1;
-    peer.rttSum = 1000;
-    peer.rttMax = 600;
-    peer.received = 4;
-    peer.repeatsReceived = 2;
-    peer.pongs = 9;
-    peer.handlingSum = 400;
-    peer.handlingMax = 80;
-    QTest::newRow("busy peer") << peer
-        << "BelegungsPlaner_1_0:\t 2/<b>3</b>/" + Red + "1" + RedEnd + "   " + Red + "0.500" + RedEnd + "/" + Red
-               + "0.600" + RedEnd + " \t4/" + Red + "2" + RedEnd + "&nbsp;&nbsp;9 0.100/0.080";
+        // Entries in their wire form, as the vector in entryVectorAndReadBack.
+        QTest::newRow("own, no samples") << entryFrom("00000000 00000000 00000000 0000 0000 000c 0000 0000 0000 0000 0000 0000 0000")
+            << "Alive:\t 12/-/-   " + Red + "DEAD" + RedEnd + " \t-/-&nbsp;&nbsp;" + Red + "0" + RedEnd + " ";
+        QTest::newRow("own, alive") << entryFrom("00000000 00000190 00000000 0096 0000 000c 0000 0000 0000 0000 0000 0004 0000")
+            << "Alive:\t 12/-/-   0.100/" + Red + "0.150" + RedEnd + " \t-/-&nbsp;&nbsp;4 ";
+        QTest::newRow("busy peer") << entryFrom("00007001 000003e8 00000190 0258 0050 0002 0003 0001 0000 0004 0002 0009 0000")
+            << "BelegungsPlaner_1_0:\t 2/<b>3</b>/" + Red + "1" + RedEnd + "   " + Red + "0.500" + RedEnd + "/" + Red
+                   + "0.600" + RedEnd + " \t4/" + Red + "2" + RedEnd + "&nbsp;&nbsp;9 0.100/0.080";
+        QTest::newRow("quiet peer") << entryFrom("00004200 00000000 00000000 0000 0000 0000 0000 0000 0000 0000 0000 0003 0000")
+            << "Anzeige_2:\t -/-/-    \t-/-&nbsp;&nbsp;3 ";
+    }
+    void statisticLines()
+    {
+        QFETCH(NetStatistic, entry);
+        QFETCH(QString, line);
+        QCOMPARE(TovkaNetStatistic::statisticLine(entry), line);
+    }
 
-    NetStatistic quiet;
-    quiet.key = 0x4200;
-    quiet.pongs = 3;
-    QTest::newRow("quiet peer") << quiet << "Anzeige_2:\t -/-/-    \t-/-&nbsp;&nbsp;3 ";
-}
-
-void TestNetStatistic::statisticLines()
-{
-    QFETCH(NetStatistic, entry);
-    QFETCH(QString, line);
-    QCOMPARE(TovkaNetStatistic::statisticLine(entry), line);
-}
-
-void TestNetStatistic::printStatisticSkipsNamelessKeys()
-{
-    NetStatistic jury;
-    jury.key = 0x2000;
-    NetStatistic own;
-    TovkaNetStatistic statistic;
-    DebugCapture capture;
-    statistic.printStatistic(NetStatisticList{jury, own});
-    QCOMPARE(capture.lines().size(), 1);
-    QVERIFY(capture.lines().at(0).startsWith("Alive:"));
-}
-
-Q_DECLARE_METATYPE(NetStatistic)
+    void printStatisticSkipsNamelessKeys()
+    {
+        NetStatistic jury;
+        jury.key = 0x2000;
+        NetStatistic own;
+        TovkaNetStatistic statistic;
+        DebugCapture capture;
+        statistic.printStatistic(NetStatisticList{jury, own});
+        QCOMPARE(capture.lines().size(), 1);
+        QVERIFY(capture.lines().at(0).startsWith("Alive:"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestNetStatistic)
 #include "tst_netstatistic.moc"

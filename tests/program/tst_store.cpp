@@ -2,6 +2,7 @@
 // once, other area numbers refused, and the plan's value semantics.
 #include "planner/BelegungsPlanerStore.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/SamplePlan.h"
 
 #include <QtTest>
 
@@ -15,11 +16,7 @@ private slots:
         QList<QPair<int, TrainingsData>> announced;
         connect(&store, &BelegungsPlanerStore::dataChanged, this,
                 [&](int area, const TrainingsData& data) { announced.append({area, data}); });
-        TrainingsData data;
-        data.start = 100;
-        data.end = 200;
-        data.slot = 10;
-        data.starters.append(TrainingsStarterEntry(100, "Anna"));
+        const TrainingsData data = samplePlan(1);
         store.setData(1234, 3, data);
         QCOMPARE(announced.size(), 1);
         QCOMPARE(announced[0].first, 3);
@@ -46,9 +43,7 @@ private slots:
         int announced = 0;
         connect(&store, &BelegungsPlanerStore::dataChanged, this, [&] { ++announced; });
         DebugCapture capture;
-        TrainingsData data;
-        data.start = 1;
-        store.setData(1, area, data);
+        store.setData(1, area, samplePlan(1));
         QCOMPARE(announced, 0);
         QVERIFY(capture.contains(QString("BelegungsPlanerStore::setData: no floor area %1").arg(area)));
         QVERIFY(store.data(area).isEmpty());

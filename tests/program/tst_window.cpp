@@ -33,18 +33,11 @@ private slots:
         Planner planner;
         TrainingsFlaecheWindow& window = *planner.window;
         QCOMPARE(window.windowTitle(), QString("BelegungsPlaner"));
-        QCOMPARE(window.versionText(), QString("2.2.0.3"));
-        QCOMPARE(window.helpFile(), QString("BelegungsplanerHelp.html"));
-        QVERIFY(!window.usesReglement());
         QVERIFY(!window.reglementDB().isOpen());
         QCOMPARE(window.geometry(), QRect(50, 50, 640, 480));
-        QVERIFY(!window.windowIcon().isNull());
         QVERIFY(!window.windowIcon().pixmap(64).isNull());
-        QVERIFY(!QApplication::windowIcon().isNull());
         QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()) != nullptr);
-        QVERIFY(!window.statusBar()->isSizeGripEnabled());
         QCOMPARE(window.network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
-        QVERIFY(!window.competitionMode());
         QString about;
         ApplicationWindow::setAboutHook([&](const QString&, const QString& text) { about = text; });
         window.about();
@@ -84,7 +77,7 @@ private slots:
     }
 
     // A ping at the old address, then the change of address: a shutdown at the
-    // old one and a ping at the new one.
+    // old one and a ping at the new one. Switching on again changes nothing.
     void switchingOnPingsBeforeTheAddressChanges()
     {
         Planner planner;
@@ -98,14 +91,7 @@ private slots:
         const QList<QPair<quint8, quint8>> expected = {
             {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}};
         QCOMPARE(written, expected);
-    }
 
-    void switchingOnTwiceSendsEachChangeOnce()
-    {
-        Planner planner;
-        bool ok = false;
-        planner.window->startNetwork(true, ok);
-        QVERIFY(ok);
         planner.window->startNetwork(true, ok);
         QVERIFY(ok);
         planner.setArea(3, plan(1));
@@ -134,10 +120,7 @@ private slots:
         QVERIFY(!planner.button()->isChecked());
         QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
         QVERIFY(planner.warnings.contains("Network connection unusable!"));
-        bool named = false;
-        for (const QString& text : planner.warnings)
-            named = named || text.contains("halle-b");
-        QVERIFY2(named, qPrintable(planner.warnings.join('\n')));
+        QVERIFY2(planner.warnings.join('\n').contains("halle-b"), qPrintable(planner.warnings.join('\n')));
         planner.setArea(1, plan(1));
         QCOMPARE(planner.sink.dataPackets().size(), 0);
     }

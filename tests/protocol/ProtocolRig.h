@@ -18,6 +18,10 @@ struct ProtocolRig
     ~ProtocolRig() { net.setDatagramSink(nullptr); }
 
     void receive(const Datagram& datagram) { ::receive(net, datagram); }
+    void deliver(const QByteArray& payload, TovkaAddress from)
+    {
+        protocol.dataReceived(payload.constData(), payload.size(), from);
+    }
 
     RecordingSink sink;
     TovkaNetIo net;

@@ -32,25 +32,16 @@ class TestMessageCodecs : public QObject
 {
     Q_OBJECT
 private slots:
-    void planWithoutStartersIs28Bytes()
+    void planByteExact()
     {
         TrainingsData data;
         data.start = 0x11223344;
         data.end = 0x55667788;
         data.slot = 120;
-        const Bytes wire = encodePlan(3, data, 0x01020304);
-        QCOMPARE(wire, hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000003"));
-    }
-
-    void planEntryByteExact()
-    {
-        TrainingsData data;
-        data.start = 0x11223344;
-        data.end = 0x55667788;
-        data.slot = 120;
+        QCOMPARE(encodePlan(3, data, 0x01020304),
+                 hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000003"));
         data.starters.append(TrainingsStarterEntry(0x0A0B0C0D, QString::fromUtf8("Anna Äbi")));
         const Bytes wire = encodePlan(2, data, 0x01020304);
-        QCOMPARE(int(wire.size()), 92);
         Bytes expected = hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000002"
                              "0A0B0C0D" "416E6E6120C38462 69");
         expected.resize(92, 0);
@@ -139,10 +130,8 @@ private slots:
     {
         QTest::addColumn<uint>("delay");
         QTest::addColumn<int>("added");
-        QTest::newRow("0") << 0u << 0;
         QTest::newRow("499") << 499u << 0;
         QTest::newRow("500") << 500u << 1;
-        QTest::newRow("1499") << 1499u << 1;
         QTest::newRow("1500") << 1500u << 2;
         QTest::newRow("65535") << 65535u << 66;
     }
@@ -161,13 +150,10 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("entries");
-        QTest::newRow("0") << 0 << false << 0;
-        QTest::newRow("4") << 4 << false << 0;
         QTest::newRow("27") << 27 << false << 0;
         QTest::newRow("28") << 28 << true << 0;
         QTest::newRow("91") << 91 << true << 0;
         QTest::newRow("92") << 92 << true << 1;
-        QTest::newRow("155") << 155 << true << 1;
         QTest::newRow("156") << 156 << true << 2;
         QTest::newRow("988") << 988 << true << 15;
         QTest::newRow("1024") << 1024 << true << 15;
@@ -199,6 +185,14 @@ private slots:
         const int length = NetTextMessage::encode(buffer.data(), message, QTime(1, 1, 1));
         buffer.resize(size_t(length));
         QCOMPARE(buffer, hex("05030000" "0D073B02" "61626300"));
+
+        const NetTextMessage markup(QTime(23, 59, 0), 7, QString::fromUtf8("Die Sendequeue ist <b>voll</b>! äöü"));
+        buffer.assign(1024, 0);
+        NetTextMessage decoded;
+        QVERIFY(NetTextMessage::decode(buffer.data(), NetTextMessage::encode(buffer.data(), markup, QTime()), &decoded));
+        QCOMPARE(decoded.text, markup.text);
+        QCOMPARE(decoded.time, markup.time);
+        QCOMPARE(decoded.type, 7);
     }
 
     void textMessageCutTo899Bytes()
@@ -216,24 +210,11 @@ private slots:
         QCOMPARE(decoded.type, 1);
     }
 
-    void textMessageRoundTrip()
-    {
-        Bytes buffer(1024, 0);
-        const NetTextMessage message(QTime(23, 59, 0), 7, QString::fromUtf8("Die Sendequeue ist <b>voll</b>! äöü"));
-        const int length = NetTextMessage::encode(buffer.data(), message, QTime());
-        NetTextMessage decoded;
-        QVERIFY(NetTextMessage::decode(buffer.data(), length, &decoded));
-        QCOMPARE(decoded.text, message.text);
-        QCOMPARE(decoded.time, message.time);
-        QCOMPARE(decoded.type, 7);
-    }
-
     void textMessageHostileLengths_data()
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("textLength");
-        QTest::newRow("4") << 4 << false << 0;
         QTest::newRow("7") << 7 << false << 0;
         QTest::newRow("8") << 8 << true << 0;
         QTest::newRow("9 without NUL") << 9 << true << 1;
