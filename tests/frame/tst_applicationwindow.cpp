@@ -23,83 +23,79 @@ class TestApplicationWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void catalogueCheck_data();
-    void catalogueCheck();
-    void languageChangeReplacesTheCatalogue();
+    void catalogueCheck_data()
+    {
+        QTest::addColumn<bool>("useReglement");
+        QTest::addColumn<QString>("catalogue");   // the date text of the catalogue written
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("boxes");           // a refused file gets the database's own box first
+        QTest::addColumn<QString>("message");     // the frame's box, empty for none
+        QTest::addColumn<bool>("opened");
+
+        const QDate in2021(2021, 6, 1);
+        const QDate in2022(2022, 6, 1);
+        const QDate in2018(2018, 6, 1);
+        const QString dated = QStringLiteral("01.01.2020");   // valid through 2021
+        QTest::newRow("switched off") << false << dated << in2022 << 0 << QString() << false;
+        QTest::newRow("no file") << true << noCatalogue << in2021 << 2 << catalogueOpenFailedMessage() << false;
+        QTest::newRow("wrong magic") << true << wrongMagic << in2021 << 2 << catalogueOpenFailedMessage() << false;
+        QTest::newRow("expired") << true << dated << in2022 << 1
+                                 << catalogueDateMessage(CatalogueDate::Expired, in2022) << true;
+        QTest::newRow("current") << true << dated << in2021 << 0 << QString() << true;
+        QTest::newRow("clock behind") << true << dated << in2018 << 1
+                                      << catalogueDateMessage(CatalogueDate::ClockBehind, in2018) << true;
+    }
+
+    void catalogueCheck()
+    {
+        QFETCH(bool, useReglement);
+        QFETCH(QString, catalogue);
+        QFETCH(QDate, today);
+        QFETCH(int, boxes);
+        QFETCH(QString, message);
+        QFETCH(bool, opened);
+
+        QTemporaryDir language;
+        QVERIFY(language.isValid());
+        if (catalogue == QLatin1String(wrongMagic))
+            QVERIFY(!CatalogueFiles::wrongMagic(language.path()).isEmpty());
+        else if (catalogue != QLatin1String(noCatalogue))
+            QVERIFY(CatalogueFiles::write(language.filePath(QStringLiteral("Reglement.ldb")), catalogue));
+
+        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), useReglement);
+        window.setToday([today] { return today; });
+        MessageCatcher catcher;
+        window.setLanguage(language.path());
+
+        QCOMPARE(catcher.texts.size(), boxes);
+        if (boxes > 0)
+            QCOMPARE(catcher.texts.last(), message);
+        for (int icon : qAsConst(catcher.icons))
+            QCOMPARE(icon, int(MessageCritical));
+        QCOMPARE(window.reglementDB().isOpen(), opened);
+        QVERIFY(!window.reglementDB().isOpen() || window.reglementDB().isWriteLocked());
+    }
+
+    void languageChangeReplacesTheCatalogue()
+    {
+        QTemporaryDir oldRules;
+        QTemporaryDir newRules;
+        QTemporaryDir empty;
+        QVERIFY(!CatalogueFiles::oldRules(oldRules.path()).isEmpty());
+        QVERIFY(!CatalogueFiles::newRules(newRules.path()).isEmpty());
+        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
+        window.setToday([] { return QDate(2008, 6, 1); });
+        MessageCatcher catcher;
+
+        window.setLanguage(oldRules.path());
+        QCOMPARE(window.reglementDB().catalogueYear(), 2007);
+        window.setLanguage(newRules.path());
+        QCOMPARE(window.reglementDB().catalogueYear(), 2008);
+        // A language without a catalogue leaves none open, not the previous one.
+        window.setLanguage(empty.path());
+        QVERIFY(!window.reglementDB().isOpen());
+    }
 };
-
-void TestApplicationWindow::catalogueCheck_data()
-{
-    QTest::addColumn<bool>("useReglement");
-    QTest::addColumn<QString>("catalogue");   // the date text of the catalogue written
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<int>("boxes");           // a refused file gets the database's own box first
-    QTest::addColumn<QString>("message");     // the frame's box, empty for none
-    QTest::addColumn<bool>("opened");
-
-    const QDate in2021(2021, 6, 1);
-    const QDate in2022(2022, 6, 1);
-    const QDate in2018(2018, 6, 1);
-    const QString dated = QStringLiteral("01.01.2020");   // valid through 2021
-    QTest::newRow("switched off") << false << dated << in2022 << 0 << QString() << false;
-    QTest::newRow("no file") << true << noCatalogue << in2021 << 2 << catalogueOpenFailedMessage() << false;
-    QTest::newRow("wrong magic") << true << wrongMagic << in2021 << 2 << catalogueOpenFailedMessage() << false;
-    QTest::newRow("expired") << true << dated << in2022 << 1
-                             << catalogueDateMessage(CatalogueDate::Expired, in2022) << true;
-    QTest::newRow("current") << true << dated << in2021 << 0 << QString() << true;
-    QTest::newRow("clock behind") << true << dated << in2018 << 1
-                                  << catalogueDateMessage(CatalogueDate::ClockBehind, in2018) << true;
-}
-
-void TestApplicationWindow::catalogueCheck()
-{
-    QFETCH(bool, useReglement);
-    QFETCH(QString, catalogue);
-    QFETCH(QDate, today);
-    QFETCH(int, boxes);
-    QFETCH(QString, message);
-    QFETCH(bool, opened);
-
-    QTemporaryDir language;
-    QVERIFY(language.isValid());
-    if (catalogue == QLatin1String(wrongMagic))
-        QVERIFY(!CatalogueFiles::wrongMagic(language.path()).isEmpty());
-    else if (catalogue != QLatin1String(noCatalogue))
-        QVERIFY(CatalogueFiles::write(language.filePath(QStringLiteral("Reglement.ldb")), catalogue));
-
-    ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), useReglement);
-    window.setToday([today] { return today; });
-    MessageCatcher catcher;
-    window.setLanguage(language.path());
-
-    QCOMPARE(catcher.texts.size(), boxes);
-    if (boxes > 0)
-        QCOMPARE(catcher.texts.last(), message);
-    for (int icon : qAsConst(catcher.icons))
-        QCOMPARE(icon, int(MessageCritical));
-    QCOMPARE(window.reglementDB().isOpen(), opened);
-    QVERIFY(!window.reglementDB().isOpen() || window.reglementDB().isWriteLocked());
-}
-
-void TestApplicationWindow::languageChangeReplacesTheCatalogue()
-{
-    QTemporaryDir oldRules;
-    QTemporaryDir newRules;
-    QTemporaryDir empty;
-    QVERIFY(!CatalogueFiles::oldRules(oldRules.path()).isEmpty());
-    QVERIFY(!CatalogueFiles::newRules(newRules.path()).isEmpty());
-    ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
-    window.setToday([] { return QDate(2008, 6, 1); });
-    MessageCatcher catcher;
-
-    window.setLanguage(oldRules.path());
-    QCOMPARE(window.reglementDB().catalogueYear(), 2007);
-    window.setLanguage(newRules.path());
-    QCOMPARE(window.reglementDB().catalogueYear(), 2008);
-    // A language without a catalogue leaves none open, not the previous one.
-    window.setLanguage(empty.path());
-    QVERIFY(!window.reglementDB().isOpen());
-}
 
 QTEST_MAIN(TestApplicationWindow)
 #include "tst_applicationwindow.moc"

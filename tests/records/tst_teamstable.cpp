@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <memory>
+
 namespace {
 
 // Records every statement SQLite prepares on the file once tracing starts.
@@ -74,447 +76,328 @@ class TestTeamsTable : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        dir.reset(new QTemporaryDir);
+        owned.reset(new TracedDB);
+        db = owned.get();
+        QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
+    }
 
-    void createsTheExactTable();
-    void replaceStatementText();
-    void rowReadBack();
-    void personalBestDates_data();
-    void personalBestDates();
-    void updateReplacesInPlace();
-    void insertFailure();
-    void updateWithoutId_data();
-    void updateWithoutId();
-    void columnNamesAsValues();
-    void selectText_data();
-    void selectText();
-    void getTeamsFilters();
-    void getTeamsWithoutTable();
-    void getByIdRefusesMissingOrEmptyIds_data();
-    void getByIdRefusesMissingOrEmptyIds();
-    void deleteTeam();
-    void deleteAll();
-    void deleteAllWithFailedDelete();
-    void deleteAllWithFailedCommit();
-    void oldTableUpgraded();
-    void tableWithoutEmailUpgraded();
-    void upgradeWithoutTable();
+    void createsTheExactTable()
+    {
+        const QString statement = QString::fromLatin1(createTeams);
+        db->startTrace();
+        QVERIFY(ACTeamData::createTable(db));
+        QCOMPARE(db->statements.last(), statement);
+        RuvoDBResult result;
+        QVERIFY(db->query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Teams';"), &result));
+        QCOMPARE(result.rows.size(), 1);
+        QCOMPARE(result.rows.first().value(0), statement.chopped(2));
+        QCOMPARE(columnNames(), currentColumns);
+        // A second call finds the table current and changes nothing.
+        DebugCapture capture;
+        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(!capture.contains(QStringLiteral("ALTE MELDELISTE")));
+    }
 
-private:
-    QStringList columnNames();
-    int teamCount();
+    void replaceStatementText()
+    {
+        ACTeamData t = sampleTeam();
+        DebugCapture capture;
+        const QString expected = QStringLiteral(
+            "INSERT OR REPLACE INTO Teams VALUES ( NULL, 11, 0, 13, 0, 0, 0, 4, 'Team ''A''', 'GER', "
+            "1588334400, 'O''Ort', 45678, 'w', '3', 15, 16, 'a@b,c' );");
+        QCOMPARE(t.sqlReplaceText(), expected);
+        QCOMPARE(t.sqlText, expected);
+        QVERIFY(capture.lines().join('\n').contains(expected));
 
-    QTemporaryDir* dir = nullptr;
-    TracedDB* db = nullptr;
-};
+        ACTeamData empty;
+        empty.ID = 7;
+        QCOMPARE(empty.sqlReplaceText(), QStringLiteral(
+            "INSERT OR REPLACE INTO Teams VALUES ( 7, 0, 0, 0, 0, 0, 0, 0, '', '', 0, '', 0, '?', '0', 0, 0, '' );"));
+    }
 
-void TestTeamsTable::init()
-{
-    dir = new QTemporaryDir;
-    QVERIFY(dir->isValid());
-    db = new TracedDB;
-    QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
-}
+    void rowReadBack_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("no best date") << QDate();
+        QTest::newRow("2020") << QDate(2020, 5, 1);
+        QTest::newRow("last day in 32 bits") << QDate(2038, 1, 18);
+        QTest::newRow("first day past 32 bits") << QDate(2038, 1, 19);
+        QTest::newRow("2040") << QDate(2040, 2, 29);
+    }
 
-void TestTeamsTable::cleanup()
-{
-    delete db;
-    delete dir;
-    db = nullptr;
-    dir = nullptr;
-}
+    void rowReadBack()
+    {
+        QFETCH(QDate, date);
+        QVERIFY(ACTeamData::createTable(db));
+        ACTeamData t = sampleTeam();
+        t.BestDatum = date;
+        const int id = t.insert(db);
+        QVERIFY(id > 0);
+        QCOMPARE(t.ID, id);
 
-QStringList TestTeamsTable::columnNames()
-{
-    RuvoDBResult result;
-    db->columns("Teams", &result);
-    return result.columns;
-}
+        RuvoDBResult raw;
+        QVERIFY(db->query(QStringLiteral("SELECT s0, s1, s2, s3, r1, r2, Name, Email, m_w, ak FROM Teams;"), &raw));
+        QCOMPARE(raw.rows.first(), (QStringList{ "11", "0", "13", "0", "15", "16", "Team 'A'", "a@b,c", "w", "3" }));
 
-int TestTeamsTable::teamCount()
-{
-    return db->count("Teams");
-}
+        ACTeamData back;
+        QVERIFY(ACTeamData::getById(db, back, id));
+        QCOMPARE(back.ID, id);
+        QCOMPARE(back.members, (QList<int>{ 11, 13 }));
+        QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
+        QCOMPARE(back.disci, 4);
+        QCOMPARE(back.Name + "|" + back.UCIName + "|" + back.BestOrt + "|" + back.Email,
+                 QStringLiteral("Team 'A'|GER|O'Ort|a@b,c"));
+        QCOMPARE(back.BestDatum, date);
+        QCOMPARE(back.Best, quint16(45678));
+        QCOMPARE(back.gender, 2);
+        QCOMPARE(back.ageClass, 3);
+    }
 
-void TestTeamsTable::createsTheExactTable()
-{
-    const QString statement = QString::fromLatin1(createTeams);
-    db->startTrace();
-    QVERIFY(ACTeamData::createTable(db));
-    QCOMPARE(db->statements.last(), statement);
-    RuvoDBResult result;
-    QVERIFY(db->query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Teams';"), &result));
-    QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows.first().value(0), statement.chopped(2));
-    QCOMPARE(columnNames(), currentColumns);
-    // A second call finds the table current and changes nothing.
-    DebugCapture capture;
-    QVERIFY(ACTeamData::createTable(db));
-    QVERIFY(!capture.contains(QStringLiteral("ALTE MELDELISTE")));
-}
+    void updateReplacesInPlace()
+    {
+        QVERIFY(ACTeamData::createTable(db));
+        ACTeamData t = sampleTeam();
+        const int id = t.insert(db);
+        QVERIFY(id > 0);
+        // Values equal to column names stay values.
+        t.Name = QStringLiteral("Name");
+        t.UCIName = QStringLiteral("ak");
+        t.Email = QStringLiteral("Email");
+        t.members = { 21, 22, 23, 24 };
+        QVERIFY(t.update(db));
+        QCOMPARE(db->count("Teams"), 1);
+        ACTeamData back;
+        QVERIFY(ACTeamData::getById(db, back, id));
+        QCOMPARE(back.Name + back.UCIName + back.Email, QStringLiteral("NameakEmail"));
+        QCOMPARE(back.members, (QList<int>{ 21, 22, 23, 24 }));
 
-void TestTeamsTable::replaceStatementText()
-{
-    ACTeamData t = sampleTeam();
-    DebugCapture capture;
-    const QString expected = QStringLiteral(
-        "INSERT OR REPLACE INTO Teams VALUES ( NULL, 11, 0, 13, 0, 0, 0, 4, 'Team ''A''', 'GER', "
-        "1588334400, 'O''Ort', 45678, 'w', '3', 15, 16, 'a@b,c' );");
-    QCOMPARE(t.sqlReplaceText(), expected);
-    QCOMPARE(t.sqlText, expected);
-    QVERIFY(capture.lines().join('\n').contains(expected));
+        // insert always makes a new row, whatever ID the record held.
+        QVERIFY(t.insert(db) > id);
+        QCOMPARE(db->count("Teams"), 2);
+    }
 
-    ACTeamData empty;
-    empty.ID = 7;
-    QCOMPARE(empty.sqlReplaceText(), QStringLiteral(
-        "INSERT OR REPLACE INTO Teams VALUES ( 7, 0, 0, 0, 0, 0, 0, 0, '', '', 0, '', 0, '?', '0', 0, 0, '' );"));
-}
+    void writesRefused()
+    {
+        ACTeamData t = sampleTeam();
+        t.ID = 8;
+        QCOMPARE(t.insert(db), -1);   // there is no table yet
+        QCOMPARE(t.ID, -1);
+        QVERIFY(db->lastError().contains(QStringLiteral("no such table")));
 
-void TestTeamsTable::rowReadBack()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    const int id = t.insert(db);
-    QVERIFY(id > 0);
-    QCOMPARE(t.ID, id);
+        QVERIFY(ACTeamData::createTable(db));
+        for (int id : { 0, -4 }) {
+            t.ID = id;
+            t.sqlText = QStringLiteral("untouched");
+            QVERIFY(!t.update(db));
+            QCOMPARE(t.errorCode, int(RuvoDB::ErrBadIndex));
+            QCOMPARE(t.sqlText, QStringLiteral("untouched"));
+        }
+        QCOMPARE(db->count("Teams"), 0);
+    }
 
-    RuvoDBResult raw;
-    QVERIFY(db->query(QStringLiteral("SELECT s0, s1, s2, s3, r1, r2, Name, Email, m_w, ak FROM Teams;"), &raw));
-    QCOMPARE(raw.rows.first(), (QStringList{ "11", "0", "13", "0", "15", "16", "Team 'A'", "a@b,c", "w", "3" }));
+    void selectText_data()
+    {
+        QTest::addColumn<int>("disci");
+        QTest::addColumn<QList<int>>("members");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("discipline and member") << 4 << QList<int>{ 0, 0, 17 } << 0
+                                               << "SELECT * FROM Teams WHERE  Diszi = 4 AND  s2 = 17;";
+        QTest::newRow("nothing set") << 0 << QList<int>{ 0, -2 } << 0 << "SELECT * FROM Teams;";
+        QTest::newRow("ID only") << 0 << QList<int>{} << 12 << "SELECT * FROM Teams WHERE  ID = 12;";
+        QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
+                                   << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
+        // Beyond the sixth position there is no column: empty places there are
+        // fine, a named member makes a filter no statement can express.
+        QTest::newRow("empty beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 0, -1 } << 0
+                                         << "SELECT * FROM Teams WHERE  s5 = 9;";
+        QTest::newRow("member beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10 } << 0 << QString();
+    }
 
-    ACTeamData back;
-    QVERIFY(ACTeamData::getById(db, back, id));
-    QCOMPARE(back.ID, id);
-    QCOMPARE(back.members, (QList<int>{ 11, 13 }));
-    QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
-    QCOMPARE(back.disci, 4);
-    QCOMPARE(back.Name, QStringLiteral("Team 'A'"));
-    QCOMPARE(back.UCIName, QStringLiteral("GER"));
-    QCOMPARE(back.BestDatum, QDate(2020, 5, 1));
-    QCOMPARE(back.BestOrt, QStringLiteral("O'Ort"));
-    QCOMPARE(back.Best, quint16(45678));
-    QCOMPARE(back.gender, 2);
-    QCOMPARE(back.ageClass, 3);
-    QCOMPARE(back.Email, QStringLiteral("a@b,c"));
-}
+    void selectText()
+    {
+        QFETCH(int, disci);
+        QFETCH(QList<int>, members);
+        QFETCH(int, id);
+        QFETCH(QString, statement);
+        ACTeamData filter;
+        filter.disci = disci;
+        filter.members = members;
+        filter.ID = id;
+        QCOMPARE(ACTeamData::selectText(&filter), statement);
+        QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
+    }
 
-void TestTeamsTable::personalBestDates_data()
-{
-    QTest::addColumn<QDate>("date");
-    QTest::newRow("none") << QDate();
-    QTest::newRow("last day in 32 bits") << QDate(2038, 1, 18);
-    QTest::newRow("first day past 32 bits") << QDate(2038, 1, 19);
-    QTest::newRow("2040") << QDate(2040, 2, 29);
-}
+    void getTeamsFilters()
+    {
+        RuvoDBList<ACTeamData> list;
+        list.append(sampleTeam());
+        QVERIFY(!getTeams(db, list, 0));   // no table yet
+        QVERIFY(list.isEmpty());
 
-void TestTeamsTable::personalBestDates()
-{
-    QFETCH(QDate, date);
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    t.BestDatum = date;
-    const int id = t.insert(db);
-    QVERIFY(id > 0);
-    ACTeamData back;
-    QVERIFY(ACTeamData::getById(db, back, id));
-    QCOMPARE(back.BestDatum, date);
-}
+        QVERIFY(ACTeamData::createTable(db));
+        ACTeamData a = sampleTeam();
+        ACTeamData b;
+        b.disci = 4;
+        b.members = { 1, 2, 17, 4 };
+        ACTeamData c;
+        c.disci = 2;
+        c.members = { 17, 18 };
+        QVERIFY(a.insert(db) > 0);
+        QVERIFY(b.insert(db) > 0);
+        QVERIFY(c.insert(db) > 0);
 
-void TestTeamsTable::updateReplacesInPlace()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    const int id = t.insert(db);
-    QVERIFY(id > 0);
-    t.Name = QStringLiteral("Neu");
-    t.members = { 21, 22, 23, 24 };
-    QVERIFY(t.update(db));
-    QCOMPARE(teamCount(), 1);
-    ACTeamData back;
-    QVERIFY(ACTeamData::getById(db, back, id));
-    QCOMPARE(back.Name, QStringLiteral("Neu"));
-    QCOMPARE(back.members, (QList<int>{ 21, 22, 23, 24 }));
+        QVERIFY(getTeams(db, list, 4));
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list.at(0).ID, a.ID);
+        QCOMPARE(list.at(1).ID, b.ID);
 
-    // insert always makes a new row, whatever ID the record held.
-    const int second = t.insert(db);
-    QVERIFY(second > id);
-    QCOMPARE(teamCount(), 2);
-}
+        ACTeamData filter;
+        filter.disci = 4;
+        filter.members = { 0, 0, 17, 0, 0, 0 };
+        QVERIFY(getTeams(db, list, &filter));
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list.first().ID, b.ID);
+        QCOMPARE(list.first().members, (QList<int>{ 1, 2, 17, 4 }));
 
-void TestTeamsTable::insertFailure()
-{
-    ACTeamData t = sampleTeam();
-    t.ID = 8;
-    QCOMPARE(t.insert(db), -1);   // there is no table yet
-    QCOMPARE(t.ID, -1);
-    QVERIFY(db->lastError().contains(QStringLiteral("no such table")));
-}
+        QVERIFY(getTeams(db, list, nullptr));
+        QCOMPARE(list.size(), 3);
+        // A member at the seventh position has no column: refused, not broadened.
+        filter.members << 99;
+        db->startTrace();
+        QVERIFY(!getTeams(db, list, &filter));
+        QVERIFY(list.isEmpty());
+        QVERIFY(db->statements.isEmpty());
+        QVERIFY2(db->lastError().contains(QStringLiteral("Position 6")), qPrintable(db->lastError()));
+        QVERIFY(getTeams(db, list, nullptr));
+        QCOMPARE(db->statements, QStringList{ "SELECT * FROM Teams;" });
+    }
 
-void TestTeamsTable::updateWithoutId_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("0") << 0;
-    QTest::newRow("negative") << -4;
-}
+    void getByIdRefusesMissingOrEmptyIds()
+    {
+        QVERIFY(ACTeamData::createTable(db));
+        ACTeamData stored = sampleTeam();
+        QVERIFY(stored.insert(db) > 0);
+        for (int id : { 0, -1, 999 }) {
+            ACTeamData team = sampleTeam();
+            team.ID = 55;
+            team.errorCode = 9;
+            QVERIFY(!ACTeamData::getById(db, team, id));
+            QVERIFY(team.members.isEmpty() && team.Name.isEmpty() && team.Email.isEmpty());
+            QVERIFY(team.ID == 0 && team.Best == 0);
+            QCOMPARE(team.errorCode, 9);
+        }
+    }
 
-void TestTeamsTable::updateWithoutId()
-{
-    QFETCH(int, id);
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    t.ID = id;
-    t.sqlText = QStringLiteral("untouched");
-    QVERIFY(!t.update(db));
-    QCOMPARE(t.errorCode, int(RuvoDB::ErrBadIndex));
-    QCOMPARE(t.sqlText, QStringLiteral("untouched"));
-    QCOMPARE(teamCount(), 0);
-}
+    void deleteTeam()
+    {
+        QVERIFY(ACTeamData::createTable(db));
+        ACTeamData a = sampleTeam();
+        ACTeamData b = sampleTeam();
+        QVERIFY(a.insert(db) > 0);
+        QVERIFY(b.insert(db) > 0);
+        QVERIFY(!ACTeamData::deleteTeam(db, 0));
+        QCOMPARE(db->count("Teams"), 2);
+        QVERIFY(ACTeamData::deleteTeam(db, a.ID));
+        QCOMPARE(db->count("Teams"), 1);
+        ACTeamData back;
+        QVERIFY(!ACTeamData::getById(db, back, a.ID));
+        QVERIFY(ACTeamData::getById(db, back, b.ID));
+    }
 
-void TestTeamsTable::columnNamesAsValues()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t;
-    t.members = { 1 };
-    t.Name = QStringLiteral("Name");
-    t.UCIName = QStringLiteral("ak");
-    t.Email = QStringLiteral("Email");
-    const int id = t.insert(db);
-    QVERIFY(id > 0);
-    ACTeamData back;
-    QVERIFY(ACTeamData::getById(db, back, id));
-    QCOMPARE(back.Name, QStringLiteral("Name"));
-    QCOMPARE(back.UCIName, QStringLiteral("ak"));
-    QCOMPARE(back.Email, QStringLiteral("Email"));
-}
+    void deleteAll_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<QStringList>("statements");   // empty: not checked
+        QTest::newRow("clean") << QString() << true << QStringList();
+        QTest::newRow("failed delete")
+            << "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;" << false
+            << QStringList{ "BEGIN TRANSACTION delete_teams;", "DELETE FROM Teams;",
+                            "ROLLBACK TRANSACTION delete_teams;" };
+        // A deferred reference to a team lets the DELETE run and makes the COMMIT fail.
+        QTest::newRow("failed commit")
+            << "PRAGMA foreign_keys = ON; CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE "
+               "INITIALLY DEFERRED ); INSERT INTO Entry SELECT ID FROM Teams;" << false << QStringList();
+    }
 
-void TestTeamsTable::selectText_data()
-{
-    QTest::addColumn<int>("disci");
-    QTest::addColumn<QList<int>>("members");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("statement");
-    QTest::newRow("discipline and member") << 4 << QList<int>{ 0, 0, 17 } << 0
-                                           << "SELECT * FROM Teams WHERE  Diszi = 4 AND  s2 = 17;";
-    QTest::newRow("nothing set") << 0 << QList<int>{ 0, -2 } << 0 << "SELECT * FROM Teams;";
-    QTest::newRow("ID only") << 0 << QList<int>{} << 12 << "SELECT * FROM Teams WHERE  ID = 12;";
-    QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
-                               << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
-    // Beyond the sixth position there is no column: empty places there are
-    // fine, a named member makes a filter no statement can express.
-    QTest::newRow("empty beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 0, -1 } << 0
-                                     << "SELECT * FROM Teams WHERE  s5 = 9;";
-    QTest::newRow("member beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10 } << 0 << QString();
-}
-
-void TestTeamsTable::selectText()
-{
-    QFETCH(int, disci);
-    QFETCH(QList<int>, members);
-    QFETCH(int, id);
-    QFETCH(QString, statement);
-    ACTeamData filter;
-    filter.disci = disci;
-    filter.members = members;
-    filter.ID = id;
-    QCOMPARE(ACTeamData::selectText(&filter), statement);
-    QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
-}
-
-void TestTeamsTable::getTeamsFilters()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData a = sampleTeam();
-    ACTeamData b;
-    b.disci = 4;
-    b.members = { 1, 2, 17, 4 };
-    ACTeamData c;
-    c.disci = 2;
-    c.members = { 17, 18 };
-    QVERIFY(a.insert(db) > 0);
-    QVERIFY(b.insert(db) > 0);
-    QVERIFY(c.insert(db) > 0);
-
-    RuvoDBList<ACTeamData> list;
-    QVERIFY(getTeams(db, list, 0));
-    QCOMPARE(list.size(), 3);
-    QVERIFY(getTeams(db, list, 4));
-    QCOMPARE(list.size(), 2);
-    QCOMPARE(list.at(0).ID, a.ID);
-    QCOMPARE(list.at(1).ID, b.ID);
-
-    ACTeamData filter;
-    filter.disci = 4;
-    filter.members = { 0, 0, 17, 0, 0, 0 };
-    QVERIFY(getTeams(db, list, &filter));
-    QCOMPARE(list.size(), 1);
-    QCOMPARE(list.first().ID, b.ID);
-    QCOMPARE(list.first().members, (QList<int>{ 1, 2, 17, 4 }));
-
-    QVERIFY(getTeams(db, list, nullptr));
-    QCOMPARE(list.size(), 3);
-
-    // A member at the seventh position has no column: refused, not broadened.
-    filter.members << 99;
-    db->startTrace();
-    QVERIFY(!getTeams(db, list, &filter));
-    QVERIFY(list.isEmpty());
-    QVERIFY(db->statements.isEmpty());
-    QVERIFY2(db->lastError().contains(QStringLiteral("Position 6")), qPrintable(db->lastError()));
-    QVERIFY(getTeams(db, list, nullptr));
-    QCOMPARE(db->statements, QStringList{ "SELECT * FROM Teams;" });
-}
-
-void TestTeamsTable::getTeamsWithoutTable()
-{
-    RuvoDBList<ACTeamData> list;
-    list.append(sampleTeam());
-    QVERIFY(!getTeams(db, list, 0));
-    QVERIFY(list.isEmpty());
-}
-
-void TestTeamsTable::getByIdRefusesMissingOrEmptyIds_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("0") << 0;
-    QTest::newRow("negative") << -1;
-    QTest::newRow("no such row") << 999;
-}
-
-void TestTeamsTable::getByIdRefusesMissingOrEmptyIds()
-{
-    QFETCH(int, id);
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData stored = sampleTeam();
-    QVERIFY(stored.insert(db) > 0);
-
-    ACTeamData team = sampleTeam();
-    team.ID = 55;
-    team.errorCode = 9;
-    QVERIFY(!ACTeamData::getById(db, team, id));
-    QVERIFY(team.members.isEmpty());
-    QVERIFY(team.Name.isEmpty());
-    QCOMPARE(team.ID, 0);
-    QCOMPARE(team.Best, quint16(0));
-    QVERIFY(team.Email.isEmpty());
-    QCOMPARE(team.errorCode, 9);
-}
-
-void TestTeamsTable::deleteTeam()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData a = sampleTeam();
-    ACTeamData b = sampleTeam();
-    QVERIFY(a.insert(db) > 0);
-    QVERIFY(b.insert(db) > 0);
-    QVERIFY(!ACTeamData::deleteTeam(db, 0));
-    QCOMPARE(teamCount(), 2);
-    QVERIFY(ACTeamData::deleteTeam(db, a.ID));
-    QCOMPARE(teamCount(), 1);
-    ACTeamData back;
-    QVERIFY(!ACTeamData::getById(db, back, a.ID));
-    QVERIFY(ACTeamData::getById(db, back, b.ID));
-}
-
-void TestTeamsTable::deleteAll()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    for (int i = 0; i < 3; ++i) {
+    void deleteAll()
+    {
+        QFETCH(QString, blocker);
+        QFETCH(bool, deleted);
+        QFETCH(QStringList, statements);
+        QVERIFY(ACTeamData::createTable(db));
         ACTeamData t = sampleTeam();
         QVERIFY(t.insert(db) > 0);
+        QVERIFY(t.insert(db) > 0);
+        if (!blocker.isEmpty())
+            QVERIFY(db->exec(blocker));
+
+        db->startTrace();
+        QCOMPARE(ACTeamData::deleteAll(db), deleted);
+        if (!statements.isEmpty())
+            QCOMPARE(db->statements, statements);
+        QCOMPARE(db->count("Teams"), deleted ? 0 : 2);
+        // No transaction is left open.
+        QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
+        QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
     }
-    QVERIFY(ACTeamData::deleteAll(db));
-    QCOMPARE(teamCount(), 0);
-    // No transaction is left open.
-    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
-    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
-}
 
-void TestTeamsTable::deleteAllWithFailedDelete()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    QVERIFY(t.insert(db) > 0);
-    QVERIFY(db->exec(QStringLiteral(
-        "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;")));
+    void oldTableUpgraded()
+    {
+        QVERIFY(db->exec(QString::fromLatin1(oldTeams)));
+        QVERIFY(db->exec(QStringLiteral(
+            "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234 );")));
 
-    db->startTrace();
-    QVERIFY(!ACTeamData::deleteAll(db));
-    QCOMPARE(db->statements, (QStringList{ "BEGIN TRANSACTION delete_teams;", "DELETE FROM Teams;",
-                                           "ROLLBACK TRANSACTION delete_teams;" }));
-    QCOMPARE(teamCount(), 1);
-    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
-    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
-}
+        DebugCapture capture;
+        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(capture.contains(QStringLiteral("ALTE MELDELISTE update TEAMS")));
+        QCOMPARE(columnNames(), currentColumns);
 
-void TestTeamsTable::deleteAllWithFailedCommit()
-{
-    QVERIFY(ACTeamData::createTable(db));
-    ACTeamData t = sampleTeam();
-    QVERIFY(t.insert(db) > 0);
-    // A deferred reference to the team lets the DELETE run and makes the COMMIT fail.
-    QVERIFY(db->exec(QStringLiteral("PRAGMA foreign_keys = ON;")));
-    QVERIFY(db->exec(QStringLiteral(
-        "CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE INITIALLY DEFERRED );")));
-    QVERIFY(db->exec(QStringLiteral("INSERT INTO Entry VALUES ( %1 );").arg(t.ID)));
+        ACTeamData old;
+        QVERIFY(ACTeamData::getById(db, old, 5));
+        QCOMPARE(old.members, (QList<int>{ 1, 2, 3, 4 }));
+        QCOMPARE(old.Name, QStringLiteral("Alt"));
+        QCOMPARE(QVector<int>({old.disci, old.Best, old.gender, old.ageClass}), QVector<int>({4, 1234, 0, 0}));
+        QVERIFY(old.reserves.isEmpty() && old.Email.isEmpty());
 
-    QVERIFY(!ACTeamData::deleteAll(db));
-    QCOMPARE(teamCount(), 1);
-    // The failed commit was rolled back: a new transaction can start.
-    QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
-    QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
-}
+        ACTeamData fresh = sampleTeam();
+        const int id = fresh.insert(db);
+        ACTeamData back;
+        QVERIFY(ACTeamData::getById(db, back, id));
+        QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
+        QCOMPARE(QVector<int>({back.gender, back.ageClass}), QVector<int>({2, 3}));
+        QCOMPARE(back.Email, QStringLiteral("a@b,c"));
+    }
 
-void TestTeamsTable::oldTableUpgraded()
-{
-    QVERIFY(db->exec(QString::fromLatin1(oldTeams)));
-    QVERIFY(db->exec(QStringLiteral(
-        "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234 );")));
-    QCOMPARE(columnNames().size(), 13);
+    void tableWithoutEmailUpgraded()
+    {
+        QVERIFY(!ACTeamData::upgradeTable(db));
+        QVERIFY(!db->hasTable(QStringLiteral("Teams")));
+        QString layout = QString::fromLatin1(oldTeams);
+        layout.replace(QStringLiteral("Best INTEGER )"),
+                       QStringLiteral("Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER )"));
+        QVERIFY(db->exec(layout));
+        QCOMPARE(columnNames().size(), 17);
+        QVERIFY(ACTeamData::upgradeTable(db));
+        QCOMPARE(columnNames(), currentColumns);
+    }
 
-    DebugCapture capture;
-    QVERIFY(ACTeamData::createTable(db));
-    QVERIFY(capture.contains(QStringLiteral("ALTE MELDELISTE update TEAMS")));
-    QCOMPARE(columnNames(), currentColumns);
+private:
+    QStringList columnNames()
+    {
+        RuvoDBResult result;
+        db->columns("Teams", &result);
+        return result.columns;
+    }
 
-    ACTeamData old;
-    QVERIFY(ACTeamData::getById(db, old, 5));
-    QCOMPARE(old.members, (QList<int>{ 1, 2, 3, 4 }));
-    QCOMPARE(old.disci, 4);
-    QCOMPARE(old.Name, QStringLiteral("Alt"));
-    QCOMPARE(old.Best, quint16(1234));
-    QCOMPARE(old.gender, 0);
-    QCOMPARE(old.ageClass, 0);
-    QVERIFY(old.reserves.isEmpty());
-    QVERIFY(old.Email.isEmpty());
-
-    ACTeamData fresh = sampleTeam();
-    const int id = fresh.insert(db);
-    QVERIFY(id > 0);
-    ACTeamData back;
-    QVERIFY(ACTeamData::getById(db, back, id));
-    QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
-    QCOMPARE(back.gender, 2);
-    QCOMPARE(back.ageClass, 3);
-    QCOMPARE(back.Email, QStringLiteral("a@b,c"));
-}
-
-void TestTeamsTable::tableWithoutEmailUpgraded()
-{
-    QString layout = QString::fromLatin1(oldTeams);
-    layout.replace(QStringLiteral("Best INTEGER )"),
-                   QStringLiteral("Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER )"));
-    QVERIFY(db->exec(layout));
-    QCOMPARE(columnNames().size(), 17);
-    QVERIFY(ACTeamData::upgradeTable(db));
-    QCOMPARE(columnNames(), currentColumns);
-}
-
-void TestTeamsTable::upgradeWithoutTable()
-{
-    QVERIFY(!ACTeamData::upgradeTable(db));
-    QVERIFY(!db->hasTable(QStringLiteral("Teams")));
-}
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<TracedDB> owned;
+    TracedDB* db = nullptr;
+};
 
 QTEST_GUILESS_MAIN(TestTeamsTable)
 #include "tst_teamstable.moc"
