@@ -1,6 +1,8 @@
-// A transport under test with a recording sink and a clock of the test's. The
-// heartbeat, written on the transport's own thread whenever its timer fires,
-// is kept out of what the sink shows, so tests may count datagrams exactly.
+// Shared scaffolding of the transport tests: the addresses they use, a wait
+// long enough for a busy machine, and a transport with a recording sink and a
+// clock of the test's. The heartbeat, written on the transport's own thread
+// whenever its timer fires, is kept out of what the sink shows, so tests may
+// count datagrams exactly.
 #pragma once
 
 #include "FakeClock.h"
@@ -13,6 +15,54 @@
 #include <QThread>
 #include <QTimer>
 
+const TovkaAddress Monitor(0, 0, 0);
+const TovkaAddress Planner(7, 0, 0);
+const TovkaAddress Office(3, 0, 0);
+const int Patience = 60000; // generous: CI runs many tests side by side
+
+inline bool knows(const TovkaNetIo& net, const TovkaAddress& address, const char* host)
+{
+    for (const AppLocation& app : net.peers()) {
+        if (app.address == address && QByteArray(app.hostName) == host)
+            return true;
+    }
+    return false;
+}
+
+inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 counter = 1,
+                           const QByteArray& text = "plan")
+{
+    Datagram data;
+    data.type = PacketType::DATA;
+    data.from = Office;
+    data.to = to;
+    data.sequence = sequence;
+    data.counter = counter;
+    data.payload = text;
+    return data;
+}
+
+inline Datagram ackFrom(const TovkaAddress& from, quint32 sequence, const TovkaAddress& to = Planner)
+{
+    Datagram ack;
+    ack.type = PacketType::ACK;
+    ack.from = from;
+    ack.to = to;
+    ack.sequence = sequence;
+    return ack;
+}
+
+inline Datagram pongFrom(const char* host, quint8 version = PacketHeader::ProtocolVersion, const TovkaAddress& from = Monitor)
+{
+    Datagram pong;
+    pong.type = PacketType::PONG;
+    pong.from = from;
+    pong.host = host;
+    pong.version = version;
+    pong.payload = pongPayload(1, 2, host);
+    return pong;
+}
+
 struct TransportRig
 {
     explicit TransportRig(quint32 kind = 0, quint32 subKind = 0, quint32 instance = 0) : net(kind, subKind, instance)
@@ -23,11 +73,23 @@ struct TransportRig
         net.setDialogHook([](const QString&, const QString&) { return true; });
         if (QTimer* alive = net.findChild<QTimer*>(QStringLiteral("aliveTimer")))
             alive->stop(); // the test runs the checks itself
+        QObject::connect(&net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
+                         [this](const void* data, int length, TovkaAddress& from) {
+                             delivered.append(QByteArray(static_cast<const char*>(data), length));
+                             senders.append(from);
+                             delays.append(net.lastDataDelay());
+                         });
     }
 
     void feed(const Datagram& datagram, const QString& from = QStringLiteral("10.77.0.9"))
     {
         receive(net, datagram, from);
+    }
+
+    void check(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            net.checkAlive();
     }
 
     // A peer known from its heartbeat.
@@ -43,10 +105,23 @@ struct TransportRig
         return result;
     }
 
+    QByteArray lastWritten(quint8 type) const
+    {
+        const QList<QByteArray> all = sink.written();
+        for (int i = all.size() - 1; i >= 0; --i) {
+            if (quint8(all[i][15]) == type)
+                return all[i];
+        }
+        return QByteArray();
+    }
+
     // The thread the heartbeat runs on.
     QThread* worker() const { return net.findChild<QThread*>(); }
 
     FakeClock clock;
     RecordingSink sink;
     TovkaNetIo net;
+    QList<QByteArray> delivered;
+    QList<TovkaAddress> senders;
+    QList<quint32> delays;
 };

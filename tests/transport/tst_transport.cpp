@@ -19,51 +19,6 @@
 Q_DECLARE_METATYPE(TovkaAddress)
 Q_DECLARE_METATYPE(AppLocation)
 
-namespace {
-
-const TovkaAddress Monitor(0, 0, 0);
-const TovkaAddress Planner(7, 0, 0);
-const TovkaAddress Office(3, 0, 0);
-
-QByteArray payloadOf(const QByteArray& datagram)
-{
-    return datagram.mid(PacketHeader::Size);
-}
-
-QByteArray lastWritten(const RecordingSink& sink, quint8 type)
-{
-    const QList<QByteArray> all = sink.written();
-    for (int i = all.size() - 1; i >= 0; --i) {
-        if (quint8(all[i][15]) == type)
-            return all[i];
-    }
-    return QByteArray();
-}
-
-Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 counter = 1, const QByteArray& text = "plan")
-{
-    Datagram data;
-    data.type = PacketType::DATA;
-    data.from = Office;
-    data.to = to;
-    data.sequence = sequence;
-    data.counter = counter;
-    data.payload = text;
-    return data;
-}
-
-Datagram ackFrom(const TovkaAddress& from, quint32 sequence, const TovkaAddress& to = Planner)
-{
-    Datagram ack;
-    ack.type = PacketType::ACK;
-    ack.from = from;
-    ack.to = to;
-    ack.sequence = sequence;
-    return ack;
-}
-
-} // namespace
-
 class TestTransport : public QObject
 {
     Q_OBJECT
@@ -89,32 +44,6 @@ private slots:
         QCOMPARE(found, expected);
     }
 
-    void writerSealsEveryPacketAndCountsTransmissions()
-    {
-        TransportRig rig;
-        rig.net.sendPing();
-        rig.net.sendShutdown();
-        const QList<QByteArray> all = rig.sink.written();
-        QCOMPARE(all.size(), 2);
-        for (const QByteArray& datagram : all)
-            QVERIFY(PacketHeader::check(bytes(datagram), datagram.size()).valid());
-        const QList<PacketHeader> headers = rig.sink.headers();
-        QCOMPARE(int(headers[0].type), int(PacketType::PING));
-        QCOMPARE(int(headers[0].length), PingPayload::Size);
-        QCOMPARE(headers[0].sequence, 0u);
-        QCOMPARE(int(headers[0].destinationAddress), 0);
-        QCOMPARE(int(headers[0].delay), 0);
-        QCOMPARE(PacketHeader::hostNameText(headers[0].hostName), QByteArray("halle-a"));
-        QCOMPARE(int(headers[1].type), int(PacketType::SHUTDOWN));
-        QCOMPARE(int(headers[1].length), 0);
-        QCOMPARE(headers[1].transmissionCounter, quint16(headers[0].transmissionCounter + 1));
-        // The ping carries the time of day of the transport's clock.
-        PingPayload ping;
-        QVERIFY(PingPayload::read(bytes(all[0]) + PacketHeader::Size, 68, &ping));
-        QCOMPARE(ping.seconds, quint32(rig.clock.wall / 1000));
-        QCOMPARE(ping.milliseconds, quint32(rig.clock.wall % 1000));
-    }
-
     void pingIsAnsweredWithItsPayloadAndTheSenderAddress()
     {
         TransportRig rig;
@@ -124,39 +53,12 @@ private slots:
         ping.payload = pingPayload(0x11223344, 999, "halle-b");
         rig.feed(ping, QStringLiteral("10.77.0.9"));
 
-        const QByteArray pong = lastWritten(rig.sink, PacketType::PONG);
-        QCOMPARE(pong.size(), PacketHeader::Size + PongPayload::Size);
+        const QByteArray pong = rig.lastWritten(PacketType::PONG);
+        QVERIFY(PacketHeader::check(bytes(pong), pong.size()).valid());
         const QByteArray expected = ping.payload + QByteArray::fromHex("09004d0a");
-        QCOMPARE(payloadOf(pong).toHex(), expected.toHex());
+        QCOMPARE(pong.mid(PacketHeader::Size).toHex(), expected.toHex());
         QCOMPARE(newApps.count(), 1);
-        QCOMPARE(rig.net.peers().first().address, TovkaAddress(4, 2, 1));
-        QCOMPARE(QByteArray(rig.net.peers().first().hostName), QByteArray("halle-b"));
-    }
-
-    void shortPingsAndPongsAreDropped_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("length");
-        QTest::newRow("ping of 67") << int(PacketType::PING) << 67;
-        QTest::newRow("pong of 71") << int(PacketType::PONG) << 71;
-        QTest::newRow("empty pong") << int(PacketType::PONG) << 0;
-    }
-
-    void shortPingsAndPongsAreDropped()
-    {
-        QFETCH(int, type);
-        QFETCH(int, length);
-        TransportRig rig(7, 0, 0);
-        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
-        Datagram packet;
-        packet.type = quint8(type);
-        packet.from = Planner; // would be a duplicate if it were read
-        packet.payload = pongPayload(1, 2, "halle-b").left(length);
-        rig.sink.clear();
-        rig.feed(packet);
-        QCOMPARE(rig.sink.written().size(), 0);
-        QVERIFY(rig.net.peers().isEmpty());
-        QCOMPARE(warnings.count(), 0);
+        QVERIFY(knows(rig.net, TovkaAddress(4, 2, 1), "halle-b"));
     }
 
     void hostNamesFromTheWireAreBounded()
@@ -174,7 +76,7 @@ private slots:
         QCOMPARE(QByteArray(rig.net.peers().first().hostName), QByteArray(59, 'h'));
     }
 
-    void invalidDatagramsAreDropped_data()
+    void hostileDatagramsAreDropped_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         Datagram ping;
@@ -187,16 +89,27 @@ private slots:
         QTest::newRow("wrong checksum") << badSum;
         ping.version = 11;
         QTest::newRow("other version") << ping.bytes();
+        // From the own address: a duplicate if it were read.
+        ping = pongFrom("halle-b", PacketHeader::ProtocolVersion, Planner);
+        ping.payload.chop(PongPayload::Size - 71);
+        QTest::newRow("pong of 71") << ping.bytes();
+        ping.payload.clear();
+        QTest::newRow("empty pong") << ping.bytes();
+        ping.type = PacketType::PING;
+        ping.payload = pingPayload(1, 2, "halle-b").left(67);
+        QTest::newRow("ping of 67") << ping.bytes();
     }
 
-    void invalidDatagramsAreDropped()
+    void hostileDatagramsAreDropped()
     {
         QFETCH(QByteArray, bytes);
-        TransportRig rig;
+        TransportRig rig(7, 0, 0);
+        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
         rig.sink.clear();
         receive(rig.net, bytes);
         QVERIFY(rig.net.peers().isEmpty());
         QCOMPARE(rig.sink.written().size(), 0);
+        QCOMPARE(warnings.count(), 0);
     }
 
     void switchingTheNetworkOnAnnouncesTheNewAddress()
@@ -213,12 +126,17 @@ private slots:
         QCOMPARE(int(headers[0].sourceAddress), 0x00);
         QCOMPARE(int(headers[1].type), int(PacketType::SHUTDOWN));
         QCOMPARE(int(headers[1].sourceAddress), 0x00);
+        QCOMPARE(headers[1].transmissionCounter, quint16(headers[0].transmissionCounter + 1));
         QCOMPARE(int(headers[2].type), int(PacketType::PING));
         QCOMPARE(int(headers[2].sourceAddress), 0x70);
-        QCOMPARE(int(headers[2].sourceInstance), 0);
         QCOMPARE(changed, 1);
-        QCOMPARE(rig.net.heartbeatInterval(), 8500u);
         QCOMPARE(rig.net.ownAddress(), Planner);
+        // The ping carries the time of day of the transport's clock.
+        PingPayload ping;
+        const QByteArray first = rig.sink.written().first();
+        QVERIFY(PingPayload::read(bytes(first) + PacketHeader::Size, PingPayload::Size, &ping));
+        QCOMPARE(ping.seconds, quint32(rig.clock.wall / 1000));
+        QCOMPARE(ping.milliseconds, quint32(rig.clock.wall % 1000));
 
         // The same address again changes nothing but is signalled again.
         rig.sink.clear();
@@ -227,23 +145,11 @@ private slots:
         QCOMPARE(changed, 2);
     }
 
-    void heartbeatIntervalFollowsTheAddress_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("subKind");
-        QTest::addColumn<int>("interval");
-        QTest::newRow("monitor") << 0 << 0 << 5000;
-        QTest::newRow("planner") << 7 << 0 << 8500;
-        QTest::newRow("display 3") << 4 << 3 << 7300;
-    }
-
     void heartbeatIntervalFollowsTheAddress()
     {
-        QFETCH(int, kind);
-        QFETCH(int, subKind);
-        QFETCH(int, interval);
-        TransportRig rig(quint32(kind), quint32(subKind), 0);
-        QCOMPARE(rig.net.heartbeatInterval(), quint32(interval));
+        const struct { quint32 kind, subKind, interval; } cases[] = {{0, 0, 5000}, {7, 0, 8500}, {4, 3, 7300}};
+        for (const auto& expected : cases)
+            QCOMPARE(TransportRig(expected.kind, expected.subKind).net.heartbeatInterval(), expected.interval);
     }
 
     void heartbeatRunsOnTheWorkerAndTakesANewInterval()
@@ -255,15 +161,15 @@ private slots:
         QVERIFY(worker != QThread::currentThread());
         rig.net.setOwnAddress(7, 0, 0);
         // The first beat, due after the monitor's interval, takes the new one.
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.sink.writers(PacketType::PONG).isEmpty(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.sink.writers(PacketType::PONG).isEmpty(), Patience);
         QCOMPARE(rig.sink.writers(PacketType::PONG).first(), worker);
         QCOMPARE(rig.sink.count(PacketType::PONG), 0); // nothing from the test's thread
-        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("heartbeat interval changed: 5000 --> 8500")), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("heartbeat interval changed: 5000 --> 8500")), Patience);
         // The heartbeat: a pong with the own time and name and no address.
         rig.sink.leaveOutOtherThreads(false);
-        const QByteArray pong = lastWritten(rig.sink, PacketType::PONG);
-        QCOMPARE(payloadOf(pong).mid(8, 8), QByteArray("halle-a\0", 8));
-        QCOMPARE(payloadOf(pong).right(4), QByteArray(4, '\0'));
+        const QByteArray pong = rig.lastWritten(PacketType::PONG).mid(PacketHeader::Size);
+        QCOMPARE(pong.mid(8, 8), QByteArray("halle-a\0", 8));
+        QCOMPARE(pong.right(4), QByteArray(4, '\0'));
     }
 
     void anAddressInUseIsRefusedWithTheOtherHostEscaped()
@@ -314,8 +220,7 @@ private slots:
         int deepest = 0;
         QStringList shown;
         connect(&rig.net, &TovkaNetIo::Warning, this, [&](const QString& text) {
-            ++depth;
-            deepest = qMax(deepest, depth);
+            deepest = qMax(deepest, ++depth);
             shown << text;
             // A modal box runs the event loop: the duplicate beats again,
             // and another duplicate appears.
@@ -338,13 +243,10 @@ private slots:
     {
         TransportRig rig;
         QSignalSpy lost(&rig.net, &TovkaNetIo::appLost);
-        Datagram shutdown;
-        shutdown.type = PacketType::SHUTDOWN;
-        shutdown.from = Office;
-        rig.feed(shutdown);
+        rig.feed(shutdownNotice(Office, "halle-b"));
         QCOMPARE(lost.count(), 0); // unknown sender: nothing
         rig.addPeer(Office);
-        rig.feed(shutdown);
+        rig.feed(shutdownNotice(Office, "halle-b"));
         QCOMPARE(lost.count(), 1);
         QVERIFY(rig.net.peers().isEmpty());
     }
@@ -352,10 +254,9 @@ private slots:
     void dataIsRefusedWhereItCannotGo()
     {
         TransportRig rig;
-        const char text[] = "plan";
-        QCOMPARE(rig.net.sendData(text, 4, &Office), -1); // monitor address
+        QCOMPARE(rig.net.sendData("plan", 4, &Office), -1); // monitor address
         rig.net.setOwnAddress(7, 0, 0);
-        QCOMPARE(rig.net.sendData(text, 1025, &Office), -1);
+        QCOMPARE(rig.net.sendData("plan", 1025, &Office), -1);
         QCOMPARE(rig.net.sendData(nullptr, 4, &Office), -1);
         QCOMPARE(rig.net.queuedPackets(), 0);
         QCOMPARE(rig.written(PacketType::DATA).size(), 0);
@@ -364,41 +265,19 @@ private slots:
     void dataWithoutMatchingPeerIsWrittenOnceAndGivenUp()
     {
         TransportRig rig(7, 0, 0);
-        QSignalSpy failures(&rig.net, &TovkaNetIo::TxFailure);
         const TovkaAddress timekeeper(8, 0, 0);
-        QCOMPARE(rig.net.sendData("a", 1, &timekeeper), 1);
-        QCOMPARE(rig.net.sendData("b", 1, &timekeeper), 2);
-        QCOMPARE(rig.written(PacketType::DATA).size(), 2);
-        QCOMPARE(failures.count(), 2);
-        QCOMPARE(failures[0][0].toInt(), 1);
-        QCOMPARE(failures[0][1].toString(), QStringLiteral("no such app: 8 fl: 0 sub:0 "));
-        QCOMPARE(rig.net.queuedPackets(), 0);
-    }
-
-    void officeDestinationsLoseSubKindAndInstance()
-    {
-        TransportRig rig(7, 0, 0);
-        const TovkaAddress office(3, 2, 5);
-        rig.net.sendData("x", 1, &office);
-        const PacketHeader data = rig.written(PacketType::DATA).first();
-        QCOMPARE(int(data.destinationAddress), 0x30);
-        QCOMPARE(int(data.destinationInstance), 0);
-        QCOMPARE(int(data.length), 1);
-        QCOMPARE(data.sequence, 1u);
-    }
-
-    void aReceiverOfTxFailureMayQueueData()
-    {
-        TransportRig rig(7, 0, 0);
-        const TovkaAddress nobody(8, 0, 0);
-        int retries = 0;
-        connect(&rig.net, &TovkaNetIo::TxFailure, this, [&](int, const QString&) {
-            if (retries++ == 0)
-                rig.net.sendData("again", 5, &nobody);
+        QStringList reasons;
+        // The receiver of the failure may queue data again at once.
+        connect(&rig.net, &TovkaNetIo::TxFailure, this, [&](int, const QString& reason) {
+            reasons << reason;
+            if (reasons.size() == 1)
+                QCOMPARE(rig.net.sendData("again", 5, &timekeeper), 2);
         });
-        rig.net.sendData("first", 5, &nobody);
-        QCOMPARE(retries, 2);
+        QCOMPARE(rig.net.sendData("first", 5, &timekeeper), 1);
+        const QString reason = QStringLiteral("no such app: 8 fl: 0 sub:0 ");
+        QCOMPARE(reasons, (QStringList{reason, reason}));
         QCOMPARE(rig.written(PacketType::DATA).size(), 2);
+        QCOMPARE(rig.net.queuedPackets(), 0);
     }
 
     void everyMatchingPeerMustAcknowledge_data()
@@ -427,8 +306,7 @@ private slots:
         for (const TovkaAddress& peer : peers)
             rig.addPeer(peer);
         QSignalSpy successes(&rig.net, &TovkaNetIo::TxSuccess);
-        const int sequence = rig.net.sendData("plan", 4, &destination);
-        QCOMPARE(sequence, 1);
+        QCOMPARE(rig.net.sendData("plan", 4, &destination), 1);
         for (int i = 0; i < mustAck.size(); ++i) {
             QCOMPARE(successes.count(), 0);
             // An acknowledgement for another sequence or to someone else counts for nothing.
@@ -441,27 +319,6 @@ private slots:
         QCOMPARE(successes.first().first().toInt(), 1);
         QCOMPARE(rig.net.queuedPackets(), 0);
         QCOMPARE(rig.written(PacketType::DATA).size(), 1);
-    }
-
-    void anUnacknowledgedPacketIsWrittenElevenTimes()
-    {
-        TransportRig rig(7, 0, 0);
-        rig.addPeer(Office);
-        QSignalSpy failures(&rig.net, &TovkaNetIo::TxFailure);
-        QSignalSpy successes(&rig.net, &TovkaNetIo::TxSuccess);
-        rig.net.sendData("one", 3, &Office);
-        rig.net.sendData("two", 3, &Office); // waits behind the first
-        QTRY_VERIFY_WITH_TIMEOUT(failures.count() >= 1, 60000);
-        QCOMPARE(failures.first()[1].toString(), QStringLiteral("too many resends"));
-        QList<PacketHeader> data = rig.written(PacketType::DATA);
-        int firstWrites = 0;
-        for (const PacketHeader& header : data)
-            firstWrites += header.sequence == 1 ? 1 : 0;
-        QCOMPARE(firstWrites, 11);
-        // The next packet follows at once and succeeds when acknowledged.
-        QVERIFY(rig.written(PacketType::DATA).last().sequence == 2);
-        rig.feed(ackFrom(Office, 2));
-        QCOMPARE(successes.count(), 1);
     }
 
     void queueDelayComesFromTheMonotonicClockClamped()
@@ -499,14 +356,11 @@ private slots:
         QFETCH(bool, delivered);
         QFETCH(bool, acknowledged);
         TransportRig rig(7, 0, 0);
-        int received = 0;
-        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
-                [&](const void*, int, TovkaAddress&) { ++received; });
         rig.feed(dataPacket(100, Planner, 1));
-        QCOMPARE(received, 1);
+        QCOMPARE(rig.delivered.size(), 1);
         rig.sink.clear();
         rig.feed(dataPacket(sequence, Planner, quint16(counter)));
-        QCOMPARE(received, delivered ? 2 : 1);
+        QCOMPARE(rig.delivered.size(), delivered ? 2 : 1);
         const QList<PacketHeader> acks = rig.written(PacketType::ACK);
         QCOMPARE(acks.size(), acknowledged ? 1 : 0);
         if (acknowledged) {
@@ -518,33 +372,32 @@ private slots:
     void dataForAnotherInstanceIsNeitherTakenNorAcknowledged()
     {
         TransportRig rig(7, 0, 2);
-        int received = 0;
-        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
-                [&](const void*, int, TovkaAddress&) { ++received; });
         rig.sink.clear();
         rig.feed(dataPacket(1, TovkaAddress(7, 0, 1)));
-        QCOMPARE(received, 0);
+        QVERIFY(rig.delivered.isEmpty());
         QCOMPARE(rig.sink.written().size(), 0);
         QCOMPARE(rig.net.peers().size(), 1); // the sender is known all the same
-        rig.feed(dataPacket(2, TovkaAddress(7, 0, 0)));
-        QCOMPARE(received, 1);
+        // Any instance includes this one; the receiver sees payload, sender and delay.
+        Datagram data = dataPacket(2, TovkaAddress(7, 0, 0), 1, "der Plan");
+        data.delay = 1234;
+        rig.feed(data);
+        QCOMPARE(rig.delivered, QList<QByteArray>{"der Plan"});
+        QCOMPARE(rig.senders, QList<TovkaAddress>{Office});
+        QCOMPARE(rig.delays, QList<quint32>{1234});
     }
 
-    void juryModeTalksToTheTrainerInsteadOfTheChief()
+    void destinationsFollowTheJuryModeAndTheOfficeRule()
     {
         TransportRig rig(2, 1, 1);
         rig.net.setJuryMode(true);
         QVERIFY(rig.net.juryMode());
-        int received = 0;
-        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
-                [&](const void*, int, TovkaAddress&) { ++received; });
         Datagram data = dataPacket(1, TovkaAddress(2, 1, 1));
         data.from = TovkaAddress(1, 1, 0);
         rig.feed(data);
-        QCOMPARE(received, 0);
+        QCOMPARE(rig.delivered.size(), 0);
         data.from = TovkaAddress(6, 0, 0);
         rig.feed(data);
-        QCOMPARE(received, 1);
+        QCOMPARE(rig.delivered.size(), 1);
         const TovkaAddress chief(1, 1, 0);
         rig.net.sendData("mark", 4, &chief);
         QCOMPARE(int(rig.written(PacketType::DATA).first().destinationAddress), 0x60);
@@ -552,26 +405,12 @@ private slots:
         TransportRig planner(7, 0, 0);
         planner.net.setJuryMode(true); // only a jury has the mode
         QVERIFY(!planner.net.juryMode());
-    }
-
-    void theReceiverSeesPayloadSenderAndDelay()
-    {
-        TransportRig rig(7, 0, 0);
-        QByteArray payload;
-        TovkaAddress sender;
-        quint32 delay = 0;
-        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
-                [&](const void* data, int length, TovkaAddress& from) {
-                    payload = QByteArray(static_cast<const char*>(data), length);
-                    sender = from;
-                    delay = rig.net.lastDataDelay();
-                });
-        Datagram data = dataPacket(1, Planner, 1, "der Plan");
-        data.delay = 1234;
-        rig.feed(data);
-        QCOMPARE(payload, QByteArray("der Plan"));
-        QCOMPARE(sender, Office);
-        QCOMPARE(delay, 1234u);
+        // The office is addressed without sub-kind and instance.
+        const TovkaAddress office(3, 2, 5);
+        planner.net.sendData("x", 1, &office);
+        const PacketHeader header = planner.written(PacketType::DATA).first();
+        QCOMPARE(int(header.destinationAddress), 0x30);
+        QCOMPARE(int(header.destinationInstance), 0);
     }
 
     void ownDataComesBackToItself()
@@ -579,51 +418,42 @@ private slots:
         TransportRig rig(7, 0, 0);
         rig.addPeer(Planner, "halle-a"); // the own heartbeat came back
         QSignalSpy successes(&rig.net, &TovkaNetIo::TxSuccess);
-        int received = 0;
-        connect(&rig.net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived), this,
-                [&](const void*, int, TovkaAddress&) { ++received; });
         rig.net.sendData("self", 4, &Planner);
         // What was written comes back on the loopback and the LAN socket.
-        const QByteArray own = lastWritten(rig.sink, PacketType::DATA);
+        const QByteArray own = rig.lastWritten(PacketType::DATA);
         receive(rig.net, own, QStringLiteral("127.0.0.1"));
         receive(rig.net, own, QStringLiteral("10.77.0.1"));
-        QCOMPARE(received, 1);
-        const QByteArray ack = lastWritten(rig.sink, PacketType::ACK);
-        receive(rig.net, ack, QStringLiteral("127.0.0.1"));
+        QCOMPARE(rig.delivered.size(), 1);
+        receive(rig.net, rig.lastWritten(PacketType::ACK), QStringLiteral("127.0.0.1"));
         QCOMPARE(successes.count(), 1);
     }
 
-    void silentPeersExpireAfterTwentyFiveSeconds()
+    void silentPeersExpireAfterTwentyFiveSecondsWhileHeardOnesStay()
     {
         TransportRig rig;
         QSignalSpy lost(&rig.net, &TovkaNetIo::appLost);
+        const TovkaAddress heard(6, 0, 0);
         rig.addPeer(Office);
+        rig.addPeer(heard); // the entry is made now and not renewed by later beats
         rig.clock.advanceSeconds(25);
-        rig.net.checkAlive();
+        rig.addPeer(heard);
+        rig.check();
         QCOMPARE(lost.count(), 0);
         rig.clock.advanceSeconds(1);
-        rig.net.checkAlive();
+        rig.check();
         QCOMPARE(lost.count(), 1);
-        QVERIFY(rig.net.peers().isEmpty());
-    }
-
-    void aPeerStillHeardOutlivesItsOldEntry()
-    {
-        TransportRig rig;
-        QSignalSpy lost(&rig.net, &TovkaNetIo::appLost);
-        rig.addPeer(Office); // the entry is made now and not renewed by later beats
-        for (int beat = 0; beat < 6; ++beat) {
+        QVERIFY(knows(rig.net, heard, "halle-b"));
+        for (int beat = 0; beat < 5; ++beat) {
             rig.clock.advanceSeconds(10);
-            rig.addPeer(Office);
-            rig.net.checkAlive();
+            rig.addPeer(heard);
+            rig.check();
         }
         rig.clock.advanceSeconds(20);
-        rig.net.checkAlive(); // the entry is 80 s old, the last beat 20 s
-        QCOMPARE(lost.count(), 0);
-        QCOMPARE(rig.net.peers().size(), 1);
-        rig.clock.advanceSeconds(6);
-        rig.net.checkAlive();
+        rig.check(); // the entry is 96 s old, the last beat 20 s
         QCOMPARE(lost.count(), 1);
+        rig.clock.advanceSeconds(6);
+        rig.check();
+        QCOMPARE(lost.count(), 2);
         QVERIFY(rig.net.peers().isEmpty());
     }
 
@@ -633,74 +463,49 @@ private slots:
         rig.addPeer(Office);
         QSignalSpy notices(&rig.net, &TovkaNetIo::sendTextMessage);
         rig.net.sendData("x", 1, &Office);
-        for (int i = 0; i < 19; ++i)
-            rig.net.checkAlive();
+        rig.check(19);
         QCOMPARE(notices.count(), 0);
-        rig.net.checkAlive();
+        rig.check();
         QCOMPARE(notices.count(), 1);
         QVERIFY(notices.first().first().toString().contains(QStringLiteral("Sendequeue")));
         // An empty queue starts the count again.
-        for (int i = 0; i < 5; ++i)
-            rig.net.checkAlive();
+        rig.check(5);
         rig.feed(ackFrom(Office, 1));
-        rig.net.checkAlive();
+        rig.check();
         rig.net.sendData("y", 1, &Office);
-        for (int i = 0; i < 19; ++i)
-            rig.net.checkAlive();
+        rig.check(19);
         QCOMPARE(notices.count(), 1);
     }
 
-    void statisticsAreSentAndReceived()
-    {
-        TransportRig rig(7, 0, 0);
-        NetStatisticList back;
-        TovkaAddress sender;
-        connect(&rig.net, &TovkaNetIo::StatisticReceived, this, [&](const NetStatisticList& list, TovkaAddress& from) {
-            back = list;
-            sender = from;
-        });
-        NetStatisticList list;
-        NetStatistic own;
-        own.sent = 12;
-        NetStatistic peer;
-        peer.key = 0x3000;
-        peer.repeats = 3;
-        list << own << peer;
-        rig.net.sendStatistic(list);
-        const QByteArray packet = lastWritten(rig.sink, PacketType::STATISTIC);
-        QCOMPARE(packet.size(), PacketHeader::Size + 64);
-        receive(rig.net, packet);
-        QCOMPARE(sender, Planner);
-        QCOMPARE(back.size(), 2);
-        QCOMPARE(int(back[0].sent), 12);
-        QCOMPARE(back[1].key, 0x3000u);
-        QCOMPARE(int(back[1].repeats), 3);
-    }
-
-    void aLongStatisticListGoesOutInPacketsOf32()
+    void statisticsGoOutInPacketsOf32AndComeBack()
     {
         TransportRig rig(7, 0, 0);
         NetStatisticList list;
         for (quint32 i = 0; i < 70; ++i) {
             NetStatistic entry;
             entry.key = 0x1000 + i;
+            entry.sent = quint16(i);
+            entry.repeats = 3;
             list << entry;
         }
+        NetStatisticList back;
+        QList<int> sizes;
+        connect(&rig.net, &TovkaNetIo::StatisticReceived, this, [&](const NetStatisticList& part, TovkaAddress& from) {
+            QCOMPARE(from, Planner);
+            sizes << part.size();
+            back << part;
+        });
         rig.sink.clear();
         rig.net.sendStatistic(list);
-        QList<int> sizes;
-        quint32 nextKey = 0x1000;
-        for (const QByteArray& packet : rig.sink.written()) {
-            if (quint8(packet[15]) != PacketType::STATISTIC)
-                continue; // a heartbeat may come in between
-            const NetStatisticList part =
-                StatisticPayload::read(bytes(packet) + PacketHeader::Size, packet.size() - PacketHeader::Size);
-            sizes << part.size();
-            for (const NetStatistic& entry : part)
-                QCOMPARE(entry.key, nextKey++);
-        }
+        for (const QByteArray& packet : rig.sink.written())
+            receive(rig.net, packet);
         QCOMPARE(sizes, (QList<int>{32, 32, 6}));
-        QCOMPARE(nextKey, 0x1000u + 70);
+        QCOMPARE(back.size(), 70);
+        for (int i = 0; i < 70; ++i) {
+            QCOMPARE(back[i].key, 0x1000u + i);
+            QCOMPARE(int(back[i].sent), i);
+            QCOMPARE(int(back[i].repeats), 3);
+        }
     }
 
     void theWorkerIsStoppedBeforeTheLastShutdown()
@@ -730,7 +535,7 @@ private slots:
         QVERIFY(worker.load());
         net->setDatagramSink(&sink);
         QVERIFY(net->setOwnAddress(7, 0, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(beating, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(beating, Patience);
         going = true;
         net.reset();
         QCOMPARE(lastShutdowns.load(), 1);

@@ -3,21 +3,13 @@
 // frames in both directions. Repeats and acknowledgements still bring every
 // packet to the other program exactly once.
 #include "TapForwarder.h"
+#include "TransportRig.h"
 
 #include "tests/support/TestHall.h"
-
-#include "net/TovkaNetIo.h"
 
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
-
-namespace {
-
-const TovkaAddress Office(3, 0, 0);
-const int Patience = 120000;
-
-} // namespace
 
 class TestTransportLoss : public QObject
 {
@@ -47,7 +39,7 @@ private slots:
         QVERIFY(net.setOwnAddress(7, 0, 0));
         PeerProcess* office = hall.startPeer(QStringLiteral("halle-b"), Office);
         QVERIFY(office);
-        QTRY_VERIFY_WITH_TIMEOUT(net.hasApp(Office), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(net.hasApp(Office), 2 * Patience);
 
         int done = 0;
         connect(&net, &TovkaNetIo::TxSuccess, this, [&](int) { ++done; });
@@ -57,10 +49,10 @@ private slots:
             const QByteArray text = "Plan-" + QByteArray::number(i);
             QVERIFY(net.sendData(text.constData(), quint32(text.size()), &Office) > 0);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(done == packets, Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(done == packets, 2 * Patience);
         for (int i = 0; i < packets; ++i) {
             const QString line = QStringLiteral("data 7/0/0 Plan-%1").arg(i);
-            QVERIFY2(office->waitForLine(line, Patience), qPrintable(line));
+            QVERIFY2(office->waitForLine(line, 2 * Patience), qPrintable(line));
         }
         for (int i = 0; i < packets; ++i)
             QCOMPARE(office->count(QStringLiteral("data 7/0/0 Plan-%1").arg(i)), 1);
