@@ -1,0 +1,30 @@
+// A transaction as an object: a savepoint begun on construction, released by
+// commit(), rolled back when the guard goes out of scope uncommitted. Being a
+// savepoint, it nests inside a caller's transaction without ending it.
+#pragma once
+
+#include <QByteArray>
+
+class RuvoDB;
+
+class RuvoTransaction
+{
+public:
+    explicit RuvoTransaction(RuvoDB* db);
+    ~RuvoTransaction();
+    RuvoTransaction(const RuvoTransaction&) = delete;
+    RuvoTransaction& operator=(const RuvoTransaction&) = delete;
+
+    // False when the savepoint could not be begun (no database, locked file).
+    bool isActive() const { return active; }
+    // Makes the work since construction part of the enclosing transaction, or
+    // of the file when there is none. False (and rolled back) on failure.
+    bool commit();
+
+private:
+    void rollback();
+
+    RuvoDB* db;
+    QByteArray name;
+    bool active = false;
+};
