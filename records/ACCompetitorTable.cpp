@@ -182,7 +182,8 @@ bool ACCompetitorData::upgradeTable(RuvoDB* db)
     }
     if (ok && !hasColumn(names, "teamID"))
         ok = alter(db, "ALTER TABLE starter ADD COLUMN teamID INTEGER;");
-    const bool teams = ACTeamData::upgradeTable(db);
+    // A file from before team rows gets its "Teams" table here.
+    const bool teams = ACTeamData::createTable(db);
     return ok && teams && t.commit();
 }
 
