@@ -12,6 +12,8 @@
 
 #include <QDebug>
 
+#include <cstdio>
+
 namespace {
 
 const char* const starterTable = "starter";
@@ -66,9 +68,13 @@ const char* const orderTexts[] = {
     " ORDER BY starter.ID ASC;", " ORDER BY starter.ID DESC;",
 };
 
-QString number(qint64 n)
+// Numbers are written without a temporary text: one statement holds about fifty.
+void appendNumber(QString& s, const char* before, qint64 n)
 {
-    return QStringLiteral(", ") + QString::number(n);
+    char digits[24];
+    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(n));
+    s += QLatin1String(before);
+    s += QLatin1String(digits, length);
 }
 
 // A text, cleaned, as an SQL literal.
@@ -77,9 +83,10 @@ QString literal(const QString& text)
     return sqlText(cleanSqlText(text));
 }
 
-QString textValue(const QString& text)
+void appendText(QString& s, const QString& text)
 {
-    return QStringLiteral(", ") + literal(text);
+    s += QLatin1String(", ");
+    s += literal(text);
 }
 
 QString charText(char c)
@@ -189,29 +196,37 @@ bool ACCompetitorData::upgradeTable(RuvoDB* db)
 
 QString& ACCompetitorData::insertSql()
 {
-    QString s = QStringLiteral("INSERT OR REPLACE INTO starter VALUES ( ");
-    s.reserve(600);
-    s += ID > 0 ? QString::number(ID) : QStringLiteral("NULL");
-    s += number(Verein);
-    s += textValue(WbName);
+    QString s;
+    s.reserve(640);
+    s += QLatin1String("INSERT OR REPLACE INTO starter VALUES ( ");
+    if (ID > 0)
+        appendNumber(s, "", ID);
+    else
+        s += QLatin1String("NULL");
+    appendNumber(s, ", ", Verein);
+    appendText(s, WbName);
     for (int k = 0; k < Starter_t::MemberCount; ++k)
-        s += number(athleteId(k));
-    s += number(qint32(figures.checksum()));
-    const QString bestDate = QString::number(dateToSeconds(team.BestDatum));
-    s += QStringLiteral(", ") + bestDate;
-    s += textValue(team.BestOrt);
-    s += QStringLiteral(", ") + charText(sexToChar(gender())) + QStringLiteral(", ")
-        + charText(disziToChar(disci())) + QStringLiteral(", ") + charText(akToChar(ageClass()));
-    s += number(team.Best);
-    s += number(given);
+        appendNumber(s, ", ", athleteId(k));
+    appendNumber(s, ", ", qint32(figures.checksum()));
+    const qint64 bestDate = dateToSeconds(team.BestDatum);
+    appendNumber(s, ", ", bestDate);
+    appendText(s, team.BestOrt);
+    for (char c : { sexToChar(gender()), disziToChar(disci()), akToChar(ageClass()) })
+        appendText(s, QString(QLatin1Char(c)));
+    appendNumber(s, ", ", team.Best);
+    appendNumber(s, ", ", given);
     for (int i = 0; i < FigureList::Positions; ++i)
-        s += textValue(figures.at(i).text());
-    s += QStringLiteral(",  ") + QString::number(team.ID) + QStringLiteral("  ); ");
+        appendText(s, figures.at(i).text());
+    appendNumber(s, ",  ", team.ID);
+    s += QLatin1String("  ); ");
     if (team.ID >= 1) {
         // The team's personal best follows the entry into its team row.
-        s += QStringLiteral("UPDATE Teams SET BestDatum = ") + bestDate + QStringLiteral(", BestOrt = ")
-            + literal(team.BestOrt) + QStringLiteral(", Best = ") + QString::number(team.Best)
-            + QStringLiteral(" WHERE ID = ") + QString::number(team.ID) + QLatin1Char(';');
+        appendNumber(s, "UPDATE Teams SET BestDatum = ", bestDate);
+        s += QLatin1String(", BestOrt = ");
+        s += literal(team.BestOrt);
+        appendNumber(s, ", Best = ", team.Best);
+        appendNumber(s, " WHERE ID = ", team.ID);
+        s += QLatin1Char(';');
     }
     sqlText = s;
     return sqlText;
