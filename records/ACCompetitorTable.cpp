@@ -134,10 +134,9 @@ void fillFromRow(ACCompetitorData& e, const QStringList& row)
     e.team.ID = toInt(row.at(ColTeamId));
     if (e.team.ID <= 0)
         return;
-    bool joined = false;
+    bool joined = false;   // a missing row arrives as empty cells only
     for (int c = ColTeamBestDatum; c < ColumnCount && !joined; ++c)
         joined = !row.at(c).isEmpty();
-    const int teamDisci = toInt(row.at(ColTeamDiszi));
     if (!joined) {
         e.team.ID = 0;
         return;
@@ -146,6 +145,7 @@ void fillFromRow(ACCompetitorData& e, const QStringList& row)
     e.setBestOrt(row.at(ColTeamBestOrt));
     e.team.Best = quint16(toInt(row.at(ColTeamBest)));
     e.team.setName(row.at(ColTeamName));
+    const int teamDisci = toInt(row.at(ColTeamDiszi));
     if (teamDisci < 1) {
         e.team.ID = 0;
         return;
