@@ -1,6 +1,5 @@
-// Person and athlete records: the name formats, splitting a full name, the
-// stored simplified texts, the athlete's reset and copy, and the warning for
-// an athlete without a valid UCI-ID.
+// Person records: the name formats, splitting a full name, the stored
+// simplified texts, and the warning for an athlete without a valid UCI-ID.
 #include "db/RuvoDB.h"
 #include "db/RuvoProps.h"
 #include "records/Athlete.h"
@@ -120,33 +119,6 @@ private slots:
         p.setName(full);
         QCOMPARE(p.Vorname, first);
         QCOMPARE(p.Nachname, last);
-    }
-
-    void athleteClearAndCopy()
-    {
-        Athlete a;
-        a.setName(QStringLiteral("Anna Schmidt"));
-        a.Strasse = QStringLiteral("Hauptstr. 1");
-        a.Email = QStringLiteral("a@b.de");
-        a.Geschlecht = 2;
-        a.Geburtsdatum = QDate(2001, 2, 3);
-        a.setNation(QStringLiteral(" GER "));
-        a.Verein = 4;
-        a.ID = 5;
-        a.uciId.set(QStringLiteral("12345678901"));
-        a.roles = Athlete::RoleA | Athlete::RoleF;
-
-        const Athlete copy = a;
-        a.clear();
-        for (const Athlete* x : std::initializer_list<const Athlete*>{&a, &copy}) {
-            const bool kept = x == &copy;
-            QCOMPARE(x->formatName(1), kept ? QStringLiteral("Schmidt, Anna") : QStringLiteral(""));
-            QCOMPARE(x->Strasse + x->Email + x->Nation + x->uciId.text(),
-                     kept ? QStringLiteral("Hauptstr. 1a@b.deGER12345678901") : QString());
-            QCOMPARE(x->Geburtsdatum, kept ? QDate(2001, 2, 3) : QDate());
-            QCOMPARE(QVector<int>({x->Geschlecht, x->Verein, x->ID, x->roles}),
-                     kept ? QVector<int>({2, 4, 5, 9}) : QVector<int>({0, 0, 0, 0}));
-        }
     }
 
     void check_data()
