@@ -95,7 +95,7 @@ QString& Club::sqlReplaceText()
     sqlText = QStringLiteral("INSERT OR REPLACE INTO ") + layout().table() + QStringLiteral(" ( ")
         + layout().columnList() + QStringLiteral(" ) VALUES ( ") + values.join(QStringLiteral(", "))
         + QStringLiteral(" );");
-    return sqlText;
+    return sqlText;   // not logged: the logo would flood the log
 }
 
 int Club::insert(RuvoDB* db)

@@ -152,8 +152,8 @@ private slots:
         QCOMPARE(clubBack.logo.data, c.logo.data);
         QVERIFY(Club::getById(db.get(), clubBack, c.ID, false) && clubBack.logo.data.isEmpty());
 
-        Competition other;
-        other.Ort = "Berg";
+        Competition other;   // read as identifiers, the filter's texts would match this row too
+        other.Ort = other.Name = other.Veranstalter = "Berg";
         Competition w;
         w.Datum = QDate(2026, 5, 9);
         w.Ort = w.Veranstalter = w.Name = text;
