@@ -43,14 +43,6 @@ Club club(const QString& name, const QString& verband, const QString& nummer, co
     return c;
 }
 
-QString names(const RuvoDBList<Athlete>& list)
-{
-    QStringList n;
-    for (const Athlete& a : list)
-        n << a.Vorname;
-    return n.join(',');
-}
-
 } // namespace
 
 class TestRecordTables : public QObject
@@ -171,42 +163,36 @@ private slots:
     void athleteQuery_data()
     {
         QTest::addColumn<QString>("last");
-        QTest::addColumn<int>("clubId");
-        QTest::addColumn<int>("sex");
-        QTest::addColumn<int>("roleMask");
-        QTest::addColumn<int>("order");
+        QTest::addColumn<QVector<int>>("clubSexRolesOrder");
         QTest::addColumn<QString>("found");
-        QTest::newRow("all") << "" << 0 << 0 << 0 << 0 << "Anna,Ben,Cora,Dirk";
-        QTest::newRow("by Nachname") << "" << 0 << 0 << 0 << 1 << "Ben,Anna,Cora,Dirk";
-        QTest::newRow("by Verein") << "" << 0 << 0 << 0 << 2 << "Cora,Ben,Anna,Dirk";
-        QTest::newRow("by Jahrgang") << "" << 0 << 0 << 0 << 3 << "Dirk,Ben,Anna,Cora";
-        QTest::newRow("club") << "" << 2 << 0 << 0 << 0 << "Ben";
-        QTest::newRow("names") << "Cramer" << 0 << 0 << 0 << 0 << "Cora";
-        QTest::newRow("sex") << "" << 0 << 1 << 0 << 3 << "Dirk,Ben";
-        QTest::newRow("role A") << "" << 0 << 0 << 1 << 0 << "Anna,Cora";
-        QTest::newRow("role R or F") << "" << 0 << 0 << 12 << 0 << "Cora,Dirk";
-        QTest::newRow("role and sex") << "" << 0 << 2 << 2 << 0 << "";
+        QTest::newRow("all") << "" << QVector<int>{0, 0, 0, 0} << "Anna,Ben,Cora,Dirk";
+        QTest::newRow("by Nachname") << "" << QVector<int>{0, 0, 0, 1} << "Ben,Anna,Cora,Dirk";
+        QTest::newRow("by Verein") << "" << QVector<int>{0, 0, 0, 2} << "Cora,Ben,Anna,Dirk";
+        QTest::newRow("by Jahrgang") << "" << QVector<int>{0, 0, 0, 3} << "Dirk,Ben,Anna,Cora";
+        QTest::newRow("club") << "" << QVector<int>{2, 0, 0, 0} << "Ben";
+        QTest::newRow("name") << "Cramer" << QVector<int>{0, 0, 0, 0} << "Cora";
+        QTest::newRow("sex") << "" << QVector<int>{0, 1, 0, 3} << "Dirk,Ben";
+        QTest::newRow("role A") << "" << QVector<int>{0, 0, 1, 0} << "Anna,Cora";
+        QTest::newRow("role R or F") << "" << QVector<int>{0, 0, 12, 0} << "Cora,Dirk";
+        QTest::newRow("role and sex") << "" << QVector<int>{0, 2, 2, 0} << "";
     }
 
     void athleteQuery()
     {
         QFETCH(QString, last);
-        QFETCH(int, clubId);
-        QFETCH(int, sex);
-        QFETCH(int, roleMask);
-        QFETCH(int, order);
+        QFETCH(QVector<int>, clubSexRolesOrder);
         QFETCH(QString, found);
         QVERIFY(Athlete::createTable(db.get()));
         for (Athlete a : {athlete("Anna", "Berg", 3, 2001, 2, 1), athlete("Ben", "Adler", 2, 1999, 1, 2),
                           athlete("Cora", "Cramer", 1, 2003, 2, 5), athlete("Dirk", "Zorn", 4, 1990, 1, 8)})
             QVERIFY(a.insert(db.get()) > 0);
-        Athlete filter;
-        filter.Nachname = last;
-        filter.Verein = clubId;
-        filter.Geschlecht = sex;
+        const Athlete filter = athlete("", last, clubSexRolesOrder[0], 2000, clubSexRolesOrder[1], 0);
         RuvoDBList<Athlete> list;
-        QVERIFY(getAthletes(db.get(), list, &filter, roleMask, order));
-        QCOMPARE(names(list), found);
+        QVERIFY(getAthletes(db.get(), list, &filter, clubSexRolesOrder[2], clubSexRolesOrder[3]));
+        QStringList names;
+        for (const Athlete& a : qAsConst(list))
+            names << a.Vorname;
+        QCOMPARE(names.join(','), found);
     }
 
     void clubQueryAndDeletes()
@@ -226,17 +212,14 @@ private slots:
         QCOMPARE(order(Club::ByName), QStringLiteral("RC Mitte|RSV Au|RV Zeh"));
         QCOMPARE(order(Club::ByVerband), QStringLiteral("RC Mitte|RV Zeh|RSV Au"));
         QCOMPARE(order(Club::ByPlz), QStringLiteral("RV Zeh|RC Mitte|RSV Au"));
-        const Club byNumber = club("", "", "9", "");
-        QCOMPARE(order(0, &byNumber), QStringLiteral("RSV Au"));
-        const Club byName = club("RSV Au", "", "", "");
-        QCOMPARE(order(0, &byName), QStringLiteral("RSV Au"));
+        const Club byNameAndNumber = club("RSV Au", "", "9", "");
+        QCOMPARE(order(0, &byNameAndNumber), QStringLiteral("RSV Au"));
 
         QVERIFY(!Club::deleteClub(db.get(), 0));
         QVERIFY(Club::deleteClub(db.get(), list.first().ID));
         QCOMPARE(db->count("vereine"), 2);
         QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
-        QVERIFY(!Club::deleteAll(db.get()));
-        QCOMPARE(db->count("vereine"), 2);
+        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
         QVERIFY(db->exec("DROP TRIGGER keep;"));
         QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
         QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
