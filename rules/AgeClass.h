@@ -11,8 +11,6 @@ struct AgeQuota
     int quota = 0;
     int minAge = 0;
     int maxAge = 0;
-
-    bool operator==(const AgeQuota& o) const { return quota == o.quota && minAge == o.minAge && maxAge == o.maxAge; }
 };
 
 struct AgeClass
