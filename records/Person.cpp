@@ -45,3 +45,10 @@ void Person::setNation(const QString& text)
 {
     Nation = text.simplified();
 }
+
+bool Person::operator==(const Person& o) const
+{
+    return Vorname == o.Vorname && Nachname == o.Nachname && Strasse == o.Strasse && PLZ == o.PLZ
+        && Ort == o.Ort && Telefon == o.Telefon && Email == o.Email && Geschlecht == o.Geschlecht
+        && Geburtsdatum == o.Geburtsdatum && Nation == o.Nation;
+}

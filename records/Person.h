@@ -20,6 +20,10 @@ public:
     void setNachname(const QString& text);
     void setNation(const QString& text);
 
+    // Every field equal.
+    bool operator==(const Person& other) const;
+    bool operator!=(const Person& other) const { return !(*this == other); }
+
     QString Vorname;
     QString Nachname;
     QString Strasse;

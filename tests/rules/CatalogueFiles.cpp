@@ -33,6 +33,35 @@ QString disciplinesSql()
         "INSERT INTO Disziplinen VALUES ( 7, '6er Einrad' );");
 }
 
+QString queriesSql()
+{
+    return disciplinesSql() + QString::fromUtf8(
+        "CREATE TABLE Figures ( diszi CHAR(1), ak CHAR(1), anzahl INTEGER, frei INTEGER, minRad INTEGER, maxRad INTEGER );"
+        "INSERT INTO Figures VALUES ( '1', '3', 27, 0, 0, 0 );"
+        "INSERT INTO Figures VALUES ( '4', '3', -1, 0, 2, 5 );"
+        "INSERT INTO Figures VALUES ( '2', '6', -1, 0, 3, 9 );"
+        "CREATE TABLE Standdrehungen ( Nr TEXT );"
+        "INSERT INTO Standdrehungen VALUES ( '1201' ), ( '1202' ), ( '13' ), ( '2101a' ), ( '27' );"
+        "CREATE TABLE einzeln ( Nr TEXT );"
+        "INSERT INTO einzeln VALUES ( '1234' ), ( '1101a' ), ( '10' ), ( '7' ), ( '7301b' );"
+        "CREATE TABLE Folgeuebungen ( Nr TEXT, n1 INTEGER, n2 INTEGER, n3 INTEGER, n4 INTEGER, n5 INTEGER, n6 INTEGER, n7 INTEGER );"
+        "INSERT INTO Folgeuebungen VALUES ( '1101a', 1102, 1103, NULL, NULL, NULL, 70000, 99 );"
+        "INSERT INTO Folgeuebungen VALUES ( '1101aXYZ', 1, 2, 3, 4, 5, 6, 7 );"
+        "INSERT INTO Folgeuebungen VALUES ( '2101a', 2102, 0, 0, 0, 0, 0, 0 );"
+        "CREATE TABLE taktisch ( Nr TEXT, anzahl INTEGER, Ziffer TEXT );"
+        "INSERT INTO taktisch VALUES ( '1101a', 2, '0,5' ), ( '1101a', 1, '0.3' ), ( '1102a', 1, '1,0' );"
+        "CREATE TABLE Altersklassen ( Ak CHAR(1), von INTEGER, bis INTEGER, diszi CHAR(1), quota INTEGER,"
+        " maennlich TEXT, weiblich TEXT );"
+        "INSERT INTO Altersklassen VALUES ( '3', 11, 12, '0', 0, 'Schüler U13', 'Schülerinnen U13' );"
+        "INSERT INTO Altersklassen VALUES ( '5', 13, 14, '0', 0, 'Junioren', 'Juniorinnen' );"
+        "INSERT INTO Altersklassen VALUES ( '5', 15, 15, '0', 1, 'Junioren', 'Juniorinnen' );"
+        "INSERT INTO Altersklassen VALUES ( '6', 15, 18, '4', 0, 'Elite mit einem sehr langen Namen', 'Damen' );"
+        "CREATE TABLE uebungen ( Nr TEXT, Text TEXT, Ziffer TEXT );"
+        "INSERT INTO uebungen VALUES ( '1201b', 'Drehung', '1,2' ), ( '1101a', 'Reitsitz', '2,5' ),"
+        " ( '1102a', 'Steiger O''Brien', '2.55' ), ( '2101a', 'Paar', '3.0' ),"
+        " ( '1234', 'ohne Buchstabe', '1,0' ), ( '1301c', '', '4,0' );");
+}
+
 bool write(const QString& path, const QString& dateText, const QString& sql, int magic)
 {
     if (QFile::exists(path) && !QFile::remove(path)) {

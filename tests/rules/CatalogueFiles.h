@@ -18,6 +18,11 @@ const char* const unparsableDateText = "kein Datum";
 // built-in fallback list has no code 3, so tests can tell the two apart).
 QString disciplinesSql();
 
+// The disciplines and the tables the catalogue's queries read ("Figures",
+// "Standdrehungen", "einzeln", "Folgeuebungen", "taktisch", "Altersklassen",
+// "uebungen"), with a few rows each, good and odd ones.
+QString queriesSql();
+
 // Writes a fresh catalogue at path (an existing file is replaced): runs sql,
 // then writes the Descriptor. False, with a warning naming the failure, when
 // any step fails.
