@@ -93,7 +93,7 @@ ACCompetitorData::ACCompetitorData(const Starter_t& s)
     QString name;
     setName(fromCString(name, s.name, Starter_t::NameSize));
     teamFromStarter(team, s);
-    setBestOrt(team.BestOrt);
+    setBestOrt(team.BestOrt);   // kept cleaned, as every place the entry is given
     qDebug() << "ACCompetitorData ( const Starter_t) TeamID=" << s.teamId << WbName;
     team.ID = s.teamId;
     given = s.given;
