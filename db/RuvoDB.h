@@ -4,6 +4,7 @@
 #pragma once
 
 #include "db/RuvoDBResult.h"
+#include "db/SqliteConnection.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -11,8 +12,6 @@
 #include <QStringList>
 
 #include <mutex>
-
-struct sqlite3;
 
 class RuvoDB : public QObject
 {
@@ -37,10 +36,13 @@ public:
 
     bool open(const QString& path, bool readOnly);
     void close();
-    bool isOpen() const { return db != nullptr; }
+    bool isOpen() const { return connection.isOpen(); }
 
+    // Refused as a whole while the file is read- or write-locked.
     bool exec(const QString& sql, int* lastInsertId = nullptr);
     int execInsert(const QString& sql);
+    // One statement; refused when reading is locked, or when it would write
+    // while writing is locked.
     bool query(const char* sql, RuvoDBResult* out);
     bool query(const QString& sql, RuvoDBResult* out);
     bool columns(const char* table, RuvoDBResult* out);
@@ -65,7 +67,6 @@ public:
     int expectedMagic() const { return magicNumber; }
 
 protected:
-    sqlite3* db = nullptr;
     int magicNumber = 0;       // set by a subclass before it opens a file
     QString lastErrorText;
     bool readLocked = false;
@@ -75,15 +76,20 @@ private:
     struct Descriptor
     {
         bool present = false;   // the table holds a row
+        bool foreign = false;   // the table lacks a column this layer writes
         int magic = -1;
         QString version;
         QByteArray readPassword;
         QByteArray writePassword;
     };
 
+    friend class RuvoTransaction;
+    // Ends a savepoint whatever the locks: undoing work is always allowed.
+    bool rollbackTo(const QString& savepoint);
+
     // These expect the mutex to be held; failures set lastErrorText.
     bool runExec(const char* sql);
-    bool runQuery(const char* sql, RuvoDBResult* out);
+    bool runQuery(const char* sql, RuvoDBResult* out, bool mayWrite = true);
     bool readDescriptor(Descriptor* d);
     bool isWholeFile();
 
@@ -94,5 +100,7 @@ private:
 
     // A plain pthread mutex, so the thread checker sees it even when contended.
     std::mutex mutex;
+    SqliteConnection connection;
     bool readOnlyFile = false;
+    QString foreignDescriptor;   // why the open file's Descriptor cannot be trusted; empty when it can
 };

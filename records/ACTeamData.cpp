@@ -5,6 +5,7 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
+#include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "rules/ReglementDB.h"
 
@@ -92,11 +93,6 @@ int unstoredMemberPosition(const TeamDataBase* filter)
     return -1;
 }
 
-bool endTransaction(RuvoDB* db, const char* statement)
-{
-    return db->exec(QString::fromLatin1(statement));
-}
-
 } // namespace
 
 ACTeamData::ACTeamData()
@@ -150,6 +146,8 @@ bool ACTeamData::operator==(const ACTeamData& other) const
 
 bool ACTeamData::createTable(RuvoDB* db)
 {
+    if (!db)
+        return false;
     if (db->hasTable(QString::fromLatin1(teamsTable)))
         return upgradeTable(db);
     return db->exec(QString::fromLatin1(createTeams).arg(QLatin1String(teamsTable)));
@@ -157,7 +155,7 @@ bool ACTeamData::createTable(RuvoDB* db)
 
 bool ACTeamData::upgradeTable(RuvoDB* db)
 {
-    if (!db->hasTable(QString::fromLatin1(teamsTable)))
+    if (!db || !db->hasTable(QString::fromLatin1(teamsTable)))
         return false;
     RuvoDBResult names;
     db->columns(teamsTable, &names);  // no columns read: every column counts as missing
@@ -202,6 +200,11 @@ QString& ACTeamData::sqlReplaceText()
 int ACTeamData::insert(RuvoDB* db)
 {
     ID = 0;
+    if (!db) {
+        errorCode = RuvoDB::ErrNotOpen;
+        ID = -1;
+        return ID;
+    }
     ID = db->execInsert(sqlReplaceText());
     return ID;
 }
@@ -212,28 +215,29 @@ bool ACTeamData::update(RuvoDB* db)
         errorCode = RuvoDB::ErrBadIndex;
         return false;
     }
+    if (!db) {
+        errorCode = RuvoDB::ErrNotOpen;
+        return false;
+    }
     return db->exec(sqlReplaceText());
 }
 
 bool ACTeamData::deleteTeam(RuvoDB* db, int id)
 {
-    if (id == 0)
+    if (id == 0 || !db)
         return false;
     return db->exec(QString::asprintf("DELETE FROM %s WHERE ID = %d;", teamsTable, id));
 }
 
+// A savepoint, so that inside a caller's transaction it neither fails nor
+// ends that transaction.
 bool ACTeamData::deleteAll(RuvoDB* db)
 {
-    if (!db->exec(withTable("BEGIN TRANSACTION delete_teams;DELETE FROM %s;"))) {
-        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
+    RuvoTransaction transaction(db);
+    if (!transaction.isActive() || !db->exec(withTable("DELETE FROM %s;")) || !transaction.commit())
         return false;
-    }
-    // The commit is checked on its own: a failed commit leaves the transaction open.
-    if (!endTransaction(db, "COMMIT TRANSACTION delete_teams;")) {
-        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
-        return false;
-    }
-    // Only gives the space back; the rows are already gone for good.
+    // Only gives the space back (and cannot run inside a caller's transaction);
+    // the rows are already gone for good.
     if (!db->exec(QStringLiteral("VACUUM;")))
         qDebug() << "ACTeamData::deleteAll: VACUUM failed:" << db->lastError();
     return true;
@@ -276,6 +280,8 @@ bool ACTeamData::getById(RuvoDB* db, ACTeamData& team, int id)
 bool getTeams(RuvoDB* db, RuvoDBList<ACTeamData>& list, const TeamDataBase* filter)
 {
     list.clear();
+    if (!db)
+        return false;
     // Dropping the condition would hand out teams without that member.
     const int unstored = unstoredMemberPosition(filter);
     if (unstored >= 0) {

@@ -5,7 +5,7 @@
 #include "tests/rules/CatalogueFiles.h"
 #include "tests/support/MessageCatcher.h"
 
-#include "db/MessageBox.h"
+#include "db/UserReport.h"
 #include "rules/CatalogueDateCheck.h"
 
 #include <QTemporaryDir>
