@@ -271,15 +271,22 @@ QString RuvoDB::errorText(int code)
     }
 }
 
-bool RuvoDB::rollbackTo(const QString& savepoint)
+bool RuvoDB::inTransaction()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return isOpen() && !sqlite3_get_autocommit(connection.handle());
+}
+
+bool RuvoDB::rollbackTo(const QString& savepoint, bool outermost)
 {
     std::unique_lock<std::mutex> lock(mutex);
     if (!isOpen()) {
         lastErrorText = errorText(ErrNotOpen);
         return false;
     }
-    const QByteArray sql = QStringLiteral("ROLLBACK TO SAVEPOINT %1;RELEASE SAVEPOINT %1;").arg(savepoint).toUtf8();
-    return runExec(sql.constData());
+    const QString sql = outermost ? QStringLiteral("ROLLBACK;")
+                                  : QStringLiteral("ROLLBACK TO SAVEPOINT %1;RELEASE SAVEPOINT %1;").arg(savepoint);
+    return runExec(sql.toUtf8().constData());
 }
 
 // Statement by statement, as sqlite3_exec would, but with every statement

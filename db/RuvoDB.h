@@ -84,8 +84,12 @@ private:
     };
 
     friend class RuvoTransaction;
-    // Ends a savepoint whatever the locks: undoing work is always allowed.
-    bool rollbackTo(const QString& savepoint);
+    // Whether a transaction (a caller's BEGIN or a savepoint) is open.
+    bool inTransaction();
+    // Undoes and ends a savepoint whatever the locks: undoing is always
+    // allowed. The outermost one ends its transaction as a whole, which
+    // succeeds even where releasing it would wait for another connection.
+    bool rollbackTo(const QString& savepoint, bool outermost);
 
     // These expect the mutex to be held; failures set lastErrorText.
     bool runExec(const char* sql);

@@ -13,6 +13,7 @@ RuvoTransaction::RuvoTransaction(RuvoDB* db)
     : db(db), name(QStringLiteral("ruvo_%1").arg(++savepointCounter))
 {
     // exec refuses it on a locked file, so nothing can be written in it.
+    outermost = db && !db->inTransaction();
     active = db && db->exec(QStringLiteral("SAVEPOINT %1;").arg(name));
 }
 
@@ -40,7 +41,7 @@ void RuvoTransaction::rollback()
 {
     active = false;
     const QString error = db->lastError();
-    if (!db->rollbackTo(name))
+    if (!db->rollbackTo(name, outermost))
         qWarning("RuvoTransaction: rollback failed: %s", qPrintable(db->lastError()));
     db->setLastError(error);
 }

@@ -29,5 +29,6 @@ private:
 
     RuvoDB* db;
     QString name;
+    bool outermost = false;   // began the file's transaction, not nested in one
     bool active = false;
 };
