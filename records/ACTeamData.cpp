@@ -44,21 +44,29 @@ QString withTable(const char* statement)
     return QString::asprintf(statement, teamsTable);
 }
 
-// ", 'text'": a stored text, cleaned, as an SQL literal.
-QString textValue(const QString& text)
+// The pieces of a row's statement, each behind ", ". Appended in place: a
+// caller that inserts thousands of teams builds thousands of these.
+void addText(QString& s, const QString& text)
 {
-    return QStringLiteral(", ") + sqlText(cleanSqlText(text));
+    s += QLatin1String(", ");
+    s += sqlText(cleanSqlText(text));
 }
 
-// ", 'c'": a one-character code as an SQL literal.
-QString codeValue(char code)
+void addCode(QString& s, char code)
 {
-    return QStringLiteral(", ") + sqlText(QString(QLatin1Char(code)));
+    const char literal[] = { ',', ' ', '\'', code, '\'', '\0' };
+    s += QLatin1String(literal);
 }
 
-QString idValue(const QList<int>& ids, int k)
+void addNumber(QString& s, qint64 value)
 {
-    return QStringLiteral(", %1").arg(k < ids.size() ? ids.at(k) : 0);
+    s += QLatin1String(", ");
+    s += QString::number(value);
+}
+
+void addId(QString& s, const QList<int>& ids, int k)
+{
+    addNumber(s, k < ids.size() ? ids.at(k) : 0);
 }
 
 ACTeamData teamFromRow(const QStringList& row)
@@ -176,22 +184,26 @@ bool ACTeamData::upgradeTable(RuvoDB* db)
 
 QString& ACTeamData::sqlReplaceText()
 {
-    QString s = QStringLiteral("INSERT OR REPLACE INTO ") + QLatin1String(teamsTable) + QStringLiteral(" VALUES ( ");
+    QString s;
+    s.reserve(256);
+    s += QLatin1String("INSERT OR REPLACE INTO ");
+    s += QLatin1String(teamsTable);
+    s += QLatin1String(" VALUES ( ");
     s += ID > 0 ? QString::number(ID) : QStringLiteral("NULL");
     for (int k = 0; k < storedMembers; ++k)
-        s += idValue(members, k);
-    s += QStringLiteral(", %1").arg(disci);
-    s += textValue(Name);
-    s += textValue(UCIName);
-    s += QStringLiteral(", %1").arg(dateToSeconds(BestDatum));
-    s += textValue(BestOrt);
-    s += QStringLiteral(", %1").arg(uint(Best));
-    s += codeValue(sexToChar(gender));
-    s += codeValue(akToChar(ageClass));
+        addId(s, members, k);
+    addNumber(s, disci);
+    addText(s, Name);
+    addText(s, UCIName);
+    addNumber(s, dateToSeconds(BestDatum));
+    addText(s, BestOrt);
+    addNumber(s, Best);
+    addCode(s, sexToChar(gender));
+    addCode(s, akToChar(ageClass));
     for (int k = 0; k < storedReserves; ++k)
-        s += idValue(reserves, k);
-    s += textValue(Email);
-    s += QStringLiteral(" );");
+        addId(s, reserves, k);
+    addText(s, Email);
+    s += QLatin1String(" );");
     sqlText = s;
     qDebug().noquote() << sqlText;
     return sqlText;
