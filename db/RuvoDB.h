@@ -1,6 +1,7 @@
 // The base of every database class: one SQLite file with its Descriptor row
-// (magic number, version text, read and write password hashes). It is the only
-// code that calls sqlite3_*; every failure leaves its text in errorText().
+// (magic number, version text, read and write password hashes). With the
+// objects that own its connection and statements it is the only code that
+// calls sqlite3_*; every failure leaves its text in lastError().
 #pragma once
 
 #include "db/RuvoDBResult.h"
