@@ -324,7 +324,8 @@ bool RuvoDB::runQuery(const char* sql, RuvoDBResult* out, bool mayWrite)
     }
     if (statement.isEmpty())   // only white space or comments
         return true;
-    if (!mayWrite && statement.writes()) {
+    // BEGIN EXCLUSIVE writes nothing but would hold the file against others.
+    if (!mayWrite && (statement.writes() || !statement.returnsRows())) {
         lastErrorText = errorText(ErrLocked);
         return false;
     }

@@ -42,8 +42,8 @@ public:
     // Refused as a whole while the file is read- or write-locked.
     bool exec(const QString& sql, int* lastInsertId = nullptr);
     int execInsert(const QString& sql);
-    // One statement; refused when reading is locked, or when it would write
-    // while writing is locked.
+    // One statement; refused when reading is locked, and while writing is
+    // locked when it would write or returns no rows (BEGIN, ATTACH, settings).
     bool query(const char* sql, RuvoDBResult* out);
     bool query(const QString& sql, RuvoDBResult* out);
     bool columns(const char* table, RuvoDBResult* out);

@@ -18,6 +18,11 @@ bool SqliteStatement::writes() const
     return statement && !sqlite3_stmt_readonly(statement);
 }
 
+bool SqliteStatement::returnsRows() const
+{
+    return statement && sqlite3_column_count(statement) > 0;
+}
+
 int SqliteStatement::step()
 {
     return sqlite3_step(statement);

@@ -20,6 +20,9 @@ public:
     bool isEmpty() const { return statement == nullptr; }
     // Whether running it could change the file (SQLite decides from the plan).
     bool writes() const;
+    // Whether it hands out rows (a SELECT, a PRAGMA that reads), as against
+    // statements that change the connection (BEGIN, ATTACH, settings).
+    bool returnsRows() const;
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
 

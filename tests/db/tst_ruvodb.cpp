@@ -116,7 +116,8 @@ private slots:
 
         const QStringList writes = {"DELETE FROM items;", "DROP TABLE items;", "INSERT INTO items VALUES (9, 'x');",
                                     "UPDATE Descriptor SET writePassword = '';", "CREATE TABLE x (a);",
-                                    "INSERT INTO items SELECT * FROM items WHERE 0;"};
+                                    "INSERT INTO items SELECT * FROM items WHERE 0;", "BEGIN EXCLUSIVE;",
+                                    "ATTACH 'other.ldb' AS other;"};
         for (const char* lock : {"readOnly", "writePassword"}) {
             for (const QString& sql : writes) {
                 QTest::addRow("%s exec %s", lock, qPrintable(sql)) << lock << false << sql << 2;
