@@ -3,12 +3,12 @@
 // training-plan and text decoders also see it with an arbitrary queue delay.
 // No decoder may read past the payload or write into it. Before fuzzing, every
 // group and sub-type is swept once with every length.
-#include "net/DatagramSink.h"
-#include "net/NetTextMessage.h"
-#include "net/PacketHeader.h"
-#include "net/TovkaNetIo.h"
-#include "net/TovkaProtocol.h"
-#include "net/TrainingPlanMessage.h"
+#include "net/transport/DatagramSink.h"
+#include "net/protocol/NetTextMessage.h"
+#include "net/wire/PacketHeader.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/TovkaProtocol.h"
+#include "net/protocol/TrainingPlanMessage.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
 // The interface manager with a hand-fed interface source: classification of
 // every interface type, the signals of each rescan transition and the default
 // route report.
-#include "net/IfManager.h"
-#include "net/LinuxInterfaceSource.h"
+#include "net/transport/IfManager.h"
+#include "net/transport/LinuxInterfaceSource.h"
 #include "tests/ifmanager/FakeInterfaceSource.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The Linux interface source inside the test's own network namespace: the
 // loopback interface, a veth pair the test makes and removes, and the kernel's
 // route table text.
-#include "net/IfManager.h"
-#include "net/LinuxInterfaceSource.h"
+#include "net/transport/IfManager.h"
+#include "net/transport/LinuxInterfaceSource.h"
 
 #include <QProcess>
 #include <QTemporaryFile>

@@ -1,8 +1,8 @@
 // The statistic entry's wire form, the payload split into packets of at most
 // 32 entries, the counting operations (also from two threads at once), the
 // periodic hand-out and the texts of the statistic log.
-#include "net/StatisticPayload.h"
-#include "net/TovkaNetStatistic.h"
+#include "net/wire/StatisticPayload.h"
+#include "net/transport/TovkaNetStatistic.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/DebugCapture.h"
 

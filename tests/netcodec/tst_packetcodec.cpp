@@ -1,9 +1,9 @@
 // Byte-exact vectors and hostile input for the addresses, the 80-byte packet
 // header with its checksum, and the ping and pong payloads.
-#include "net/PacketHeader.h"
-#include "net/PingPayload.h"
-#include "net/PongPayload.h"
-#include "net/TovkaAddress.h"
+#include "net/wire/PacketHeader.h"
+#include "net/wire/PingPayload.h"
+#include "net/wire/PongPayload.h"
+#include "net/wire/TovkaAddress.h"
 #include "tests/support/Bytes.h"
 
 #include <QtEndian>

@@ -1,7 +1,7 @@
 // Byte-exact vectors and hostile input for the training-plan message (2/9) and
 // the text message (5/3).
-#include "net/NetTextMessage.h"
-#include "net/TrainingPlanMessage.h"
+#include "net/protocol/NetTextMessage.h"
+#include "net/protocol/TrainingPlanMessage.h"
 #include "tests/support/SamplePlan.h"
 
 #include <QtTest>

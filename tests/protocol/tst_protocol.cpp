@@ -4,7 +4,7 @@
 #include "tests/protocol/ProtocolRig.h"
 #include "tests/support/SamplePlan.h"
 
-#include "net/TrainingPlanMessage.h"
+#include "net/protocol/TrainingPlanMessage.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QtTest>

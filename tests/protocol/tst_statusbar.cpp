@@ -2,8 +2,8 @@
 // kind shows, their colours as peers come and go, the blink and the alert.
 #include "tests/protocol/ProtocolRig.h"
 
-#include "net/StatusLabel.h"
-#include "net/TovkaStatusBar.h"
+#include "net/statusbar/StatusLabel.h"
+#include "net/statusbar/TovkaStatusBar.h"
 
 #include <QMainWindow>
 #include <QTimer>

@@ -10,7 +10,7 @@
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 
-#include "net/TovkaNetIo.h"
+#include "net/transport/TovkaNetIo.h"
 
 #include <QThread>
 #include <QTimer>

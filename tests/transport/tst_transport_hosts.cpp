@@ -7,8 +7,8 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/TestHall.h"
 
-#include "net/PongPayload.h"
-#include "net/UdpSocketLinux.h"
+#include "net/wire/PongPayload.h"
+#include "net/transport/UdpSocketLinux.h"
 
 #include <QApplication>
 #include <QNetworkDatagram>
