@@ -235,9 +235,7 @@ void TovkaNetIo::newIface(const ExtendedNetworkInterface* iface)
     if (!iface->isMulticastCapable())
         return;
     qDebug() << " TovkaNetIo::newIface: " << iface->humanReadableName() << iface->ipv4Address().toString();
-    lastLoopbackPong = 0;
-    lastExternalPong = nowSeconds();
-    versionCountdown = versionCheckCount;
+    aliveWatch.socketOpened();
 
     QUdpSocket* socket = socketFor(iface);
     if (socket) {
@@ -336,7 +334,7 @@ void TovkaNetIo::ifDown(const ExtendedNetworkInterface* iface)
         refreshSocketSlots();
     }
     if (otherExternalInterfaces(iface) == 0) {
-        lastExternalPong = 0;
+        aliveWatch.externalGone();
         qWarning("no more external interfaces!");
         emit networkAlert(true, tr("Wahrscheinlich ist die Netzwerkverbindung unterbrochen"));
     }
@@ -367,10 +365,8 @@ void TovkaNetIo::rejoin()
 {
     if (!rejoinEnabled)
         return;
-    const qint64 now = nowSeconds();
-    if (lastRejoin != 0 && now - lastRejoin < rejoinIntervalSeconds)
+    if (!aliveWatch.rejoinDue())
         return;
-    lastRejoin = now;
     qWarning("TovkaNetIo::rejoin()");
     for (auto it = sockets.cbegin(); it != sockets.cend(); ++it) {
         if (it.value()->category() == ExtendedNetworkInterface::CategoryLoopback)
@@ -566,7 +562,7 @@ bool TovkaNetIo::acceptDatagram(const uint8_t* data, int size)
 void TovkaNetIo::noteVersionConflict(const uint8_t* data, int size)
 {
     PacketHeader header;
-    if (versionCountdown <= 0 || !PacketHeader::read(data, size, &header) || header.type != PacketType::PONG)
+    if (!aliveWatch.versionCheckRunning() || !PacketHeader::read(data, size, &header) || header.type != PacketType::PONG)
         return;
     if (versionConflictLines.size() >= maxVersionConflictLines)
         return;
@@ -831,17 +827,16 @@ void TovkaNetIo::handlePong(const Received& packet)
     PongPayload pong;
     if (!PongPayload::read(packet.payload, packet.payloadLength, &pong))
         return;
-    const qint64 now = nowSeconds();
     const PacketHeader& header = packet.header;
     const quint32 sourceKey = header.source().statisticKey();
     const QByteArray ownName = PacketHeader::hostNameText(ownHostName);
     if (PacketHeader::hostNameText(pong.ping.hostName) != ownName) {
-        lastExternalPong = now;
+        aliveWatch.heardExternal();
         statistics->countPong(sourceKey);
     } else if (packet.from.isLoopback()) {
-        lastLoopbackPong = now;
+        aliveWatch.heardLoopback();
     } else {
-        lastExternalPong = now;
+        aliveWatch.heardExternal();
         statistics->countPong(sourceKey);
         if (pong.fromIPv4 == 0) {
             qint64 sentMs = -1;
@@ -1149,11 +1144,10 @@ void TovkaNetIo::deliver(const Received& packet, const AppLocation& sender)
 
 void TovkaNetIo::checkAlive()
 {
-    const qint64 now = nowSeconds();
     const QList<ExtendedNetworkInterface*> ifaces = ifManager.interfaces();
     rejoin();
     removeSilentPeers();
-    checkExternalEcho(now, ifaces);
+    checkExternalEcho(ifaces);
     checkVersionConflict();
     checkReceiveQueue();
     checkSendQueue();
@@ -1165,19 +1159,13 @@ void TovkaNetIo::removeSilentPeers()
         emit appLost(app);
 }
 
-void TovkaNetIo::checkExternalEcho(qint64 now, const QList<ExtendedNetworkInterface*>& ifaces)
+void TovkaNetIo::checkExternalEcho(const QList<ExtendedNetworkInterface*>& ifaces)
 {
     bool external = false;
     for (const ExtendedNetworkInterface* iface : ifaces)
         external = external || isExternal(iface);
-    if (!external)
+    if (!external || !aliveWatch.echoLost())
         return;
-    const bool echoLost = lastExternalPong != 0 && lastLoopbackPong - lastExternalPong > echoTimeoutSeconds;
-    const bool loopbackSilent = lastLoopbackPong != 0 && now - lastLoopbackPong > echoTimeoutSeconds;
-    if (!echoLost && !loopbackSilent)
-        return;
-    lastExternalPong = 0;
-    lastLoopbackPong = 0;
     emitWarning(tr("Keine Daten über das externe Netzwerk!<br> Entweder ist ein <b>FIREWALL AKTIV</b> oder die "
                    "<b>Netzwerkverbindung ist unterbrochen</b>! <br><br>Bitte deaktivieren sie den Firewall bzw. "
                    "prüfen das Netzwerk!<br><br>Die Netzwerkverbindung wird jetzt neu initialisiert...<br><b>Sollte "
@@ -1188,10 +1176,7 @@ void TovkaNetIo::checkExternalEcho(qint64 now, const QList<ExtendedNetworkInterf
 
 void TovkaNetIo::checkVersionConflict()
 {
-    if (versionCountdown <= 0)
-        return;
-    --versionCountdown;
-    if (versionCountdown == 0 && !versionConflictLines.isEmpty())
+    if (aliveWatch.versionCheckEnded() && !versionConflictLines.isEmpty())
         emitWarning(tr("<b>Versions Konflikt!</b><br><br>Folgende Rechner verwenden eine andere, inkompatible "
                        "Softwareversion:<br><br>")
                     + versionConflictLines.join(QString()));
@@ -1225,15 +1210,10 @@ void TovkaNetIo::checkReceiveQueue()
 
 void TovkaNetIo::checkSendQueue()
 {
-    if (queuedPackets() == 0) {
-        sendQueueFullChecks = 0;
-        return;
-    }
-    if (++sendQueueFullChecks < queueFullChecks)
+    if (!aliveWatch.sendQueueNoticeDue(queuedPackets() == 0))
         return;
     const QString notice =
         tr("Es scheint Probleme mit dem Netzwerk zu geben.<br><b>Die Sendequeue ist permanent voll!</b>");
     qWarning("%s", qPrintable(notice));
-    sendQueueFullChecks = 0;
     emit sendTextMessage(notice);
 }

@@ -5,6 +5,7 @@
 // packets, and the once-a-second alive check with its network alerts.
 #pragma once
 
+#include "net/transport/AliveWatch.h"
 #include "net/transport/AppLocation.h"
 #include "net/transport/DatagramSink.h"
 #include "net/transport/IfManager.h"
@@ -43,10 +44,7 @@ class TovkaNetIo : public QObject
     Q_OBJECT
 public:
     static constexpr int aliveIntervalMs = 1000;
-    static constexpr int echoTimeoutSeconds = 25;
-    static constexpr int versionCheckCount = 10;
-    static constexpr int queueFullChecks = 20;     // checks in a row before a notice
-    static constexpr int rejoinIntervalSeconds = 180;
+    static constexpr int queueFullChecks = AliveWatch::queueFullChecks;
     static constexpr int maxWriteFailures = 10;    // a reconnect follows the next failure
     static constexpr int maxDatagramsPerRead = 64; // then the reader lets the GUI breathe
     static constexpr int maxVersionConflictLines = 50;
@@ -198,7 +196,7 @@ private:
     void deliver(const Received& packet, const AppLocation& sender);
 
     // Alive check.
-    void checkExternalEcho(qint64 now, const QList<ExtendedNetworkInterface*>& ifaces);
+    void checkExternalEcho(const QList<ExtendedNetworkInterface*>& ifaces);
     void checkVersionConflict();
     void checkReceiveQueue();
     void checkSendQueue();
@@ -220,12 +218,10 @@ private:
     QTimer heartbeatTimer;
     std::atomic<quint32> heartbeatMs{baseHeartbeatMs};
     QTimer aliveTimer;
-    qint64 lastExternalPong = 0;
-    qint64 lastLoopbackPong = 0;
+    AliveWatch aliveWatch{clockSwitch};
     HostNameField ownHostName{};
     bool jury = false;
     bool rejoinEnabled = false;
-    int versionCountdown = 0;
     quint32 transmissionCounter = 0;      // under the write lock
     QStringList versionConflictLines;
     quint32 lastDelay = 0;
@@ -239,9 +235,7 @@ private:
     bool silent = false;                  // after a shutdown until the next address; under the write lock
     int writeFailures = 0;                // under the write lock
     bool receiving = false;               // the receive path runs; re-entry is logged
-    qint64 lastRejoin = 0;
     int receiveStuckChecks = 0;
-    int sendQueueFullChecks = 0;
     bool warningShowing = false;
     QString warningText;
     QStringList pendingWarnings;
