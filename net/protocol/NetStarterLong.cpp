@@ -68,3 +68,18 @@ NetStarterLong NetStarterLong::read(const uint8_t* in, int size)
     readText(record.nation, copy + nationOffset);
     return record;
 }
+
+NetStarterLong NetStarterLong::fromResult(const StartErgebnisList_t& entry, const char* text)
+{
+    NetStarterLong record;
+    record.number = quint16(entry.number);
+    record.submitted = quint32(entry.submitted);
+    qstrncpy(record.name, entry.name, sizeof record.name);
+    qstrncpy(record.clubs, entry.clubs, sizeof record.clubs);
+    qstrncpy(record.association, entry.association, sizeof record.association);
+    qstrncpy(record.nation, entry.nation, sizeof record.nation);
+    if (text)
+        qstrncpy(record.categoryName, text, sizeof record.categoryName);
+    record.category = quint32(entry.category);
+    return record;
+}

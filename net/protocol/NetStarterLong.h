@@ -3,6 +3,8 @@
 // association and nation.
 #pragma once
 
+#include "net/protocol/ProtocolLists.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -26,6 +28,10 @@ struct NetStarterLong
     quint32 category = 0;         // packCategory of discipline, sex and age class
     char association[NameSize] = {};
     char nation[NationSize] = {};
+
+    // The record of a requested starter (message 2/7): a result-list entry
+    // with the requester's text in the category-name field.
+    static NetStarterLong fromResult(const StartErgebnisList_t& entry, const char* text);
 
     void write(uint8_t* out) const;
     // Reads `size` bytes (an older, shorter record leaves the rest empty);

@@ -1,12 +1,19 @@
-// The protocol frame: dispatch of received payloads by group and sub-type,
-// the shared encoding buffer, and the encoders and decoders of the messages.
+// The protocol frame: dispatch of received payloads by group and sub-type to
+// the message codecs, and the send slots that have a codec fill the shared
+// encoding buffer.
 #include "net/protocol/TovkaProtocol.h"
 
-#include "db/Conversions.h"
-#include "net/wire/ByteOrder.h"
 #include "net/protocol/FullWertung.h"
-#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/KampfrichterMessage.h"
+#include "net/protocol/MessageFrame.h"
+#include "net/protocol/NumberListMessage.h"
+#include "net/protocol/RecordMessage.h"
+#include "net/protocol/ResultListMessage.h"
+#include "net/protocol/SiegerehrungMessage.h"
+#include "net/protocol/StarterResponseMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "net/protocol/ValueMessage.h"
+#include "net/transport/TovkaNetIo.h"
 
 #include <QDateTime>
 #include <QtDebug>
@@ -27,23 +34,6 @@ const TovkaAddress planDestination(KindBelegungsPlaner, 0, 0);
 const TovkaAddress officeDestination(KindBuero, 0, 0);
 
 time_t systemClock() { return ::time(nullptr); }
-
-// A text field of the payload, read up to its NUL but never past the field or
-// the payload's end.
-QString fieldText(const unsigned char* data, int length, int offset, int width)
-{
-    QString text;
-    const int available = qMin(width, length - offset);
-    if (available <= 0)
-        return text;
-    return fromCString(text, reinterpret_cast<const char*>(data + offset), available);
-}
-
-void putText(unsigned char* at, const QString& text, int width)
-{
-    if (!text.isEmpty())
-        toCString(reinterpret_cast<char*>(at), text, width);
-}
 
 } // namespace
 
@@ -99,18 +89,18 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
 
 void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender)
 {
+    quint16 seconds = 0;
+    quint8 on = 0;
     switch (data[1]) {
     case StartClock:
-        if (length == startClockLength) {
-            const quint32 seconds = ByteOrder::big16(data + frameSize) + TrainingPlanMessage::delaySeconds(delayMs);
-            emit startClockReceived(int(seconds), sender);
-        }
+        if (length == ValueMessage::numberLength && ValueMessage::decodeNumber(data, length, &seconds))
+            emit startClockReceived(int(seconds + TrainingPlanMessage::delaySeconds(delayMs)), sender);
         break;
     case StopClock: emit stopClockReceived(sender); break;
     case ResetClock: emit resetClockReceived(sender); break;
     case CountDown:
-        if (length == countDownLength)
-            emit countDownReceived(data[frameSize] != 0, sender);
+        if (length == ValueMessage::byteLength && ValueMessage::decodeByte(data, length, &on))
+            emit countDownReceived(on != 0, sender);
         break;
     default: qDebug("TovkaProtocol::handleClockMsg unknown sub=%d", data[1]); break;
     }
@@ -119,6 +109,7 @@ void TovkaProtocol::handleClockMsg(const unsigned char* data, int length, quint3
 void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender)
 {
     static const char* const handler = "TovkaProtocol::handleAnzeigeMsg";
+    quint8 value = 0;
     switch (data[1]) {
     case NextStarter:
     case RequestedStarter: recvStarterLong(data, length, sender); break;
@@ -129,38 +120,35 @@ void TovkaProtocol::handleAnzeigeMsg(const unsigned char* data, int length, quin
         }
         break;
     case Ampel:
-        if (longEnough(handler, data, length, flagLength))
-            emit AmpelReceived(data[frameSize] != 0, sender);
+        if (longEnough(handler, data, length, ValueMessage::byteLength) && ValueMessage::decodeByte(data, length, &value))
+            emit AmpelReceived(value != 0, sender);
         break;
     case ErgebnisList: recvErgebnisList(data, length, sender); break;
     case StarterRequest: recvStarterRequest(data, length, sender); break;
     case FactorListSub: recvFactorList(data, length, sender); break;
     case Platz:
-        if (longEnough(handler, data, length, flagLength))
-            emit PlatzReceived(int(qint8(data[frameSize])), sender);
+        if (longEnough(handler, data, length, ValueMessage::byteLength) && ValueMessage::decodeByte(data, length, &value))
+            emit PlatzReceived(int(qint8(value)), sender);
         break;
     case Pause:
-        if (longEnough(handler, data, length, flagLength))
-            emit PauseReceived(data[frameSize] != 0, sender);
+        if (longEnough(handler, data, length, ValueMessage::byteLength) && ValueMessage::decodeByte(data, length, &value))
+            emit PauseReceived(value != 0, sender);
         break;
     case TrainingPlanMessage::subType: recvBelegungsPlaner(data, length, delayMs, sender); break;
-    case Record: recvRecord(data, length); break;
-    case Siegerehrung:
-        if (longEnough(handler, data, length, numberLength)) {
-            const int second = length >= siegerehrungLength ? ByteOrder::big16(data + frameSize + 2) : 0;
-            emit SiegerehrungReceived(ByteOrder::big16(data + frameSize), second);
-        }
-        break;
+    case RecordMessage::subType: recvRecord(data, length); break;
+    case SiegerehrungMessage::subType: recvSiegerehrung(data, length); break;
     default: qDebug("TovkaProtocol::handleAnzeigeMsg unknown sub=%d", data[1]); break;
     }
 }
 
 void TovkaProtocol::handleObmannMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
+    quint16 number = 0;
     switch (data[1]) {
     case RequestWertung:
-        if (longEnough("TovkaProtocol::handleObmannMsg", data, length, numberLength))
-            emit RequestWertungReceived(short(ByteOrder::big16(data + frameSize)), sender);
+        if (longEnough("TovkaProtocol::handleObmannMsg", data, length, ValueMessage::numberLength)
+            && ValueMessage::decodeNumber(data, length, &number))
+            emit RequestWertungReceived(short(number), sender);
         break;
     case WettkampfRequest: emit RequestWettkampfReceived(&sender); break;
     case ErgebnisListRequest: emit RequestErgebnisListReceived(sender); break;
@@ -172,22 +160,24 @@ void TovkaProtocol::handleObmannMsg(const unsigned char* data, int length, Tovka
 
 void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
+    static const char* const handler = "TovkaProtocol::handleGerichtMsg";
+    quint16 number = 0;
     switch (data[1]) {
     case Kampfrichter: recvKampfrichter(data, length, sender); break;
     case CurrentUebung:
-        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, numberLength))
-            emit CurrentUebungReceived(ByteOrder::big16(data + frameSize), sender);
+        if (longEnough(handler, data, length, ValueMessage::numberLength) && ValueMessage::decodeNumber(data, length, &number))
+            emit CurrentUebungReceived(number, sender);
         break;
     case WbFreigeben: emit WbFreigebenReceived(); break;
     case WbAbschliessen: emit WbAbschliessenReceived(); break;
     case UebungsWertung:
-        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, uebungsWertungLength)) {
+        if (longEnough(handler, data, length, uebungsWertungLength)) {
             const NetUebungsWertung_t score = NetUebungsWertung_t::read(data + frameSize);
             emit UebungsWertungReceived(score, sender);
         }
         break;
     case FullWertungSub:
-        if (longEnough("TovkaProtocol::handleGerichtMsg", data, length, fullWertungLength)) {
+        if (longEnough(handler, data, length, fullWertungLength)) {
             const Wertung_t score = FullWertung::read(data + frameSize);
             emit FullWertungReceived(score, sender);
         }
@@ -230,14 +220,23 @@ void TovkaProtocol::recvTextMessage(const unsigned char* data, int length, Tovka
 
 void TovkaProtocol::recvRecord(const unsigned char* data, int length)
 {
-    if (length != recordLength) {
+    int number = 0;
+    QString text;
+    if (!RecordMessage::decode(data, length, &number, &text)) {
         qDebug(">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<");
         return;
     }
-    const int number = ByteOrder::big16(data + frameSize);
-    const QString text = fieldText(data, length, frameSize + 2, recordTextSize);
     qDebug() << "TovkaProtocol::recvRecord" << number << text;
     emit RecordReceived(number, text);
+}
+
+void TovkaProtocol::recvSiegerehrung(const unsigned char* data, int length)
+{
+    int first = 0;
+    int second = 0;
+    if (longEnough("TovkaProtocol::handleAnzeigeMsg", data, length, SiegerehrungMessage::minimumLength)
+        && SiegerehrungMessage::decode(data, length, &first, &second))
+        emit SiegerehrungReceived(first, second);
 }
 
 void TovkaProtocol::recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender)
@@ -256,84 +255,62 @@ void TovkaProtocol::recvStarterLong(const unsigned char* data, int length, Tovka
 void TovkaProtocol::recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender)
 {
     StartErgebnisList list;
-    list.owning = true;
-    const int count = length >= frameSize + resultEntrySize ? (length - frameSize) / resultEntrySize : 0;
-    for (int i = 0; i < count; ++i) {
-        const unsigned char* at = data + frameSize + i * resultEntrySize;
-        auto* entry = new StartErgebnisList_t;
-        entry->number = ByteOrder::big16(at);
-        const quint16 place = ByteOrder::big16(at + 2);
-        entry->notPlaced = (place & 0xFF) == 0xFF;
-        entry->place = entry->notPlaced ? notPlacedPlace : place;
-        entry->result = int(ByteOrder::big32(at + 4));
-        list.append(entry);
-    }
+    ResultListMessage::decode(data, length, &list);
     emit ErgebnisListReceived(list, sender);
 }
 
 void TovkaProtocol::recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    StarterRequestList list;
-    for (int at = frameSize; at + 2 <= length; at += 2) {
-        list.append(ByteOrder::big16(data + at));
-        qDebug("Requ: %d", list.last());
-    }
+    StarterRequestList list = NumberListMessage::decodeStarterRequest(data, length);
+    for (int number : list)
+        qDebug("Requ: %d", number);
     emit StarterRequestReceived(list, sender);
 }
 
 void TovkaProtocol::recvFactorList(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    FactorList list;
-    for (int at = frameSize; at + 4 <= length; at += 4)
-        list.append({ByteOrder::big16(data + at), ByteOrder::big16(data + at + 2) / 1000.0});
+    FactorList list = NumberListMessage::decodeFactorList(data, length);
     emit FactorListReceived(list, sender);
 }
 
 void TovkaProtocol::recvQualiList(const unsigned char* data, int length, TovkaAddress& sender)
 {
     qDebug("TovkaProtocol::handleObmannMsg TovkaQuali");
-    QualiList list;
-    for (int at = frameSize; at + 4 <= length; at += 4)
-        list.append({ByteOrder::big16(data + at), ByteOrder::big16(data + at + 2)});
+    QualiList list = NumberListMessage::decodeQualiList(data, length);
     emit QualiListReceived(list, sender);
 }
 
 void TovkaProtocol::recvStarterResponse(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, starterResponseLength))
+    StarterResponseMessage response;
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, StarterResponseMessage::length)
+        || !StarterResponseMessage::decode(data, length, &response))
         return;
-    const quint32 checksum = ByteOrder::big32(data + frameSize);
-    const int id = ByteOrder::big16(data + frameSize + 4);
-    char text[starterResponseTextSize];
-    std::memcpy(text, data + frameSize + 8, sizeof text);
-    text[sizeof text - 1] = '\0';
-    emit StarterResponseReceived(id, int(checksum), text, sender);
+    emit StarterResponseReceived(response.id, int(response.checksum), response.text, sender);
 }
 
 void TovkaProtocol::recvKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, kampfrichterLength))
-        return;
     QString names[3];
-    for (int i = 0; i < 3; ++i)
-        names[i] = fieldText(data, length, frameSize + i * nameSize, nameSize);
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, KampfrichterMessage::length)
+        || !KampfrichterMessage::decode(data, length, names))
+        return;
     qDebug() << names[0] << names[1] << names[2];
     emit KampfrichterReceived(names[0], names[1], names[2], sender);
 }
 
 void TovkaProtocol::recvAllKampfrichter(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    if (!longEnough("TovkaProtocol::handleBueroMsg", data, length, allKampfrichterLength))
+    QString names[KampfrichterMessage::entries][3];
+    if (!longEnough("TovkaProtocol::handleBueroMsg", data, length, KampfrichterMessage::allLength)
+        || !KampfrichterMessage::decodeAll(data, length, names))
         return;
-    for (int entry = 1; entry <= 3; ++entry) {
-        const int at = frameSize + (entry - 1) * allKampfrichterEntrySize;
-        QString names[3];
-        for (int i = 0; i < 3; ++i)
-            names[i] = fieldText(data, length, at + i * nameSize, nameSize);
-        qDebug() << "Namen(" << entry << ")" << names[0] << names[1] << names[2];
+    for (int entry = 1; entry <= KampfrichterMessage::entries; ++entry) {
+        const QString* judges = names[entry - 1];
+        qDebug() << "Namen(" << entry << ")" << judges[0] << judges[1] << judges[2];
         TovkaAddress judge = sender;
         judge.instance = quint8(entry);
-        emit KampfrichterReceived(names[0], names[1], names[2], judge);
+        emit KampfrichterReceived(judges[0], judges[1], judges[2], judge);
     }
 }
 
@@ -347,45 +324,23 @@ bool TovkaProtocol::longEnough(const char* handler, const unsigned char* data, i
 
 // ---------------------------------------------------------------- sending
 
-unsigned char* TovkaProtocol::startMessage(quint8 group, quint8 sub, int length)
-{
-    std::memset(buffer, 0, size_t(length));
-    buffer[0] = group;
-    buffer[1] = sub;
-    return buffer;
-}
-
 void TovkaProtocol::send(int length, const TovkaAddress* destination)
 {
     if (netio)
         netio->sendData(buffer, quint32(length), destination);
 }
 
-void TovkaProtocol::sendFlag(quint8 group, quint8 sub, quint8 value, const TovkaAddress* destination)
-{
-    startMessage(group, sub, flagLength)[frameSize] = value;
-    send(flagLength, destination);
-}
-
-void TovkaProtocol::sendNumber(quint8 group, quint8 sub, quint16 value, const TovkaAddress* destination)
-{
-    ByteOrder::putBig16(startMessage(group, sub, numberLength) + frameSize, value);
-    send(numberLength, destination);
-}
-
 void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination)
 {
-    startMessage(group, sub, frameSize);
+    MessageFrame::start(buffer, group, sub, frameSize);
     send(frameSize, destination);
 }
 
-int TovkaProtocol::fittingEntries(const char* slot, int count, int size) const
+void TovkaProtocol::logLeftOut(const char* slot, int leftOut, int length, int entrySize) const
 {
-    const int room = (bufferSize - frameSize) / size;
-    if (count <= room)
-        return count;
-    qDebug("TovkaProtocol::%s: %d entries left out, only %d fit into one message", slot, count - room, room);
-    return room;
+    if (leftOut > 0)
+        qDebug("TovkaProtocol::%s: %d entries left out, only %d fit into one message", slot, leftOut,
+               (length - frameSize) / entrySize);
 }
 
 void TovkaProtocol::notBuilt(const char* slot) const
@@ -395,7 +350,7 @@ void TovkaProtocol::notBuilt(const char* slot) const
 
 void TovkaProtocol::sendStartClock(int seconds, const TovkaAddress* destination)
 {
-    sendNumber(GroupClock, StartClock, quint16(seconds), destination);
+    send(ValueMessage::encodeNumber(buffer, GroupClock, StartClock, quint16(seconds)), destination);
 }
 
 void TovkaProtocol::sendStartClock(int seconds) { sendStartClock(seconds, nullptr); }
@@ -416,7 +371,7 @@ void TovkaProtocol::sendResetClock() { sendResetClock(nullptr); }
 
 void TovkaProtocol::sendCountDown(bool on, const TovkaAddress* destination)
 {
-    sendFlag(GroupClock, CountDown, on ? 1 : 0, destination);
+    send(ValueMessage::encodeByte(buffer, GroupClock, CountDown, on ? 1 : 0), destination);
 }
 
 void TovkaProtocol::sendCountDown(bool on) { sendCountDown(on, nullptr); }
@@ -446,22 +401,22 @@ void TovkaProtocol::sendTextMessage(QString text)
 
 void TovkaProtocol::sendAmpel(bool on, const TovkaAddress* destination)
 {
-    sendFlag(GroupAnzeige, Ampel, on ? 1 : 0, destination);
+    send(ValueMessage::encodeByte(buffer, GroupAnzeige, Ampel, on ? 1 : 0), destination);
 }
 
 void TovkaProtocol::sendPlatz(int place, const TovkaAddress* destination)
 {
-    sendFlag(GroupAnzeige, Platz, quint8(place), destination);
+    send(ValueMessage::encodeByte(buffer, GroupAnzeige, Platz, quint8(place)), destination);
 }
 
 void TovkaProtocol::sendPause(bool on, const TovkaAddress* destination)
 {
-    sendFlag(GroupAnzeige, Pause, on ? 1 : 0, destination);
+    send(ValueMessage::encodeByte(buffer, GroupAnzeige, Pause, on ? 1 : 0), destination);
 }
 
 void TovkaProtocol::sendAnzeigeWertung(NetStarter& starter, const TovkaAddress* destination)
 {
-    starter.write(startMessage(GroupAnzeige, AnzeigeWertung, anzeigeWertungLength) + frameSize);
+    starter.write(MessageFrame::start(buffer, GroupAnzeige, AnzeigeWertung, anzeigeWertungLength));
     send(anzeigeWertungLength, destination);
 }
 
@@ -469,17 +424,8 @@ void TovkaProtocol::sendRequestedStarter(StartErgebnisList_t* element, const cha
 {
     if (!element)
         return;
-    NetStarterLong record;
-    record.number = quint16(element->number);
-    record.submitted = quint32(element->submitted);
-    qstrncpy(record.name, element->name, sizeof record.name);
-    qstrncpy(record.clubs, element->clubs, sizeof record.clubs);
-    qstrncpy(record.association, element->association, sizeof record.association);
-    qstrncpy(record.nation, element->nation, sizeof record.nation);
-    if (text)
-        qstrncpy(record.categoryName, text, sizeof record.categoryName);
-    record.category = quint32(element->category);
-    record.write(startMessage(GroupAnzeige, RequestedStarter, starterLongLength) + frameSize);
+    NetStarterLong::fromResult(*element, text)
+        .write(MessageFrame::start(buffer, GroupAnzeige, RequestedStarter, starterLongLength));
     send(starterLongLength, destination);
 }
 
@@ -487,45 +433,24 @@ void TovkaProtocol::sendRequestedStarter(StartErgebnisList_t* element, const cha
 void TovkaProtocol::sendErgebnisList(StartErgebnisList& list, const TovkaAddress* destination)
 {
     list.cursor = 0;
-    int body = 0;
-    startMessage(GroupAnzeige, ErgebnisList, bufferSize);
-    for (; list.cursor < list.size(); ++list.cursor) {
-        const StartErgebnisList_t* entry = list.at(list.cursor);
-        if (!entry || entry->number <= 0)
-            continue;
-        if (body > resultBodyLimit) {
-            send(frameSize + body, destination);
-            startMessage(GroupAnzeige, ErgebnisList, bufferSize);
-            body = 0;
-        }
-        unsigned char* at = buffer + frameSize + body;
-        ByteOrder::putBig16(at, quint16(entry->number));
-        ByteOrder::putBig16(at + 2, entry->notPlaced ? notPlacedMark : quint16(entry->place));
-        ByteOrder::putBig32(at + 4, quint32(entry->result));
-        body += resultEntrySize;
-    }
-    send(frameSize + body, destination);
+    do
+        send(ResultListMessage::encode(buffer, list), destination);
+    while (list.cursor < list.size());
 }
 
 void TovkaProtocol::sendStarterRequest(StarterRequestList& list, const TovkaAddress* destination)
 {
-    const int count = fittingEntries("sendStarterRequest", list.size(), 2);
-    const int length = frameSize + 2 * count;
-    unsigned char* message = startMessage(GroupAnzeige, StarterRequest, length);
-    for (int i = 0; i < count; ++i)
-        ByteOrder::putBig16(message + frameSize + 2 * i, quint16(list.at(i)));
+    int leftOut = 0;
+    const int length = NumberListMessage::encodeStarterRequest(buffer, list, &leftOut);
+    logLeftOut("sendStarterRequest", leftOut, length, 2);
     send(length, destination);
 }
 
 void TovkaProtocol::sendFactorList(const FactorList& list, const TovkaAddress* destination)
 {
-    const int count = fittingEntries("sendFactorList", list.size(), 4);
-    const int length = frameSize + 4 * count;
-    unsigned char* message = startMessage(GroupAnzeige, FactorListSub, length);
-    for (int i = 0; i < count; ++i) {
-        ByteOrder::putBig16(message + frameSize + 4 * i, quint16(list.at(i).first));
-        ByteOrder::putBig16(message + frameSize + 4 * i + 2, quint16(int(list.at(i).second * 1000)));
-    }
+    int leftOut = 0;
+    const int length = NumberListMessage::encodeFactorList(buffer, list, &leftOut);
+    logLeftOut("sendFactorList", leftOut, length, 4);
     send(length, destination);
 }
 
@@ -533,40 +458,30 @@ void TovkaProtocol::sendFactorList(const FactorList& list) { sendFactorList(list
 
 void TovkaProtocol::sendQualiList(QualiList& list, const TovkaAddress* destination)
 {
-    const int count = fittingEntries("sendQualiList", list.size(), 4);
-    const int length = frameSize + 4 * count;
-    unsigned char* message = startMessage(GroupObmann, QualiListSub, length);
-    for (int i = 0; i < count; ++i) {
-        ByteOrder::putBig16(message + frameSize + 4 * i, quint16(list.at(i).first));
-        ByteOrder::putBig16(message + frameSize + 4 * i + 2, quint16(list.at(i).second));
-    }
+    int leftOut = 0;
+    const int length = NumberListMessage::encodeQualiList(buffer, list, &leftOut);
+    logLeftOut("sendQualiList", leftOut, length, 4);
     send(length, destination);
 }
 
 void TovkaProtocol::sendRecord(int number, QString text)
 {
-    unsigned char* message = startMessage(GroupAnzeige, Record, recordLength);
-    ByteOrder::putBig16(message + frameSize, quint16(number));
-    putText(message + frameSize + 2, text, recordTextSize);
     const TovkaAddress display(KindAnzeige, quint8(number / 100), 0);
-    send(recordLength, &display);
+    send(RecordMessage::encode(buffer, number, text), &display);
 }
 
 // One ceremony for the displays of the first three areas.
 void TovkaProtocol::sendSiegerehrung(int first, int second)
 {
     for (quint8 area = 1; area <= 3; ++area) {
-        unsigned char* message = startMessage(GroupAnzeige, Siegerehrung, siegerehrungLength);
-        ByteOrder::putBig16(message + frameSize, quint16(first));
-        ByteOrder::putBig16(message + frameSize + 2, quint16(second));
         const TovkaAddress display(KindAnzeige, area, 0);
-        send(siegerehrungLength, &display);
+        send(SiegerehrungMessage::encode(buffer, first, second), &display);
     }
 }
 
 void TovkaProtocol::sendRequestWertung(short number, const TovkaAddress* destination)
 {
-    sendNumber(GroupObmann, RequestWertung, quint16(number), destination);
+    send(ValueMessage::encodeNumber(buffer, GroupObmann, RequestWertung, quint16(number)), destination);
 }
 
 void TovkaProtocol::sendWettkampfRequest(const TovkaAddress* destination)
@@ -586,11 +501,8 @@ void TovkaProtocol::sendReady(const TovkaAddress* destination)
 
 void TovkaProtocol::sendKampfrichter(QString first, QString second, QString third, const TovkaAddress* destination)
 {
-    unsigned char* message = startMessage(GroupGericht, Kampfrichter, kampfrichterLength);
-    putText(message + frameSize, first, nameSize);
-    putText(message + frameSize + nameSize, second, nameSize);
-    putText(message + frameSize + 2 * nameSize, third, nameSize);
-    send(kampfrichterLength, destination);
+    const QString names[3] = {first, second, third};
+    send(KampfrichterMessage::encode(buffer, names), destination);
 }
 
 void TovkaProtocol::sendKampfrichter(QString first, QString second, QString third)
@@ -600,7 +512,7 @@ void TovkaProtocol::sendKampfrichter(QString first, QString second, QString thir
 
 void TovkaProtocol::sendCurrentUebung(int exercise, const TovkaAddress* destination)
 {
-    sendNumber(GroupGericht, CurrentUebung, quint16(exercise), destination);
+    send(ValueMessage::encodeNumber(buffer, GroupGericht, CurrentUebung, quint16(exercise)), destination);
 }
 
 void TovkaProtocol::sendCurrentUebung(int exercise) { sendCurrentUebung(exercise, nullptr); }
@@ -618,13 +530,13 @@ void TovkaProtocol::sendWbAbschliessen(const TovkaAddress* destination)
 void TovkaProtocol::sendUebungsWertung(const Wertung_t& score, int exercise)
 {
     NetUebungsWertung_t::fromScore(score, exercise)
-        .write(startMessage(GroupGericht, UebungsWertung, uebungsWertungLength) + frameSize);
+        .write(MessageFrame::start(buffer, GroupGericht, UebungsWertung, uebungsWertungLength));
     send(uebungsWertungLength, nullptr);
 }
 
 void TovkaProtocol::sendFullWertung(const Wertung_t& score, const TovkaAddress* destination)
 {
-    FullWertung::write(score, startMessage(GroupGericht, FullWertungSub, fullWertungLength) + frameSize);
+    FullWertung::write(score, MessageFrame::start(buffer, GroupGericht, FullWertungSub, fullWertungLength));
     send(fullWertungLength, destination);
 }
 
@@ -639,15 +551,9 @@ void TovkaProtocol::sendStatusRequest(const TovkaAddress* destination)
 void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QString scribe1, QString announcer2,
                                         QString scribe2, QString announcer3, QString scribe3)
 {
-    unsigned char* message = startMessage(GroupBuero, AllKampfrichter, allKampfrichterLength);
-    const QString entries[3][2] = {{announcer1, scribe1}, {announcer2, scribe2}, {announcer3, scribe3}};
-    for (int entry = 0; entry < 3; ++entry) {
-        unsigned char* at = message + frameSize + entry * allKampfrichterEntrySize;
-        putText(at, entries[entry][0], nameSize);
-        putText(at + nameSize, entries[entry][1], nameSize);
-        putText(at + 2 * nameSize, chief, nameSize);
-    }
-    send(allKampfrichterLength, &officeDestination);
+    const QString juries[KampfrichterMessage::entries][2] = {
+        {announcer1, scribe1}, {announcer2, scribe2}, {announcer3, scribe3}};
+    send(KampfrichterMessage::encodeAll(buffer, chief, juries), &officeDestination);
 }
 
 // The messages built from a score sheet, a start entry or a competition record

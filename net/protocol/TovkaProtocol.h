@@ -70,29 +70,12 @@ public:
 
     static constexpr int frameSize = 4;          // group, sub-type, two reserved bytes
     static constexpr int bufferSize = 1024;      // the largest payload
-    static constexpr int startClockLength = 6;
-    static constexpr int countDownLength = 5;
-    static constexpr int flagLength = 5;           // traffic light, place, pause
-    static constexpr int numberLength = 6;         // one u16 after the frame
-    static constexpr int recordLength = 68;
-    static constexpr int recordTextSize = 62;
-    static constexpr int siegerehrungLength = 8;
-    static constexpr int nameSize = 32;            // a judge's name
-    static constexpr int kampfrichterLength = frameSize + 3 * nameSize;
-    static constexpr int allKampfrichterEntrySize = 3 * nameSize;
-    static constexpr int allKampfrichterLength = frameSize + 3 * allKampfrichterEntrySize;
     static constexpr int anzeigeWertungLength = frameSize + NetStarter::Size;
     static constexpr int starterLongLength = frameSize + NetStarterLong::Size;
     static constexpr int olderStarterLongLength = frameSize + NetStarterLong::OlderSize;
     static constexpr int shorterStarterLongBelow = 172;   // senders of older records
-    static constexpr int resultEntrySize = 8;
-    static constexpr int resultBodyLimit = 1012;          // then the next message begins
-    static constexpr quint16 notPlacedMark = 0xFFFF;
-    static constexpr int notPlacedPlace = 100;
     static constexpr int uebungsWertungLength = 32;
     static constexpr int fullWertungLength = 248;
-    static constexpr int starterResponseLength = 268;
-    static constexpr int starterResponseTextSize = 256;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
@@ -201,6 +184,7 @@ private:
     void recvBelegungsPlaner(const unsigned char* data, int length, quint32 delayMs, TovkaAddress& sender);
     void recvTextMessage(const unsigned char* data, int length, TovkaAddress& sender);
     void recvRecord(const unsigned char* data, int length);
+    void recvSiegerehrung(const unsigned char* data, int length);
     void recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender);
     void recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender);
     void recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender);
@@ -214,14 +198,9 @@ private:
     // than its message needs.
     static bool longEnough(const char* handler, const unsigned char* data, int length, int minimum);
 
-    // Zeroes the first `length` bytes of the encoding buffer and writes the frame.
-    unsigned char* startMessage(quint8 group, quint8 sub, int length);
     void send(int length, const TovkaAddress* destination);
-    void sendFlag(quint8 group, quint8 sub, quint8 value, const TovkaAddress* destination);
-    void sendNumber(quint8 group, quint8 sub, quint16 value, const TovkaAddress* destination);
     void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
-    // How many entries of `size` bytes fit after the frame; logs those left out.
-    int fittingEntries(const char* slot, int count, int size) const;
+    void logLeftOut(const char* slot, int leftOut, int length, int entrySize) const;
     // The send slots of messages whose records (score sheet, start entry,
     // competition) this program does not have.
     void notBuilt(const char* slot) const;
