@@ -205,23 +205,6 @@ private slots:
         QCOMPARE(int(entryFor(statistic.takeCounters(), 5).sent), 1);
     }
 
-    void takeCountersZeroesButKeepsRecords()
-    {
-        TovkaNetStatistic statistic;
-        statistic.countSent(0x7001);
-        statistic.addAckRtt(0x7001, 5);
-        statistic.countPong(0x4200);
-        QCOMPARE(statistic.takeCounters().size(), 2);
-        const NetStatisticList again = statistic.takeCounters();
-        QCOMPARE(again.size(), 2);
-        for (const NetStatistic& entry : again) {
-            QVERIFY(entry.key == 0x7001 || entry.key == 0x4200);
-            QCOMPARE(int(entry.sent), 0);
-            QCOMPARE(entry.rttSum, 0u);
-            QCOMPARE(int(entry.rttMax), 0);
-        }
-    }
-
     // The empty table, an idle minute with heartbeat answers only, and more
     // entries than one packet holds: the transport splits them, not the counters.
     void timeoutHandsOutTheWholeTableOnce()
@@ -301,26 +284,6 @@ private slots:
         QCOMPARE(got, text);
         QCOMPARE(got.isNull(), text.isNull());
         QCOMPARE(TovkaNetStatistic::statisticKeyText(key), key == 0 ? QString("Alive") : text);
-    }
-
-    void formatMsOnBothSidesOfTheLimit_data()
-    {
-        QTest::addColumn<uint>("ms");
-        QTest::addColumn<uint>("limit");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("85 of 100") << 85u << 100u << "0.085";
-        QTest::newRow("1234 over 250") << 1234u << 250u << Red + "1.234" + RedEnd;
-        QTest::newRow("at the limit") << 100u << 100u << "0.100";
-        QTest::newRow("just over") << 101u << 100u << Red + "0.101" + RedEnd;
-        QTest::newRow("zero") << 0u << 0u << "0.000";
-        QTest::newRow("largest") << 0xffffffffu << 0xffffffffu << "4294967.295";
-    }
-    void formatMsOnBothSidesOfTheLimit()
-    {
-        QFETCH(uint, ms);
-        QFETCH(uint, limit);
-        QFETCH(QString, text);
-        QCOMPARE(TovkaNetStatistic::formatMs(ms, limit), text);
     }
 
     void statisticLines_data()

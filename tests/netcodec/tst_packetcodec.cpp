@@ -217,22 +217,6 @@ private slots:
         QCOMPARE(PacketHeader::build(header, bytes(payload), bytes(out), 90), 90);
     }
 
-    void sequenceSuccessor_data()
-    {
-        QTest::addColumn<uint>("current");
-        QTest::addColumn<uint>("next");
-        QTest::newRow("start") << 0u << 1u;
-        QTest::newRow("ordinary") << 100u << 101u;
-        QTest::newRow("before last") << 0x7ffffffdu << 0x7ffffffeu;
-        QTest::newRow("last wraps to 1") << 0x7ffffffeu << 1u;
-    }
-    void sequenceSuccessor()
-    {
-        QFETCH(uint, current);
-        QFETCH(uint, next);
-        QCOMPARE(PacketHeader::nextSequence(current), next);
-    }
-
     void hostNameField_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -254,15 +238,6 @@ private slots:
         QCOMPARE(PacketHeader::hostNameText(field), stored);
         for (int i = stored.size(); i < PacketHeader::HostNameSize; ++i)
             QCOMPARE(int(field[i]), 0);
-    }
-
-    void unterminatedHostNameStopsAt59()
-    {
-        QByteArray wire = sampleWire();
-        wire.replace(16, PacketHeader::HostNameSize, QByteArray(PacketHeader::HostNameSize, 'x'));
-        PacketHeader header;
-        QVERIFY(PacketHeader::read(bytes(wire), wire.size(), &header));
-        QCOMPARE(PacketHeader::hostNameText(header.hostName), QByteArray(59, 'x'));
     }
 
     void pingVector()

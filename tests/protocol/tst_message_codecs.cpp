@@ -48,18 +48,6 @@ private slots:
         QCOMPARE(wire, expected);
     }
 
-    void sixteenStartersSendTheFirstFifteen()
-    {
-        int leftOut = -1;
-        const Bytes wire = encodePlan(1, samplePlan(17), 1700000000, &leftOut);
-        QCOMPARE(int(wire.size()), 988);
-        QCOMPARE(leftOut, 2);
-        TrainingPlanMessage decoded;
-        QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
-        QCOMPARE(decoded.data.starters.size(), 15);
-        QCOMPARE(decoded.data.starters.last().nameText(), QString("Starter 15"));
-    }
-
     void nameIsCutTo59Bytes_data()
     {
         QTest::addColumn<QString>("name");
@@ -84,19 +72,6 @@ private slots:
         TrainingPlanMessage decoded;
         QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
         QCOMPARE(decoded.data.starters.at(0).nameText(), arrives);
-    }
-
-    void noStaleBytesGoOut()
-    {
-        const Bytes wire = encodePlan(4, samplePlan(2), 5);
-        for (size_t at : {2, 3, 20, 21, 22, 23})
-            QCOMPARE(int(wire[at]), 0);
-        for (size_t k = 0; k < 2; ++k) {
-            const size_t name = 28 + 64 * k + 4;
-            const size_t used = strlen(reinterpret_cast<const char*>(&wire[name]));
-            for (size_t at = name + used; at < name + 60; ++at)
-                QCOMPARE(int(wire[at]), 0);
-        }
     }
 
     void timesTravelAsTheirLow32Bits()
@@ -124,25 +99,6 @@ private slots:
         QCOMPARE(decoded.area, -7);
         QCOMPARE(qint64(decoded.senderTime), qint64(1700000123));
         QVERIFY(decoded.data == data);
-    }
-
-    void delayIsAddedInWholeSeconds_data()
-    {
-        QTest::addColumn<uint>("delay");
-        QTest::addColumn<int>("added");
-        QTest::newRow("499") << 499u << 0;
-        QTest::newRow("500") << 500u << 1;
-        QTest::newRow("1500") << 1500u << 2;
-        QTest::newRow("65535") << 65535u << 66;
-    }
-    void delayIsAddedInWholeSeconds()
-    {
-        QFETCH(uint, delay);
-        QFETCH(int, added);
-        const Bytes wire = encodePlan(1, TrainingsData(), 1000);
-        TrainingPlanMessage decoded;
-        QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), delay, &decoded));
-        QCOMPARE(qint64(decoded.senderTime), qint64(1000 + added));
     }
 
     void entryCountFollowsTheLength_data()

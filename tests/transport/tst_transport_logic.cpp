@@ -261,17 +261,6 @@ private slots:
         QCOMPARE(queue.inFlight()->header.sequence, 2u);
     }
 
-    void theDelayFieldIsClamped()
-    {
-        FakeClock clock;
-        PeerTable peers(clock);
-        SendQueue queue(clock);
-        queue.append(packetTo(Planner(), queue, clock));
-        clock.advanceSeconds(100);
-        QCOMPARE(int(queue.next(peers).packet->header.delay), 0xffff);
-        QCOMPARE(int(SendQueue::clampMs(-5)), 0);
-    }
-
     void everyQueuedPacketCanBeGivenUp()
     {
         FakeClock clock;
