@@ -191,26 +191,6 @@ private slots:
         QCOMPARE(bar.status->currentMessage(), QString("Netz da"));
     }
 
-    // The message stays for a minute with an alert, ten seconds without.
-    void messageDuration_data()
-    {
-        QTest::addColumn<bool>("alert");
-        QTest::addColumn<int>("ms");
-        QTest::newRow("alert") << true << 60000;
-        QTest::newRow("no alert") << false << 10000;
-    }
-    void messageDuration()
-    {
-        QFETCH(bool, alert);
-        QFETCH(int, ms);
-        Bar bar;
-        bar.status->showAlert(alert, "Hinweis");
-        const auto timers = bar.status->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(timers.size(), 1);   // the status bar's own message timer
-        QVERIFY(timers[0]->isActive());
-        QCOMPARE(timers[0]->interval(), ms);
-    }
-
     void chiefLabelOfAJury_data()
     {
         QTest::addColumn<bool>("juryMode");
