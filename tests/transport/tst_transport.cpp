@@ -327,9 +327,11 @@ private slots:
         TransportRig rig(7, 0, 0);
         rig.sink.leaveOutOtherThreads(false);
         std::thread beat;
+        bool started = false; // the hook runs on this thread for a shutdown
         rig.sink.setWriteHook([&](const PacketHeader& header) {
-            if (header.type != PacketType::SHUTDOWN || beat.joinable())
+            if (header.type != PacketType::SHUTDOWN || started)
                 return;
+            started = true;
             // The heartbeat comes due while the shutdown is being written.
             beat = std::thread([&] { rig.net.sendPong(); });
             QThread::msleep(100);
