@@ -164,9 +164,9 @@ void TovkaNetIo::setClock(TransportClock* clock)
     clockSwitch.chosen = clock;
 }
 
-TransportClock& TovkaNetIo::clock() const
+const TransportClock& TovkaNetIo::clock() const
 {
-    return const_cast<SwitchableClock&>(clockSwitch);
+    return clockSwitch;
 }
 
 qint64 TovkaNetIo::nowSeconds() const

@@ -202,7 +202,7 @@ private:
     void checkSendQueue();
 
     bool askDialog(const QString& title, const QString& text, bool question, QWidget* parent);
-    TransportClock& clock() const;
+    const TransportClock& clock() const;
     qint64 nowSeconds() const;
     void stopWorker();
 

@@ -42,16 +42,6 @@ inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 cou
     return data;
 }
 
-inline Datagram ackFrom(const TovkaAddress& from, quint32 sequence, const TovkaAddress& to = Planner)
-{
-    Datagram ack;
-    ack.type = PacketType::ACK;
-    ack.from = from;
-    ack.to = to;
-    ack.sequence = sequence;
-    return ack;
-}
-
 inline Datagram pongFrom(const char* host, quint8 version = PacketHeader::ProtocolVersion, const TovkaAddress& from = Monitor)
 {
     Datagram pong;
