@@ -32,22 +32,6 @@ class TestMessageCodecs : public QObject
 {
     Q_OBJECT
 private slots:
-    void planByteExact()
-    {
-        TrainingsData data;
-        data.start = 0x11223344;
-        data.end = 0x55667788;
-        data.slot = 120;
-        QCOMPARE(encodePlan(3, data, 0x01020304),
-                 hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000003"));
-        data.starters.append(TrainingsStarterEntry(0x0A0B0C0D, QString::fromUtf8("Anna Äbi")));
-        const Bytes wire = encodePlan(2, data, 0x01020304);
-        Bytes expected = hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000002"
-                             "0A0B0C0D" "416E6E6120C38462 69");
-        expected.resize(92, 0);
-        QCOMPARE(wire, expected);
-    }
-
     void nameIsCutTo59Bytes_data()
     {
         QTest::addColumn<QString>("name");
