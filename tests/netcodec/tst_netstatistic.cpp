@@ -270,11 +270,8 @@ private slots:
         QTest::newRow("planner 1") << 0x7001u << "BelegungsPlaner_1_0";
         QTest::newRow("jury any instance") << 0x2000u << QString();
         QTest::newRow("jury 3 area 1") << 0x2103u << "Jury_3_1";
-        QTest::newRow("office has no area") << 0x3205u << "Buero";
         QTest::newRow("display area 2") << 0x4200u << "Anzeige_2";
-        QTest::newRow("chief area 2") << 0x1234u << "Chief_2";
         QTest::newRow("own key") << 0u << "NetMon_0";
-        QTest::newRow("beyond kinds") << 0x12345678u << "UNKNOWN_6";
     }
     void addressTexts()
     {
@@ -294,13 +291,9 @@ private slots:
         // Entries in their wire form, as the vector in entryVectorAndReadBack.
         QTest::newRow("own, no samples") << entryFrom("00000000 00000000 00000000 0000 0000 000c 0000 0000 0000 0000 0000 0000 0000")
             << "Alive:\t 12/-/-   " + Red + "DEAD" + RedEnd + " \t-/-&nbsp;&nbsp;" + Red + "0" + RedEnd + " ";
-        QTest::newRow("own, alive") << entryFrom("00000000 00000190 00000000 0096 0000 000c 0000 0000 0000 0000 0000 0004 0000")
-            << "Alive:\t 12/-/-   0.100/" + Red + "0.150" + RedEnd + " \t-/-&nbsp;&nbsp;4 ";
         QTest::newRow("busy peer") << entryFrom("00007001 000003e8 00000190 0258 0050 0002 0003 0001 0000 0004 0002 0009 0000")
             << "BelegungsPlaner_1_0:\t 2/<b>3</b>/" + Red + "1" + RedEnd + "   " + Red + "0.500" + RedEnd + "/" + Red
                    + "0.600" + RedEnd + " \t4/" + Red + "2" + RedEnd + "&nbsp;&nbsp;9 0.100/0.080";
-        QTest::newRow("quiet peer") << entryFrom("00004200 00000000 00000000 0000 0000 0000 0000 0000 0000 0000 0000 0003 0000")
-            << "Anzeige_2:\t -/-/-    \t-/-&nbsp;&nbsp;3 ";
     }
     void statisticLines()
     {
