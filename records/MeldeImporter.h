@@ -7,7 +7,11 @@
 #include "records/ACCompetitorData.h"
 #include "records/AddressImport.h"
 
-struct WertungList;
+// The score sheet's list of judges' records; records cannot see where the
+// record itself is defined, so the list is only named here.
+struct Wertung_t;
+template<class T> class RecordPtrList;
+using WertungList = RecordPtrList<Wertung_t>;
 
 class MeldeImporter : public AddressImport
 {

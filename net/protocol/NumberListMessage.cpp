@@ -13,30 +13,37 @@ constexpr quint8 FactorListSub = 10;
 constexpr quint8 QualiListSub = 4;
 constexpr double FactorScale = 1000.0;
 
-// Entries of `size` bytes that fit, and those left out.
-int fitting(int count, int size, int* leftOut)
+// The message length of `count` entries of `size` bytes.
+int lengthOf(int count, int size)
 {
-    const int room = (NumberListMessage::bufferSize - MessageFrame::size) / size;
-    *leftOut = qMax(0, count - room);
-    return qMin(count, room);
+    return MessageFrame::size + count * size;
+}
+
+bool fits(int length)
+{
+    return length <= NumberListMessage::bufferSize;
 }
 
 } // namespace
 
-int NumberListMessage::encodeStarterRequest(unsigned char* buffer, const StarterRequestList& list, int* leftOut)
+int NumberListMessage::encodeStarterRequest(unsigned char* buffer, const StarterRequestList& list)
 {
-    const int count = fitting(list.size(), 2, leftOut);
-    const int length = MessageFrame::size + 2 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 2);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupAnzeige, StarterRequestSub, length);
     for (int i = 0; i < count; ++i)
         ByteOrder::putBig16(body + 2 * i, quint16(list.at(i)));
     return length;
 }
 
-int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList& list, int* leftOut)
+int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList& list)
 {
-    const int count = fitting(list.size(), 4, leftOut);
-    const int length = MessageFrame::size + 4 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 4);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupAnzeige, FactorListSub, length);
     for (int i = 0; i < count; ++i) {
         ByteOrder::putBig16(body + 4 * i, quint16(list.at(i).first));
@@ -45,10 +52,12 @@ int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList&
     return length;
 }
 
-int NumberListMessage::encodeQualiList(unsigned char* buffer, const QualiList& list, int* leftOut)
+int NumberListMessage::encodeQualiList(unsigned char* buffer, const QualiList& list)
 {
-    const int count = fitting(list.size(), 4, leftOut);
-    const int length = MessageFrame::size + 4 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 4);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupObmann, QualiListSub, length);
     for (int i = 0; i < count; ++i) {
         ByteOrder::putBig16(body + 4 * i, quint16(list.at(i).first));

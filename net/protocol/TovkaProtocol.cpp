@@ -6,6 +6,7 @@
 #include "net/protocol/FullWertung.h"
 #include "net/protocol/KampfrichterMessage.h"
 #include "net/protocol/MessageFrame.h"
+#include "net/protocol/NetImport.h"
 #include "net/protocol/NumberListMessage.h"
 #include "net/protocol/RecordMessage.h"
 #include "net/protocol/ResultListMessage.h"
@@ -13,7 +14,10 @@
 #include "net/protocol/StarterResponseMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
 #include "net/protocol/ValueMessage.h"
+#include "net/protocol/WettkampfMessage.h"
+#include "net/protocol/WholeWertungMessage.h"
 #include "net/transport/TovkaNetIo.h"
+#include "records/Starter_t.h"
 
 #include <QDateTime>
 #include <QtDebug>
@@ -29,6 +33,8 @@ constexpr long netStarterSize = 756;
 constexpr long fullWertungSize = 244;
 constexpr long wholeWertungSize = 1012;
 constexpr long taktischWertungSize = 8;
+
+constexpr int maxSubKind = 15;   // the low nibble of the address byte
 
 const TovkaAddress planDestination(KindBelegungsPlaner, 0, 0);
 const TovkaAddress officeDestination(KindBuero, 0, 0);
@@ -75,7 +81,11 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
         qDebug("TovkaProtocol: msg to short (%d < %ld)", length, long(frameSize));
         return;
     }
-    const unsigned char* payload = static_cast<const unsigned char*>(data);
+    // The decoders read a zeroed copy: the transport's bytes stay as they
+    // came, and a field a short message lacks reads as 0.
+    unsigned char payload[bufferSize] = {};
+    length = qMin(length, int(bufferSize));
+    std::memcpy(payload, data, size_t(length));
     qDebug("TovkaProtocol::dataReceived type: %d/%d", payload[0], payload[1]);
     switch (payload[0]) {
     case GroupClock: handleClockMsg(payload, length, delayMs, sender); break;
@@ -163,7 +173,9 @@ void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, Tovk
     static const char* const handler = "TovkaProtocol::handleGerichtMsg";
     quint16 number = 0;
     switch (data[1]) {
+    case Wettkampf: recvWettkampf(data, length, sender); break;
     case Kampfrichter: recvKampfrichter(data, length, sender); break;
+    case Starter: recvStarter(data, length); break;
     case CurrentUebung:
         if (longEnough(handler, data, length, ValueMessage::numberLength) && ValueMessage::decodeNumber(data, length, &number))
             emit CurrentUebungReceived(number, sender);
@@ -191,6 +203,7 @@ void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, Tovk
 void TovkaProtocol::handleBueroMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
     switch (data[1]) {
+    case WholeWertung: recvWholeWertung(data, length, sender); break;
     case AllKampfrichter: recvAllKampfrichter(data, length, sender); break;
     case NetTextMessage::subType: recvTextMessage(data, length, sender); break;
     default: qDebug("TovkaProtocol::handleBueroMsg unknown sub=%d", data[1]); break;
@@ -239,17 +252,51 @@ void TovkaProtocol::recvSiegerehrung(const unsigned char* data, int length)
         emit SiegerehrungReceived(first, second);
 }
 
+// Older senders send a shorter record; what they leave out reads as empty.
 void TovkaProtocol::recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    if (!longEnough("TovkaProtocol::handleAnzeigeMsg", data, length, olderStarterLongLength))
-        return;
-    if (length < shorterStarterLongBelow)
+    if (length < starterLongLength)
         qDebug("handle older NetStarterLong size: %d / %ld", length, long(NetStarterLong::Size));
     const NetStarterLong record = NetStarterLong::read(data + frameSize, length - frameSize);
     if (data[1] == NextStarter)
         emit NextStarterReceived(&record, sender);
     else
         emit RequestedStarterReceived(&record, sender);
+}
+
+void TovkaProtocol::recvWettkampf(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, WettkampfMessage::length)
+        || !WettkampfMessage::decode(data, length, &competition))
+        return;
+    emit WettkampfReceived(competition, sender);
+}
+
+// Receivers that want the starter run the importer while the signal is delivered.
+void TovkaProtocol::recvStarter(const unsigned char* data, int length)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, starterLength))
+        return;
+    const NetStarter_t record = NetStarter_t::read(data + frameSize);
+    NetImport import(nullptr);
+    import.setRecord(&record);
+    emit StarterReceived(import);
+}
+
+void TovkaProtocol::recvWholeWertung(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    Starter_t starter;
+    QList<Wertung_t> received;
+    if (!WholeWertungMessage::decode(data, length, &starter, &received)) {
+        qDebug("recvWholeWertung: invalid size %d != %ld", length - WholeWertungMessage::headerLength,
+               long(FullWertung::Size));
+        return;
+    }
+    WertungList scores;
+    scores.autoDelete = true;
+    for (const Wertung_t& score : received)
+        scores.append(new Wertung_t(score));
+    emit WholeWertungReceived(starter, scores, sender);
 }
 
 void TovkaProtocol::recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender)
@@ -326,6 +373,10 @@ bool TovkaProtocol::longEnough(const char* handler, const unsigned char* data, i
 
 void TovkaProtocol::send(int length, const TovkaAddress* destination)
 {
+    if (length > bufferSize) {
+        qDebug("%d bytes - unable to send!", length);
+        return;
+    }
     if (netio)
         netio->sendData(buffer, quint32(length), destination);
 }
@@ -334,13 +385,6 @@ void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* 
 {
     MessageFrame::start(buffer, group, sub, frameSize);
     send(frameSize, destination);
-}
-
-void TovkaProtocol::logLeftOut(const char* slot, int leftOut, int length, int entrySize) const
-{
-    if (leftOut > 0)
-        qDebug("TovkaProtocol::%s: %d entries left out, only %d fit into one message", slot, leftOut,
-               (length - frameSize) / entrySize);
 }
 
 void TovkaProtocol::notBuilt(const char* slot) const
@@ -440,33 +484,31 @@ void TovkaProtocol::sendErgebnisList(StartErgebnisList& list, const TovkaAddress
 
 void TovkaProtocol::sendStarterRequest(StarterRequestList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeStarterRequest(buffer, list, &leftOut);
-    logLeftOut("sendStarterRequest", leftOut, length, 2);
-    send(length, destination);
+    send(NumberListMessage::encodeStarterRequest(buffer, list), destination);
 }
 
 void TovkaProtocol::sendFactorList(const FactorList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeFactorList(buffer, list, &leftOut);
-    logLeftOut("sendFactorList", leftOut, length, 4);
-    send(length, destination);
+    send(NumberListMessage::encodeFactorList(buffer, list), destination);
 }
 
 void TovkaProtocol::sendFactorList(const FactorList& list) { sendFactorList(list, nullptr); }
 
 void TovkaProtocol::sendQualiList(QualiList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeQualiList(buffer, list, &leftOut);
-    logLeftOut("sendQualiList", leftOut, length, 4);
-    send(length, destination);
+    send(NumberListMessage::encodeQualiList(buffer, list), destination);
 }
 
+// To the display of the record's floor area, number / 100; the address
+// byte holds floor areas 0 to 15 only.
 void TovkaProtocol::sendRecord(int number, QString text)
 {
-    const TovkaAddress display(KindAnzeige, quint8(number / 100), 0);
+    const int area = number / 100;
+    if (area < 0 || area > maxSubKind) {
+        qDebug("TovkaProtocol::sendRecord: no floor area %d for record %d", area, number);
+        return;
+    }
+    const TovkaAddress display(KindAnzeige, quint8(area), 0);
     send(RecordMessage::encode(buffer, number, text), &display);
 }
 
@@ -542,6 +584,23 @@ void TovkaProtocol::sendFullWertung(const Wertung_t& score, const TovkaAddress* 
 
 void TovkaProtocol::sendFullWertung(const Wertung_t& score) { sendFullWertung(score, nullptr); }
 
+void TovkaProtocol::sendWettkampf(const Competition& competition, const TovkaAddress* destination)
+{
+    send(WettkampfMessage::encode(buffer, competition), destination);
+}
+
+void TovkaProtocol::sendWettkampf(const Competition& competition) { sendWettkampf(competition, nullptr); }
+
+void TovkaProtocol::sendStarterResponse(const Starter_t& starter, QString text, const TovkaAddress* destination)
+{
+    send(StarterResponseMessage::encode(buffer, starter, text), destination);
+}
+
+void TovkaProtocol::sendStarterResponse(const Starter_t& starter, QString text)
+{
+    sendStarterResponse(starter, text, nullptr);
+}
+
 void TovkaProtocol::sendStatusRequest(const TovkaAddress* destination)
 {
     sendFrameOnly(GroupGericht, StatusRequest, destination);
@@ -556,13 +615,8 @@ void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QStri
     send(KampfrichterMessage::encodeAll(buffer, chief, juries), &officeDestination);
 }
 
-// The messages built from a score sheet, a start entry or a competition record
-// wait for those records; this program sends none of them.
-void TovkaProtocol::sendWettkampf(const Competition&, const TovkaAddress*) { notBuilt("sendWettkampf"); }
-void TovkaProtocol::sendWettkampf(const Competition&) { notBuilt("sendWettkampf"); }
+// The messages built from a score sheet wait for it; this program sends none of them.
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }
 void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendStarterResponse(const Starter_t&, QString, const TovkaAddress*) { notBuilt("sendStarterResponse"); }
-void TovkaProtocol::sendStarterResponse(const Starter_t&, QString) { notBuilt("sendStarterResponse"); }
 void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }
 void TovkaProtocol::sendWholeWertung(Wertungsbogen&) { notBuilt("sendWholeWertung"); }

@@ -432,7 +432,8 @@ private slots:
         QTest::newRow("start clock of 7") << bytes({1, 1, 0, 0, 1, 0x2c, 0}) << QStringList{};
         QTest::newRow("count-down of 6") << bytes({1, 4, 0, 0, 0, 0}) << QStringList{};
         QTest::newRow("older next starter") << older << QStringList{"next 9 5 Team|||"};
-        QTest::newRow("next starter of 143") << older.left(143) << QStringList{};
+        QTest::newRow("next starter of 143") << older.left(143) << QStringList{"next 9 0 Team|||"};
+        QTest::newRow("next starter of 4") << bytes({2, 1, 0, 0}) << QStringList{"next 0 0 |||"};
         QTest::newRow("ceremony of 6") << bytes({2, 12, 0, 0, 0, 5}) << QStringList{"sieger 5 0"};
         QTest::newRow("odd starter request") << bytes({2, 6, 0, 0, 0, 5, 0}) << QStringList{"requ 5"};
         QTest::newRow("result list of 11") << bytes({2, 5, 0, 0, 0, 1, 0, 1, 0, 0, 0}) << QStringList{"ergebnis "};
@@ -476,10 +477,11 @@ private slots:
         QCOMPARE(recorder.lines, QStringList{received});
     }
 
-    void longListsAreSplitOrCut()
+    // A result list takes as many messages as it needs; a list that does not
+    // fit into one message is not sent at all.
+    void longListsAreSplitOrRefused()
     {
         ProtocolRig rig;
-        Recorder recorder(rig.protocol);
         DebugCapture capture;
         StartErgebnisList list;
         list.owning = true;
@@ -490,17 +492,28 @@ private slots:
         }
         rig.protocol.sendErgebnisList(list, nullptr);
         StarterRequestList requests;
-        for (int i = 1; i <= 600; ++i)
+        FactorList factors;
+        QualiList qualified;
+        for (int i = 1; i <= 510; ++i)
             requests << i;
         rig.protocol.sendStarterRequest(requests, nullptr);
+        requests << 511;
+        rig.protocol.sendStarterRequest(requests, nullptr);
+        for (int i = 1; i <= 256; ++i) {
+            factors << qMakePair(i, 1.0);
+            qualified << qMakePair(i, i);
+        }
+        rig.protocol.sendFactorList(factors, nullptr);
+        rig.protocol.sendQualiList(qualified, nullptr);
         rig.protocol.sendBelegungsPlaner(4, planOf(18));
         const auto packets = rig.sink.dataPackets();
         QCOMPARE(packets.size(), 4);
         QCOMPARE(packets[0].second.size(), 1020); // 127 entries
         QCOMPARE(packets[1].second.size(), 28);   // the last three
         QCOMPARE(packets[2].second.size(), 1024);
-        QVERIFY(capture.contains("TovkaProtocol::sendStarterRequest: 90 entries left out, only 510 fit into one message"));
         QCOMPARE(packets[3].second.size(), 988);
+        QCOMPARE(capture.lines().filter("unable to send").join('|'),
+                 QString("1026 bytes - unable to send!|1028 bytes - unable to send!|1028 bytes - unable to send!"));
         QVERIFY(capture.contains("area 4: 3 starters left out"));
     }
 
