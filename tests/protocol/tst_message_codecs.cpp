@@ -1,7 +1,12 @@
 // Byte-exact vectors and hostile input for the training-plan message (2/9) and
-// the text message (5/3).
+// the text message (5/3); the starter record (4/3), the whole score (5/1) and
+// the import of a starter record.
+#include "net/protocol/FullWertung.h"
+#include "net/protocol/NetImport.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "net/protocol/WholeWertungMessage.h"
+#include "net/protocol/WertungList.h"
 #include "tests/support/SamplePlan.h"
 
 #include <QtTest>
@@ -173,6 +178,107 @@ private slots:
         QCOMPARE(NetTextMessage::decode(payload.data(), length, &decoded), accepted);
         if (accepted)
             QCOMPARE(decoded.text.size(), textLength);
+    }
+
+    void birthDates_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("packed");
+        QTest::addColumn<int>("currentYear");
+        QTest::addColumn<QDate>("read");
+        QTest::newRow("2007-03-15") << QDate(2007, 3, 15) << 3663 << 2025 << QDate(2007, 3, 15);
+        QTest::newRow("99 in 2025") << QDate(1999, 12, 31) << 99 * 512 + 11 * 32 + 31 << 2025 << QDate(1999, 12, 31);
+        QTest::newRow("25 in 2025") << QDate(2025, 1, 1) << 25 * 512 + 1 << 2025 << QDate(2025, 1, 1);
+        QTest::newRow("26 in 2025") << QDate(2026, 1, 1) << 26 * 512 + 1 << 2025 << QDate(1926, 1, 1);
+        QTest::newRow("none") << QDate() << 0 << 2025 << QDate();
+    }
+    void birthDates()
+    {
+        QFETCH(QDate, date);
+        QFETCH(int, packed);
+        QFETCH(int, currentYear);
+        QFETCH(QDate, read);
+        NetSprotler_t athlete;
+        athlete.birth = NetSprotler_t::packBirthDate(date);
+        QCOMPARE(int(athlete.birth), packed);
+        QCOMPARE(athlete.birthDate(currentYear), read);
+    }
+
+    void starterRecordAtItsOffsets()
+    {
+        NetStarter_t record;
+        std::memset(record.clubs, 'c', sizeof record.clubs);   // a full field travels without NUL
+        record.athletes[5].birth = 0x1234;
+        record.athletes[5].gender = 2;
+        record.sex = 1;
+        record.disci = 2;
+        record.ageClass = 3;
+        record.entryType = NetStarter_t::Team;
+        qstrncpy(record.nation, "GER", 4);
+        record.number = 0xABCD;
+        record.rulesYear = 2024;
+        std::memset(record.codes[29], 'z', 8);
+        Bytes wire(NetStarter_t::Size, 0xAA);
+        record.write(wire.data());
+        const QByteArray hex = QByteArray(reinterpret_cast<const char*>(wire.data()), int(wire.size())).toHex();
+        QCOMPARE(hex.mid(0, 64), QByteArray(32, 'c').toHex());
+        QCOMPARE(hex.mid(2 * (64 + 5 * 68), 8), QByteArray("12340200"));
+        QCOMPARE(hex.mid(2 * 472, 8), QByteArray("01020303"));
+        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("47455200abcd07e8"));
+        QCOMPARE(hex.right(16), QByteArray(8, 'z').toHex());
+        Bytes again(NetStarter_t::Size, 0);
+        NetStarter_t::read(wire.data()).write(again.data());
+        QCOMPARE(again, wire);
+    }
+
+    void wholeScoreTakesThreeRecords()
+    {
+        Starter_t starter;
+        starter.netInfo = 0x10203;   // the low 16 bits travel
+        starter.gender = 2;
+        starter.ageClass = 5;
+        std::memset(starter.name, 'n', sizeof starter.name);   // 31 bytes of it go
+        qstrncpy(starter.codes[0], "4101a", 8);
+        Wertung_t scores[4];
+        QList<const Wertung_t*> sheet;
+        for (int i = 0; i < 4; ++i) {
+            scores[i].startNumber = 100 + i;
+            scores[i].deduction1 = quint32(i);
+            scores[i].exercises[i][4] = quint8(i + 1);
+            sheet << &scores[i];
+        }
+        Bytes buffer(1024, 0xAA);
+        const int length = WholeWertungMessage::encode(buffer.data(), starter, sheet);
+        QCOMPARE(length, 1016);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.data()), 12).toHex(), QByteArray("050100000203020500000000"));
+        Starter_t received;
+        QList<Wertung_t> list;
+        QVERIFY(WholeWertungMessage::decode(buffer.data(), length, &received, &list));
+        QCOMPARE(received.netInfo, 0x0203);
+        QCOMPARE(QByteArray(received.name), QByteArray(31, 'n'));
+        QCOMPARE(QByteArray(received.codes[0]), QByteArray("4101a"));
+        QCOMPARE(list.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(list[i].judge, i + 1);
+            Bytes sent(FullWertung::Size), back(FullWertung::Size);
+            FullWertung::write(scores[i], sent.data());
+            FullWertung::write(list[i], back.data());
+            QCOMPARE(back, sent);
+        }
+    }
+
+    void importWithoutRecordOrClub()
+    {
+        NetImport none;
+        WertungList scores;
+        QVERIFY(!none.run() && !none.getEntries(scores) && scores.autoDelete);
+        QCOMPARE(QList<int>({none.getYear(), none.getNumber(), none.fromNetwork}), QList<int>({2006, -1, 1}));
+        NetStarter_t record;
+        qstrncpy(record.athletes[0].firstName, "Anna", NetSprotler_t::NameSize);
+        qstrncpy(record.athletes[0].lastName, "Berg", NetSprotler_t::NameSize);
+        NetImport import(&record);
+        QVERIFY(import.readAthletes());   // called without its clubs
+        QCOMPARE(import.athletes.at(0).Verein, 0);
     }
 };
 

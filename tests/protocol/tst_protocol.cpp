@@ -4,7 +4,9 @@
 #include "tests/protocol/ProtocolRig.h"
 #include "tests/support/SamplePlan.h"
 
+#include "net/protocol/NetImport.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "records/Starter_t.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QtTest>
@@ -54,6 +56,14 @@ Datagram dataPacket(const QByteArray& payload, quint16 delay)
     data.delay = delay;
     data.payload = payload;
     return data;
+}
+
+// Message 4/3 with the record as its body.
+QByteArray starterPayload(const NetStarter_t& record)
+{
+    QByteArray payload = bytes({4, 3}, TovkaProtocol::starterLength);
+    record.write(reinterpret_cast<uint8_t*>(payload.data()) + 4);
+    return payload;
 }
 
 QString tag(const TovkaAddress& from)
@@ -130,6 +140,38 @@ struct Recorder
         });
         QObject::connect(&p, &TovkaProtocol::BelegungsPlanerReceived, [this](time_t t, int area, TrainingsData d, TovkaAddress) {
             add(QString("plan %1 %2 %3").arg(qint64(t)).arg(area).arg(d.starters.size()));
+        });
+        QObject::connect(&p, &TovkaProtocol::WettkampfReceived, [this](const Competition& c, TovkaAddress) {
+            add(QString("competition %1 %2|%3|%4").arg(c.Datum.toString(Qt::ISODate), c.Ort, c.Veranstalter, c.Name));
+        });
+        // What a receiver makes of a starter: club, athletes, entry, scores.
+        QObject::connect(&p, &TovkaProtocol::StarterReceived, [this](NetImport& import) {
+            import.run();
+            WertungList scores;
+            import.getEntries(scores);
+            QStringList athletes;
+            for (const Athlete& a : import.athletes)
+                athletes << QString("%1 %2 %3 %4 %5").arg(a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate))
+                                .arg(a.Verein).arg(a.Nation);
+            const ACCompetitorData entry = import.competitors.value(0);
+            QStringList codes;
+            for (int i = 0; i < 30 && !entry.figure(i).text().isEmpty(); ++i)
+                codes << entry.figure(i).text();
+            QStringList status;
+            for (const Wertung_t* score : scores)
+                status << QString("%1:%2").arg(score->starterRef).arg(score->status);
+            add(QString("starter %1/%2 [%3] %4 %5,%6 d%7 g%8 a%9 n%10 %11 y%12 %13 scores %14")
+                    .arg(import.clubs.value(0).Name, import.clubs.value(0).Verband, athletes.join(", "), entry.WbName)
+                    .arg(entry.athleteId(0)).arg(entry.athleteId(1)).arg(entry.disci()).arg(entry.gender())
+                    .arg(entry.ageClass()).arg(entry.netInfo).arg(codes.join(','))
+                    .arg(import.getYear()).arg(import.isTeam() ? "team" : "single").arg(status.join(',')));
+        });
+        QObject::connect(&p, &TovkaProtocol::WholeWertungReceived, [this](const Starter_t& s, WertungList& list, TovkaAddress) {
+            QStringList scores;
+            for (const Wertung_t* score : list)
+                scores << QString("%1:%2:%3").arg(score->judge).arg(score->startNumber).arg(score->totalDeduction());
+            add(QString("whole %1 %2 %3 %4 %5 [%6]").arg(s.netInfo).arg(s.gender).arg(s.ageClass)
+                    .arg(QString::fromUtf8(s.name), QString::fromLatin1(s.codes[29], int(qstrnlen(s.codes[29], 8))), scores.join(',')));
         });
         QObject::connect(&p, &TovkaProtocol::TextMessageReceived, [this](NetTextMessage m, TovkaAddress) {
             add(QString("text %1 %2 %3").arg(m.time.toString("hh:mm:ss")).arg(m.type).arg(m.text));
@@ -233,6 +275,11 @@ private slots:
         QTest::newRow("record of 69") << bytes({2, 11}, 69)
                                       << ">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<";
         QTest::newRow("judges of 99") << bytes({4, 2}, 99) << "TovkaProtocol::handleGerichtMsg 4/2 to short (99 < 100)";
+        QTest::newRow("competition of 105") << bytes({4, 1}, 105)
+                                            << "TovkaProtocol::handleGerichtMsg 4/1 to short (105 < 106)";
+        QTest::newRow("starter of 759") << bytes({4, 3}, 759) << "TovkaProtocol::handleGerichtMsg 4/3 to short (759 < 760)";
+        QTest::newRow("whole score of 268") << bytes({5, 1}, 268) << "recvWholeWertung: invalid size -16 != 244";
+        QTest::newRow("whole score of 400") << bytes({5, 1}, 400) << "recvWholeWertung: invalid size 116 != 244";
     }
     void dispatchesByGroupAndSubType()
     {
@@ -293,6 +340,22 @@ private slots:
         row("judges", to([](TovkaProtocol& p, auto d) { p.sendKampfrichter(QString(40, 'A'), "", "C", d); }),
             {bytes({4, 2, 0, 0}, 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
             {QString("judges %1||C 2/2/3").arg(QString(31, 'A'))});
+        Competition cup;
+        cup.Datum = QDate(2026, 5, 17);
+        cup.Ort = QString::fromUtf8("Zell am Sée");
+        cup.Name = QString(40, 'N');   // cut to 31 bytes
+        cup.ID = 9;                    // not carried
+        row("competition", to([cup](TovkaProtocol& p, auto d) { p.sendWettkampf(cup, d); }),
+            {bytes({4, 1, 0, 0, 17, 5, 0x07, 0xEA}, 106).replace(8, 12, cup.Ort.toUtf8())
+                 .replace(72, 31, QByteArray(31, 'N')).replace(104, 1, bytes({1}))},
+            0x12, {QString("competition 2026-05-17 %1||%2").arg(cup.Ort, QString(31, 'N'))});
+        Starter_t entry;
+        entry.id = 0x12345;   // the low 16 bits travel
+        entry.checksum = 0x01020304;
+        entry.disci = 4;
+        entry.ageClass = 3;
+        row("starter response", to([entry](TovkaProtocol& p, auto d) { p.sendStarterResponse(entry, "ok", d); }),
+            {bytes({4, 9, 0, 0, 1, 2, 3, 4, 0x23, 0x45, 4, 3, 'o', 'k'}, 268)}, 0x12, {"response 9029 16909060 2"});
         row("current exercise", to([](TovkaProtocol& p, auto d) { p.sendCurrentUebung(0x1234, d); }),
             {bytes({4, 4, 0, 0, 0x12, 0x34})}, 0x12, {"uebung 4660"});
         row("release sheet", to([](TovkaProtocol& p, auto d) { p.sendWbFreigeben(d); }), {bytes({4, 5, 0, 0})}, 0x12,
@@ -440,6 +503,10 @@ private slots:
         QTest::newRow("response without NUL") << response << QStringList{"response 258 -2 255"};
         QTest::newRow("response of 267") << response.left(267) << QStringList{};
         QTest::newRow("full score of 247") << bytes({4, 8}, 247) << QStringList{};
+        QTest::newRow("whole score without scores") << bytes({5, 1}, 284).replace(12, 4, "Anna")
+                                                    << QStringList{"whole 0 0 0 Anna  []"};
+        QTest::newRow("whole score of 1016") << bytes({5, 1, 0, 0, 0x30, 0x39, 2, 3}, 1016).replace(284 + 9, 1, bytes({7}))
+                                             << QStringList{"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"};
     }
 
     void hostileAndOlderLengths()
@@ -452,6 +519,52 @@ private slots:
         rig.deliver(payload, TovkaAddress(KindJury, 2, 3));
         QCOMPARE(recorder.lines, received);
         QCOMPARE(payload, before);
+    }
+
+    // A received starter record becomes a club, its athletes, one entry and,
+    // for a starter who is absent or has a certificate, one score.
+    void receivedStarterBecomesAnEntry_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QString>("received");
+        NetStarter_t record;
+        qstrncpy(record.clubs, "RV Zell", sizeof record.clubs);
+        qstrncpy(record.association, "BDR", sizeof record.association);
+        qstrncpy(record.sheetName, "Berg/Kurz", sizeof record.sheetName);
+        qstrncpy(record.nation, "GER", sizeof record.nation);
+        const char* names[3][2] = {{"Anna", "Berg"}, {"Max", ""}, {"Eva", "Kurz"}};   // Max has no last name
+        for (int i = 0; i < 3; ++i) {
+            qstrncpy(record.athletes[i].firstName, names[i][0], NetSprotler_t::NameSize);
+            qstrncpy(record.athletes[i].lastName, names[i][1], NetSprotler_t::NameSize);
+            record.athletes[i].gender = 2;
+        }
+        record.athletes[0].birth = NetSprotler_t::packBirthDate(QDate(2007, 3, 15));
+        record.athletes[2].birth = 99 * 512 + 11 * 32 + 31;
+        record.sex = 2;
+        record.disci = 4;
+        record.ageClass = 3;
+        record.number = 1234;
+        record.rulesYear = 2024;
+        qstrncpy(record.codes[0], "4101a", 8);
+        qstrncpy(record.codes[1], "4102b", 8);
+        const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 GER, Eva Kurz 1999-12-31 -1 GER] Berg/Kurz "
+                             "-1,-2 d4 g2 a3 n1234 4101a,4102b y2024 %1 scores %2";
+        QTest::newRow("two athletes") << starterPayload(record) << pair.arg("single", "");
+        record.entryType = NetStarter_t::Absent;
+        QTest::newRow("absent") << starterPayload(record) << pair.arg("single", "1234:5");
+        record.entryType = NetStarter_t::Certificate;
+        QTest::newRow("certificate") << starterPayload(record) << pair.arg("single", "1234:6");
+        record.entryType = NetStarter_t::Team;
+        QTest::newRow("team") << starterPayload(record) << pair.arg("team", "");
+    }
+    void receivedStarterBecomesAnEntry()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, received);
+        ProtocolRig rig;
+        Recorder recorder(rig.protocol);
+        rig.deliver(payload, peer);
+        QCOMPARE(recorder.lines, QStringList{received});
     }
 
     // Times are corrected by the packet's delay, in whole seconds.
