@@ -4,6 +4,8 @@
 #include "net/protocol/MessageFrame.h"
 #include "net/wire/ByteOrder.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr quint8 GroupAnzeige = 2;
@@ -22,6 +24,16 @@ int lengthOf(int count, int size)
 bool fits(int length)
 {
     return length <= NumberListMessage::bufferSize;
+}
+
+// The factor in thousandths, the rest cut off. A factor that is a whole number
+// of thousandths (as every received one is) keeps it, though the binary
+// product may fall a hair below it.
+int thousandths(double factor)
+{
+    const double scaled = factor * FactorScale;
+    const double nearest = std::round(scaled);
+    return int(std::fabs(scaled - nearest) < 1e-6 ? nearest : std::trunc(scaled));
 }
 
 } // namespace
@@ -47,7 +59,7 @@ int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList&
     unsigned char* body = MessageFrame::start(buffer, GroupAnzeige, FactorListSub, length);
     for (int i = 0; i < count; ++i) {
         ByteOrder::putBig16(body + 4 * i, quint16(list.at(i).first));
-        ByteOrder::putBig16(body + 4 * i + 2, quint16(int(list.at(i).second * FactorScale)));
+        ByteOrder::putBig16(body + 4 * i + 2, quint16(thousandths(list.at(i).second)));
     }
     return length;
 }

@@ -420,10 +420,11 @@ private slots:
             {bytes({2, 6, 0, 0, 0, 1, 0xFF, 0xFF, 0, 7})}, 0x12, {"requ 1,65535,7"});
         row("factor list", to([](TovkaProtocol& p, auto d) {
                 FactorList list;
-                list << qMakePair(3, 1.2345) << qMakePair(4, 0.5);
+                list << qMakePair(3, 1.2345) << qMakePair(4, 0.5) << qMakePair(5, 1001 / 1000.0);   // as received
                 p.sendFactorList(list, d);
             }),
-            {bytes({2, 10, 0, 0, 0, 3, 0x04, 0xD2, 0, 4, 0x01, 0xF4})}, 0x12, {"factor 3:1.234,4:0.5"});
+            {bytes({2, 10, 0, 0, 0, 3, 0x04, 0xD2, 0, 4, 0x01, 0xF4, 0, 5, 0x03, 0xE9})}, 0x12,
+            {"factor 3:1.234,4:0.5,5:1.001"});
         row("qualification list", to([](TovkaProtocol& p, auto d) {
                 QualiList list;
                 list << qMakePair(10, 20);
