@@ -1,7 +1,11 @@
 // The starter record on the wire, big-endian; texts and codes as bytes.
 #include "net/protocol/NetStarter_t.h"
 
+#include "db/Conversions.h"
+#include "net/protocol/Wertung_t.h"
 #include "net/wire/ByteOrder.h"
+#include "records/ExpandedAthlete.h"
+#include "records/Starter_t.h"
 
 #include <cstring>
 
@@ -58,4 +62,51 @@ NetStarter_t NetStarter_t::read(const uint8_t* in)
     record.rulesYear = ByteOrder::big16(in + rulesYearOffset);
     std::memcpy(record.codes, in + codesOffset, sizeof record.codes);
     return record;
+}
+
+NetStarter_t NetStarter_t::fromStarter(const Starter_t& starter, const QList<ExpandedAthlete>& athletes,
+                                       const QString& clubs, const QString& sheetName, const QString& association,
+                                       int rulesYear, quint8 entryType)
+{
+    NetStarter_t record;
+    for (int i = 0; i < qMin(athletes.size(), int(AthleteCount)); ++i) {
+        const ExpandedAthlete& athlete = athletes.at(i);
+        NetSprotler_t& entry = record.athletes[i];
+        entry.birth = NetSprotler_t::packBirthDate(athlete.Geburtsdatum);
+        entry.gender = quint8(athlete.Geschlecht);
+        toCString(entry.firstName, athlete.Vorname, NetSprotler_t::NameSize);
+        toCString(entry.lastName, athlete.Nachname, NetSprotler_t::NameSize);
+        if (record.nation[0] == '\0')
+            toCString(record.nation, athlete.Nation, NationSize);
+    }
+    toCString(record.clubs, clubs, TextSize);
+    toCString(record.sheetName, sheetName, TextSize);
+    record.number = quint16(starter.netInfo);
+    record.rulesYear = quint16(rulesYear);
+    record.sex = quint8(starter.gender);
+    record.disci = quint8(starter.disci);
+    record.ageClass = quint8(starter.ageClass);
+    toCString(record.association, association, TextSize);
+    static_assert(sizeof record.codes == sizeof starter.codes, "thirty codes of 8 bytes");
+    std::memcpy(record.codes, starter.codes, sizeof record.codes);
+    record.entryType = entryType;
+    return record;
+}
+
+int NetStarter_t::rulesYearOf(const QString& catalogueDate)
+{
+    constexpr int dateTextSize = 64;
+    char text[dateTextSize] = {};
+    toCString(text, catalogueDate, dateTextSize);
+    const QDate date = parseDate(text);
+    return date.isValid() ? date.year() : defaultRulesYear;
+}
+
+quint8 NetStarter_t::entryTypeOf(int status)
+{
+    switch (status) {
+    case Wertung_t::statusCertificate: return Certificate;
+    case Wertung_t::statusAbsent: return Absent;
+    default: return Normal;
+    }
 }

@@ -7,9 +7,14 @@
 
 #include "net/protocol/NetSprotler_t.h"
 
+#include <QList>
+#include <QString>
 #include <QtGlobal>
 
 #include <cstdint>
+
+class ExpandedAthlete;
+struct Starter_t;
 
 struct NetStarter_t
 {
@@ -36,6 +41,17 @@ struct NetStarter_t
     quint16 number = 0;
     quint16 rulesYear = 0;
     char codes[CodeCount][CodeSize] = {};
+
+    // The record of a start: its entry, its athletes (the first six), the
+    // texts of its score sheet's header, the rules year and the entry type.
+    static NetStarter_t fromStarter(const Starter_t& starter, const QList<ExpandedAthlete>& athletes,
+                                    const QString& clubs, const QString& sheetName, const QString& association,
+                                    int rulesYear, quint8 entryType);
+    // The year of a rules catalogue's date text; 2006 when it is no date.
+    static int rulesYearOf(const QString& catalogueDate);
+    // The entry type of a sheet holding exactly this one score (status 6: a
+    // medical certificate, 5: absent).
+    static quint8 entryTypeOf(int status);
 
     void write(uint8_t* out) const;
     static NetStarter_t read(const uint8_t* in);

@@ -3,6 +3,8 @@
 // the import of a starter record.
 #include "net/protocol/FullWertung.h"
 #include "net/protocol/NetImport.h"
+#include "net/protocol/NetStarterLong.h"
+#include "records/ExpandedAthlete.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
 #include "net/protocol/WholeWertungMessage.h"
@@ -229,6 +231,59 @@ private slots:
         Bytes again(NetStarter_t::Size, 0);
         NetStarter_t::read(wire.data()).write(again.data());
         QCOMPARE(again, wire);
+    }
+
+    void rulesYear_data()
+    {
+        QTest::addColumn<QString>("catalogueDate");
+        QTest::addColumn<int>("year");
+        QTest::newRow("iso") << "2024-03-01" << 2024;
+        QTest::newRow("german") << "01.02.2009" << 2009;
+        QTest::newRow("empty") << "" << 2006;
+        QTest::newRow("no date") << "Stand 12" << 2006;
+    }
+    void rulesYear()
+    {
+        QFETCH(QString, catalogueDate);
+        QFETCH(int, year);
+        QCOMPARE(NetStarter_t::rulesYearOf(catalogueDate), year);
+    }
+
+    // What the score-sheet messages take of a start entry and its athletes.
+    void recordsOfAStart()
+    {
+        Starter_t starter;
+        starter.netInfo = 0x10102;
+        starter.given = 1250;
+        starter.disci = 2;
+        starter.gender = 1;
+        starter.ageClass = 4;
+        qstrncpy(starter.name, "Berg/Kurz", sizeof starter.name);
+        qstrncpy(starter.codes[0], "2101a", 8);
+        qstrncpy(starter.codes[6], "2107a", 8);
+        QList<ExpandedAthlete> athletes{ExpandedAthlete(), ExpandedAthlete()};
+        athletes[0].Vorname = "Anna";
+        athletes[0].Nachname = QString(40, 'B');   // cut to 31 bytes
+        athletes[0].Geburtsdatum = QDate(2007, 3, 15);
+        athletes[0].Geschlecht = 2;
+        athletes[1].Nation = "AUT";   // the first athlete with a nation gives it
+        const NetStarter_t record =
+            NetStarter_t::fromStarter(starter, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Team);
+        QCOMPARE(QList<int>({record.athletes[0].birth, record.athletes[0].gender, record.number, record.rulesYear,
+                             record.disci, record.entryType}),
+                 QList<int>({3663, 2, 0x0102, 2024, 2, 3}));
+        QCOMPARE(QByteArray(record.athletes[0].lastName), QByteArray(31, 'B'));
+        QCOMPARE(QByteArray(record.nation) + record.clubs + record.codes[6], QByteArray("AUTRV Zell2107a"));
+        Bytes unused(NetSprotler_t::Size, 0), wire(NetSprotler_t::Size, 0xAA);
+        for (int i = 2; i < NetStarter_t::AthleteCount; ++i) {
+            record.athletes[i].write(wire.data());
+            QCOMPARE(wire, unused);
+        }
+        const NetStarterLong next = NetStarterLong::fromStarter(starter, "RV Zell", "Schüler", "BDR", "AUT");
+        QCOMPARE(QList<int>({next.number, next.exercises, int(next.submitted), int(next.category)}),
+                 QList<int>({0x0102, 7, 1250, (2 * 3 + 1) * 8 + 4}));
+        QCOMPARE(QString::fromUtf8(next.categoryName) + next.name, QString::fromUtf8("SchülerBerg/Kurz"));
+        QCOMPARE(int(NetStarterLong::fromStarter(Starter_t(), "", "", "", "").exercises), 1);
     }
 
     void wholeScoreTakesThreeRecords()
