@@ -176,13 +176,10 @@ int MeldeListeDB::insertStarter(Starter_t& entry)
     if (id == -1)
         return -1;
     StarterList stored;
-    if (!getStarter(stored, &entry, 0) || stored.items.size() != 1) {
-        if (stored.items.size() != 1)
-            setLastError(errorText(ErrResults));
-        entry.id = -1;
-        return -1;
-    }
-    if (!t.commit()) {
+    const bool read = getStarter(stored, &entry, 0);
+    if (read && stored.items.size() != 1)
+        setLastError(errorText(ErrResults));
+    if (!read || stored.items.size() != 1 || !t.commit()) {
         entry.id = -1;
         return -1;
     }
