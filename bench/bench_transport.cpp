@@ -137,9 +137,35 @@ void BM_SendDataToFourPeers(benchmark::State& state)
 }
 BENCHMARK(BM_SendDataToFourPeers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// One datagram of the flood format answered as the transport answers it:
-// read, checked, acknowledged on the same socket.
-void answerRaw(QUdpSocket& socket, int& handled)
+// What the transport's writer does with an acknowledgement: one write on
+// each socket, to the loopback broadcast address or to the group.
+struct RawSockets
+{
+    RawSockets()
+    {
+        QString error;
+        UdpSocketLinux::bindLoopback(&loopback, &error);
+        const QNetworkInterface link = QNetworkInterface::interfaceFromName(QStringLiteral("veth0"));
+        if (link.isValid())
+            UdpSocketLinux::bindMulticast(&group, link, &error);
+    }
+
+    void write(const uint8_t* data, int size)
+    {
+        UdpSocketLinux::writeDatagram(loopback.socketDescriptor(), true, reinterpret_cast<const char*>(data), size,
+                                      nullptr);
+        if (group.state() == QAbstractSocket::BoundState)
+            UdpSocketLinux::writeDatagram(group.socketDescriptor(), false, reinterpret_cast<const char*>(data), size,
+                                          nullptr);
+    }
+
+    QUdpSocket loopback;
+    QUdpSocket group;
+};
+
+// The datagrams of one socket answered as the transport answers them: read,
+// checked, a data packet acknowledged on every socket.
+void answerRaw(QUdpSocket& socket, RawSockets& sockets, int& handled)
 {
     uint8_t datagram[PacketHeader::MaxPacket];
     uint8_t ack[PacketHeader::Size];
@@ -154,9 +180,7 @@ void answerRaw(QUdpSocket& socket, int& handled)
         answer.sequence = header.sequence;
         answer.destinationAddress = header.sourceAddress;
         answer.destinationInstance = header.sourceInstance;
-        const int length = PacketHeader::build(answer, nullptr, ack, int(sizeof(ack)));
-        socket.writeDatagram(reinterpret_cast<const char*>(ack), length, UdpSocketLinux::loopbackBroadcast(),
-                             UdpSocketLinux::port);
+        sockets.write(ack, PacketHeader::build(answer, nullptr, ack, int(sizeof(ack))));
         ++handled;
     }
 }
@@ -188,10 +212,9 @@ void BM_ReceiveBatch(benchmark::State& state)
             state.PauseTiming();
         }
         {
-            QUdpSocket raw;
-            QString error;
-            UdpSocketLinux::bindLoopback(&raw, &error);
-            QObject::connect(&raw, &QUdpSocket::readyRead, [&] { answerRaw(raw, handled); });
+            RawSockets raw;
+            for (QUdpSocket* socket : {&raw.loopback, &raw.group})
+                QObject::connect(socket, &QUdpSocket::readyRead, [&, socket] { answerRaw(*socket, raw, handled); });
             handled = 0;
             FloodPeer flood(QString(), loopback, QString(), Batch, 1000000);
             while (!flood.sent())

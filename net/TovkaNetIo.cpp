@@ -505,24 +505,16 @@ void TovkaNetIo::recvMoniPort()
 
 void TovkaNetIo::readSockets(const QList<QUdpSocket*>& table)
 {
+    // Each socket is read until a read finds nothing, without asking first:
     // Qt marks a UDP socket as unread at each signal, even when nothing is
-    // pending by the time its slot runs, and turns the socket's notification
-    // off at the next signal until the socket is read. So the first pass
-    // reads every socket once whether or not anything seems pending.
+    // pending any more by the time its slot runs, and turns the socket's
+    // notification off at the next signal until the socket is read.
     int total = 0;
-    bool found = true;
-    for (bool first = true; found && total < maxDatagramsPerRead; first = false) {
-        found = false;
-        for (QUdpSocket* socket : table) {
-            if (socket->state() != QAbstractSocket::BoundState || (!first && !socket->hasPendingDatagrams()))
-                continue;
-            if (recvMsg(socket)) {
-                ++total;
-                found = true;
-            }
-        }
+    for (QUdpSocket* socket : table) {
+        while (total < maxDatagramsPerRead && socket->state() == QAbstractSocket::BoundState && recvMsg(socket))
+            ++total;
     }
-    if (found) {
+    if (total >= maxDatagramsPerRead) {
         // Leave the rest to a later turn of the event loop; the posted turn
         // also lets Qt's glib dispatcher run the window's timers during a flood.
         QMetaObject::invokeMethod(this, [this, table] { readSockets(table); }, Qt::QueuedConnection);
