@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTime>
 
 #include <cstdio>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -47,15 +47,28 @@ const char* typeName(QtMsgType type)
     return "Assert";
 }
 
+// The local time of day as "hh:mm:ss:zzz". Not through QTime: Qt has the C
+// library look at the time-zone file again before each local time, a file
+// system call on every line of a busy log.
+QLatin1String timeOfDay(char (&text)[64])
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local;
+    localtime_r(&now.tv_sec, &local);
+    const int length = std::snprintf(text, sizeof(text), "%02d:%02d:%02d:%03d", local.tm_hour, local.tm_min,
+                                     local.tm_sec, int(now.tv_nsec / 1000000));
+    return QLatin1String(text, length);
+}
+
 void writeMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     DebugLogState& s = state();
     // The local time is read under the lock too: the C library's time-zone
     // set-up is guarded in a way the thread checker cannot see.
     std::lock_guard<std::mutex> lock(s.mutex);
-    const QString line = QStringLiteral("%1 %2 %3\n")
-                             .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")),
-                                  QLatin1String(typeName(type)), text);
+    char time[64];
+    const QString line = QStringLiteral("%1 %2 %3\n").arg(timeOfDay(time), QLatin1String(typeName(type)), text);
     const QByteArray bytes = line.toUtf8();
     if (!s.file)
         return;
