@@ -505,16 +505,24 @@ void TovkaNetIo::recvMoniPort()
 
 void TovkaNetIo::readSockets(const QList<QUdpSocket*>& table)
 {
-    // Each socket is read until a read finds nothing, without asking first:
-    // Qt marks a UDP socket as unread at each signal, even when nothing is
-    // pending any more by the time its slot runs, and turns the socket's
-    // notification off at the next signal until the socket is read.
+    // Passes over the sockets, one datagram from each per pass, each socket
+    // until a read finds nothing, without asking first: Qt marks a UDP
+    // socket as unread at each signal, even when nothing is pending any more
+    // by the time its slot runs, and turns the socket's notification off at
+    // the next signal until the socket is read.
     int total = 0;
-    for (QUdpSocket* socket : table) {
-        while (total < maxDatagramsPerRead && socket->state() == QAbstractSocket::BoundState && recvMsg(socket))
-            ++total;
+    QList<QUdpSocket*> unread = table;
+    while (!unread.isEmpty() && total < maxDatagramsPerRead) {
+        for (auto it = unread.begin(); it != unread.end() && total < maxDatagramsPerRead;) {
+            if ((*it)->state() == QAbstractSocket::BoundState && recvMsg(*it)) {
+                ++total;
+                ++it;
+            } else {
+                it = unread.erase(it);
+            }
+        }
     }
-    if (total >= maxDatagramsPerRead) {
+    if (!unread.isEmpty()) {
         // Leave the rest to a later turn of the event loop; the posted turn
         // also lets Qt's glib dispatcher run the window's timers during a flood.
         QMetaObject::invokeMethod(this, [this, table] { readSockets(table); }, Qt::QueuedConnection);
