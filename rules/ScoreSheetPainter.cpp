@@ -315,7 +315,7 @@ QString ScoreSheetPainter::groupDate(const Wertung_t& r)
     return own.wettkampf.Datum.toString(QStringLiteral("dd/MM/yy"));
 }
 
-void ScoreSheetPainter::fitText(const QRect& cell, const QString& s)
+void ScoreSheetPainter::fitText(const QRect& cell, const QString& s, Qt::Alignment align)
 {
     QFont f = p.font();
     const int size = f.pointSize();
@@ -325,7 +325,7 @@ void ScoreSheetPainter::fitText(const QRect& cell, const QString& s)
         if (p.fontMetrics().horizontalAdvance(s) <= cell.width())
             break;
     }
-    text(cell, alignLeft, s);
+    text(cell, align, s);
     f.setPointSize(size);
     p.setFont(f);
 }
@@ -379,8 +379,8 @@ void ScoreSheetPainter::drawUebungen(int w, int h, bool landscape)
         text(QRect(taktX, 0, taktW, head), alignCentre, baseText(21));
     text(QRect(valueX, 0, valueW, head), alignCentre, baseText(20));
 
-    const int pctW = groupW * 16 / 100;
-    const int pktW = groupW * 24 / 100;
+    const int pctW = groupW * 18 / 100;
+    const int pktW = groupW * 30 / 100;
     const int markW = (groupW - pctW - pktW) / 4;
     for (int g = 0; g < groups; ++g) {
         const Wertung_t* r = g < records.size() ? records.at(g) : nullptr;
@@ -395,11 +395,11 @@ void ScoreSheetPainter::drawUebungen(int w, int h, bool landscape)
             }
         }
         useFont(labelPt);
-        text(QRect(x, 0, pctW + pktW, half), alignCentre, landscape ? (r ? groupDate(*r) : QString()) : baseText(22));
+        fitText(QRect(x, 0, pctW + pktW, half), landscape ? (r ? groupDate(*r) : QString()) : baseText(22), alignCentre);
         text(QRect(x, half, pctW, head - half), alignCentre, QStringLiteral("%"));
         text(QRect(x + pctW, half, pktW, head - half), alignCentre, baseText(7));
         if (r) {
-            text(QRect(marksX, 0, groupW - pctW - pktW, half), alignCentre, baseText(24));
+            fitText(QRect(marksX, 0, groupW - pctW - pktW, half), baseText(24), alignCentre);
             for (int k = 0; k < 4; ++k)
                 text(QRect(marksX + k * markW, half, markW, head - half), alignCentre, QString::fromLatin1(markSigns[k]));
         } else {
@@ -431,7 +431,7 @@ void ScoreSheetPainter::drawUebungen(int w, int h, bool landscape)
             const Uebung& u = exercises.at(slot);
             useFont(valuePt);
             text(QRect(codeX, y, codeW, row), alignCentre, u.nr.text());
-            fitText(QRect(textX + mmX(indentMm), y, textW - mmX(indentMm), row), u.text);
+            fitText(QRect(textX + mmX(indentMm), y, textW - mmX(indentMm), row), u.text, alignLeft);
             value = u.ziffer;
             if (value != 0)
                 text(QRect(valueX, y, valueW, row), alignCentre, decimal(value, 1));
@@ -528,7 +528,7 @@ void ScoreSheetPainter::drawWertung(int w, int h)
     const int given = starter->given;
     const auto total = [&](int i, const QString& label, bool bold, const QString& value) {
         useFont(labelPt, bold);
-        text(cell(pad, i, totalsW / 2), alignLeft, label);
+        text(cell(signW + pad, i, totalsW / 2), alignLeft, label);
         useFont(valuePt, bold);
         text(cell(signW, i, totalsW - pad), alignRight, value);
         p.drawLine(signW, (i + 1) * row, deductX, (i + 1) * row);
@@ -567,7 +567,7 @@ void ScoreSheetPainter::drawWertung(int w, int h)
     text(cell(deductX + pad, 7, deductW / 2), alignLeft, baseText(41));
     if (juries > 1) {
         useFont(valuePt, true);
-        text(cell(deductX + deductW / 2, 7, deductW / 2 - pad), alignRight,
+        text(cell(deductX + pad, 7, deductW - 2 * pad), alignRight,
              points((sum + 1) / juries) + QStringLiteral(" ") + baseText(42));
     }
 
@@ -585,10 +585,10 @@ void ScoreSheetPainter::drawWertung(int w, int h)
     }
     for (int k = 0; k < 2; ++k) {
         useFont(labelPt);
-        text(cell(deductX + pad, 5 + k, deductW / 2), alignLeft, baseText(37 + k));
+        text(cell(deductX + pad, 5 + k, deductW - 2 * pad), alignLeft, baseText(37 + k));
         if (r) {
             useFont(valuePt);
-            text(cell(deductX + deductW / 2, 5 + k, deductW / 2 - pad), alignRight,
+            text(cell(deductX + pad, 5 + k, deductW - 2 * pad), alignRight,
                  points(int(k == 0 ? r->deduction1 : r->deduction2)));
         }
     }

@@ -54,7 +54,8 @@ private:
     static int tacticalOfRow(const Wertung_t& r, int row);
     int resultOf(const Wertung_t& r) const;
     QString groupDate(const Wertung_t& r);
-    void fitText(const QRect& cell, const QString& s);
+    // Up to three points smaller until s fits the cell's width.
+    void fitText(const QRect& cell, const QString& s, Qt::Alignment align);
 
     Wertungsbogen& sheet;
     QPainter& p;

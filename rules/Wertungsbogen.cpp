@@ -753,16 +753,20 @@ void Wertungsbogen::print(QPainter* p, int& page)
     // Decided once the printer exists: a painter without device gets it in the first newPage.
     int perPage = 0;
     do {
-        if (printer && printer->toPage() > 0 && page >= printer->toPage())
-            break;
-        QRect rect;
-        if (!newPage(page, rect))
-            break;
-        if (perPage == 0)
-            perPage = recordsPerPage();
-        painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-        if (!printer || printer->fromPage() == 0 || page >= printer->fromPage())
-            drawPage(rect);
+        // Pages beyond the printer's range take their records along unprinted.
+        if (printer && printer->toPage() > 0 && page >= printer->toPage()) {
+            ++page;
+        } else {
+            QRect rect;
+            if (!newPage(page, rect))
+                break;
+            if (perPage == 0)
+                perPage = recordsPerPage();
+            painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
+                                    | QPainter::SmoothPixmapTransform);
+            if (!printer || printer->fromPage() == 0 || page >= printer->fromPage())
+                drawPage(rect);
+        }
         for (int i = 0; i < perPage; ++i)
             wertungen.removeFirst();
     } while (!wertungen.isEmpty());
