@@ -121,6 +121,9 @@ QDate makeDate(long long year, long long month, long long day)
 // zlib cannot expand data by more than about 1032:1; a declared size beyond
 // that is a forged header and must not make qUncompress allocate it.
 constexpr qint64 maxZlibRatio = 1032;
+// The largest real blob is a club logo of at most 300 x 300 pixels (360 KB
+// even uncompressed); a legal ratio still lets a 1 MB cell claim a gigabyte.
+constexpr qint64 maxUncompressedSize = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -222,7 +225,7 @@ QByteArray uncompressFromBase64(const QString& text)
         return QByteArray();
     const auto* b = reinterpret_cast<const unsigned char*>(packed.constData());
     const qint64 declared = (qint64(b[0]) << 24) | (qint64(b[1]) << 16) | (qint64(b[2]) << 8) | b[3];
-    if (declared > (packed.size() - 4) * maxZlibRatio + 1024)
+    if (declared > maxUncompressedSize || declared > (packed.size() - 4) * maxZlibRatio + 1024)
         return QByteArray();
     return qUncompress(packed);
 }

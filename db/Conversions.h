@@ -17,6 +17,7 @@ void cleanSqlText(char* text);
 QString cleanSqlText(const char* text);
 
 QString compressToBase64(const QByteArray& data);
+// Empty for a text that is no such blob or that would unpack beyond 16 MB.
 QByteArray uncompressFromBase64(const QString& text);
 
 qint64 dateToSeconds(const QDate& date);

@@ -3,7 +3,8 @@
 #include "db/RuvoDB.h"
 
 #include "db/Conversions.h"
-#include "db/MessageBox.h"
+#include "db/SqliteStatement.h"
+#include "db/UserReport.h"
 
 #include <QtDebug>
 
@@ -12,13 +13,29 @@
 
 #include <memory>
 
+namespace {
+
+// The Descriptor columns this layer writes and reads.
+const char* const descriptorColumns[] = { "magic", "version", "readPassword", "writePassword" };
+
+// SQLite's column names are case-insensitive.
+int columnIndex(const QStringList& columns, const char* name)
+{
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns.at(i).compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
 RuvoDB::RuvoDB(QObject* parent) : QObject(parent)
 {
 }
 
 RuvoDB::~RuvoDB()
 {
-    if (db)
+    if (isOpen())
         close();
 }
 
@@ -29,27 +46,29 @@ bool RuvoDB::setupDB()
 
 bool RuvoDB::open(const QString& path, bool readOnly)
 {
-    if (db)
+    if (isOpen())
         close();
 
     Descriptor d;
     {
         std::unique_lock<std::mutex> lock(mutex);
         lastErrorText.clear();
-        const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE
-                          | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        sqlite3* handle = nullptr;
-        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags, nullptr);
-        if (rc != SQLITE_OK) {
-            lastErrorText = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
-            sqlite3_close(handle);
+        // SQLite would make a temporary database of it, lost at close.
+        if (path.isEmpty()) {
+            lastErrorText = tr("Es ist kein Dateiname angegeben.");
             lock.unlock();
             reportOpenFailure(path);
             return false;
         }
-        db = handle;
+        const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE
+                          | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        if (!connection.open(path, flags, &lastErrorText)) {
+            lock.unlock();
+            reportOpenFailure(path);
+            return false;
+        }
         // SQLite falls back to read-only for a file it cannot write.
-        readOnlyFile = readOnly || sqlite3_db_readonly(db, "main") == 1;
+        readOnlyFile = readOnly || sqlite3_db_readonly(connection.handle(), "main") == 1;
         // A file that is not a database shows itself only on the first read,
         // so the Descriptor is read here, before anything can write.
         if (!runExec("PRAGMA synchronous=OFF;") || !readDescriptor(&d) || !isWholeFile()) {
@@ -59,18 +78,27 @@ bool RuvoDB::open(const QString& path, bool readOnly)
             return false;
         }
         readLocked = !d.readPassword.isEmpty();
-        writeLocked = readOnlyFile || !d.writePassword.isEmpty();
+        writeLocked = readOnlyFile || !d.writePassword.isEmpty() || d.foreign;
+        if (d.foreign) {
+            // Its password columns cannot be read, so it must not open unlocked.
+            foreignDescriptor = tr("Die Tabelle Descriptor hat nicht die Spalten magic, version, readPassword"
+                                   " und writePassword; die Datei wird nur zum Lesen geöffnet.");
+            lastErrorText = foreignDescriptor;
+            qWarning("RuvoDB::open %s: %s", qPrintable(path), qPrintable(foreignDescriptor));
+        }
     }
 
     if ((!readOnlyFile || d.present) && setupDB())
         return true;
 
-    if (lastErrorText.isEmpty())
+    if (!foreignDescriptor.isEmpty())
+        lastErrorText = foreignDescriptor;
+    else if (lastErrorText.isEmpty())
         lastErrorText = errorText(d.present ? ErrWrongType : ErrLayout);
     const Descriptor again = descriptor();
-    if (db && again.present && again.magic == magicNumber)
+    if (isOpen() && again.present && again.magic == magicNumber)
         writeLocked = true;
-    else if (db)
+    else if (isOpen())
         close();
     reportOpenFailure(path);
     return false;
@@ -89,7 +117,7 @@ bool RuvoDB::exec(const QString& sql, int* lastInsertId)
 {
     const QByteArray utf8 = sql.toUtf8();
     std::unique_lock<std::mutex> lock(mutex);
-    if (!db) {
+    if (!isOpen()) {
         lastErrorText = errorText(ErrNotOpen);
         return false;
     }
@@ -102,7 +130,7 @@ bool RuvoDB::exec(const QString& sql, int* lastInsertId)
         return false;
     }
     if (lastInsertId)
-        *lastInsertId = int(sqlite3_last_insert_rowid(db));
+        *lastInsertId = int(sqlite3_last_insert_rowid(connection.handle()));
     return true;
 }
 
@@ -119,7 +147,7 @@ bool RuvoDB::query(const char* sql, RuvoDBResult* out)
         out = &scratch;
     out->clear();
     std::unique_lock<std::mutex> lock(mutex);
-    if (!db) {
+    if (!isOpen()) {
         lastErrorText = errorText(ErrNotOpen);
         return false;
     }
@@ -127,7 +155,7 @@ bool RuvoDB::query(const char* sql, RuvoDBResult* out)
         lastErrorText = errorText(ErrReadLocked);
         return false;
     }
-    return runQuery(sql, out);
+    return runQuery(sql, out, !writeLocked);
 }
 
 bool RuvoDB::query(const QString& sql, RuvoDBResult* out)
@@ -147,7 +175,7 @@ QStringList RuvoDB::tables()
 {
     QStringList names;
     std::unique_lock<std::mutex> lock(mutex);
-    if (!db) {
+    if (!isOpen()) {
         lastErrorText = errorText(ErrNotOpen);
         return names;
     }
@@ -203,7 +231,7 @@ bool RuvoDB::setMagic(int magic)
 
 bool RuvoDB::checkReadPassword(const char* pw)
 {
-    if (!pw || !db) {
+    if (!pw || !isOpen()) {
         readLocked = true;
         return false;
     }
@@ -213,11 +241,11 @@ bool RuvoDB::checkReadPassword(const char* pw)
 
 bool RuvoDB::checkWritePassword(const char* pw)
 {
-    if (!pw || !db) {
+    if (!pw || !isOpen()) {
         writeLocked = true;
         return false;
     }
-    writeLocked = readOnlyFile || !passwordMatches(pw, descriptor().writePassword);
+    writeLocked = readOnlyFile || !foreignDescriptor.isEmpty() || !passwordMatches(pw, descriptor().writePassword);
     return !writeLocked;
 }
 
@@ -243,55 +271,91 @@ QString RuvoDB::errorText(int code)
     }
 }
 
-bool RuvoDB::runExec(const char* sql)
+bool RuvoDB::inTransaction()
 {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    lastErrorText = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-    sqlite3_free(message);
-    return false;
+    std::unique_lock<std::mutex> lock(mutex);
+    return isOpen() && !sqlite3_get_autocommit(connection.handle());
 }
 
-bool RuvoDB::runQuery(const char* sql, RuvoDBResult* out)
+bool RuvoDB::rollbackTo(const QString& savepoint, bool outermost)
 {
-    out->clear();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        lastErrorText = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(statement);
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!isOpen()) {
+        lastErrorText = errorText(ErrNotOpen);
         return false;
     }
-    if (!statement)   // only white space or comments
-        return true;
+    const QString sql = outermost ? QStringLiteral("ROLLBACK;")
+                                  : QStringLiteral("ROLLBACK TO SAVEPOINT %1;RELEASE SAVEPOINT %1;").arg(savepoint);
+    return runExec(sql.toUtf8().constData());
+}
 
-    const int columnCount = sqlite3_column_count(statement);
+// Statement by statement, as sqlite3_exec would, but with every statement
+// owned by an object that finalizes it.
+bool RuvoDB::runExec(const char* sql)
+{
+    while (*sql) {
+        const char* tail = nullptr;
+        SqliteStatement statement(connection.handle(), sql, &tail);
+        if (!statement.isPrepared()) {
+            lastErrorText = connection.errorMessage();
+            return false;
+        }
+        int rc = SQLITE_DONE;
+        while (!statement.isEmpty() && (rc = statement.step()) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            lastErrorText = connection.errorMessage();
+            return false;
+        }
+        if (!tail || tail == sql)
+            break;
+        sql = tail;
+    }
+    return true;
+}
+
+bool RuvoDB::runQuery(const char* sql, RuvoDBResult* out, bool mayWrite)
+{
+    out->clear();
+    SqliteStatement statement(connection.handle(), sql);
+    if (!statement.isPrepared()) {
+        lastErrorText = connection.errorMessage();
+        return false;
+    }
+    if (statement.isEmpty())   // only white space or comments
+        return true;
+    // BEGIN EXCLUSIVE writes nothing but would hold the file against others.
+    if (!mayWrite && (statement.writes() || !statement.returnsRows())) {
+        lastErrorText = errorText(ErrLocked);
+        return false;
+    }
+
+    sqlite3_stmt* handle = statement.handle();
+    const int columnCount = sqlite3_column_count(handle);
     out->columns.reserve(columnCount);
     out->types.reserve(columnCount);
     for (int i = 0; i < columnCount; ++i) {
-        out->columns << QString::fromUtf8(sqlite3_column_name(statement, i));
-        out->types << QString::fromUtf8(sqlite3_column_decltype(statement, i));
+        out->columns << QString::fromUtf8(sqlite3_column_name(handle, i));
+        out->types << QString::fromUtf8(sqlite3_column_decltype(handle, i));
     }
 
     int rc;
     QString cell;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        const int cells = sqlite3_data_count(statement);
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        const int cells = sqlite3_data_count(handle);
         QStringList row;
         row.reserve(cells);
         for (int i = 0; i < cells; ++i) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-            row << fromCString(cell, text, sqlite3_column_bytes(statement, i));
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, i));
+            row << fromCString(cell, text, sqlite3_column_bytes(handle, i));
         }
         out->rows << row;
     }
     if (rc != SQLITE_DONE) {
-        lastErrorText = QString::fromUtf8(sqlite3_errmsg(db));
+        lastErrorText = connection.errorMessage();
         out->rows.clear();
-        sqlite3_finalize(statement);
         return false;
     }
-    sqlite3_finalize(statement);
     return true;
 }
 
@@ -309,8 +373,10 @@ bool RuvoDB::readDescriptor(Descriptor* d)
         return true;
 
     const QStringList& row = result.rows.first();
-    auto cell = [&](const char* name) { return row.value(result.columns.indexOf(QLatin1String(name))); };
+    auto cell = [&](const char* name) { return row.value(columnIndex(result.columns, name)); };
     d->present = true;
+    for (const char* name : descriptorColumns)
+        d->foreign = d->foreign || columnIndex(result.columns, name) < 0;
     bool ok = false;
     d->magic = cell("magic").toInt(&ok);
     if (!ok)
@@ -328,7 +394,7 @@ bool RuvoDB::isWholeFile()
     sqlite3_file* file = nullptr;
     sqlite3_int64 size = 0;
     RuvoDBResult pageSize;
-    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+    if (sqlite3_file_control(connection.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
         || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK
         || !runQuery("PRAGMA page_size;", &pageSize) || pageSize.rows.isEmpty())
         return true;
@@ -343,24 +409,23 @@ RuvoDB::Descriptor RuvoDB::descriptor()
 {
     Descriptor d;
     std::unique_lock<std::mutex> lock(mutex);
-    if (db && !readDescriptor(&d))
+    if (isOpen() && !readDescriptor(&d))
         d = Descriptor();
     return d;
 }
 
 void RuvoDB::closeHandle()
 {
-    if (db)
-        sqlite3_close(db);
-    db = nullptr;
+    connection.close();
     readOnlyFile = false;
+    foreignDescriptor.clear();
     readLocked = false;
     writeLocked = false;
 }
 
 void RuvoDB::reportOpenFailure(const QString& path)
 {
-    showMessage(path.toHtmlEscaped() + QLatin1String("<br>") + lastErrorText, MessageCritical);
+    reportToUser(path.toHtmlEscaped() + QLatin1String("<br>") + lastErrorText, MessageCritical);
 }
 
 // An empty stored hash means no password is set.

@@ -1,5 +1,6 @@
 // The process-wide key/value properties, kept in the table "RuvoProps" of the
 // open main database; each reader has a default for no database or no key.
+// A table of another layout is never written, and read only for defaults.
 #pragma once
 
 #include <QString>
@@ -22,7 +23,11 @@ public:
     static bool startGemeinschaft(int diszi);
 
 private:
+    enum Layout { Missing, Ours, Foreign };
+
     RuvoProps() = default;
+    Layout layout() const;
+    void reportForeignLayout() const;
     bool find(const QString& key, QString* value) const;
 
     RuvoDB* db = nullptr;

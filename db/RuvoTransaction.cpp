@@ -10,9 +10,11 @@ std::atomic<unsigned> savepointCounter{0};
 }
 
 RuvoTransaction::RuvoTransaction(RuvoDB* db)
-    : db(db), name("ruvo_" + QByteArray::number(++savepointCounter))
+    : db(db), name(QStringLiteral("ruvo_%1").arg(++savepointCounter))
 {
-    active = db && db->exec(QStringLiteral("SAVEPOINT %1;").arg(QLatin1String(name)));
+    // exec refuses it on a locked file, so nothing can be written in it.
+    outermost = db && !db->inTransaction();
+    active = db && db->exec(QStringLiteral("SAVEPOINT %1;").arg(name));
 }
 
 RuvoTransaction::~RuvoTransaction()
@@ -25,7 +27,7 @@ bool RuvoTransaction::commit()
 {
     if (!active)
         return false;
-    if (db->exec(QStringLiteral("RELEASE SAVEPOINT %1;").arg(QLatin1String(name)))) {
+    if (db->exec(QStringLiteral("RELEASE SAVEPOINT %1;").arg(name))) {
         active = false;
         return true;
     }
@@ -33,11 +35,13 @@ bool RuvoTransaction::commit()
     return false;
 }
 
-// Keeps the failing statement's error text for the caller.
+// Runs even when the file was locked meanwhile, and keeps the failing
+// statement's error text for the caller.
 void RuvoTransaction::rollback()
 {
     active = false;
     const QString error = db->lastError();
-    db->exec(QStringLiteral("ROLLBACK TO SAVEPOINT %1;RELEASE SAVEPOINT %1;").arg(QLatin1String(name)));
+    if (!db->rollbackTo(name, outermost))
+        qWarning("RuvoTransaction: rollback failed: %s", qPrintable(db->lastError()));
     db->setLastError(error);
 }

@@ -1,7 +1,7 @@
 // The main-window frame shared by the suite's programs.
 #include "frame/ApplicationWindow.h"
 
-#include "db/MessageBox.h"
+#include "frame/MessageBox.h"
 #include "rules/CatalogueDateCheck.h"
 
 #include <QApplication>
@@ -34,6 +34,8 @@ ApplicationWindow::ApplicationWindow(const QString& appName, const QString& vers
     QCoreApplication::setApplicationVersion(version);
     QCoreApplication::setOrganizationName("Kesa_Tovka");
     setWindowTitle(appName);
+    // From here on a database that cannot be opened says so in a box.
+    installMessageBox();
 
     file = menuBar()->addMenu(tr("&Datei"));
     helpItems = menuBar()->addMenu(tr("&Hilfe"));

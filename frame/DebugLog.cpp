@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTime>
 
 #include <cstdio>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -47,16 +47,28 @@ const char* typeName(QtMsgType type)
     return "Assert";
 }
 
+// "hh:mm:ss:zzz" of the local time. Qt's clock re-reads the time zone on
+// every call (a file lookup each time); the C library's reentrant call keeps
+// what tzset() read when the log was installed.
+QByteArray timeOfDay()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    char text[16];
+    snprintf(text, sizeof text, "%02d:%02d:%02d:%03d", local.tm_hour, local.tm_min, local.tm_sec,
+             int(now.tv_nsec / 1000000));
+    return QByteArray(text);
+}
+
 void writeMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     DebugLogState& s = state();
     // The local time is read under the lock too: the C library's time-zone
     // set-up is guarded in a way the thread checker cannot see.
     std::lock_guard<std::mutex> lock(s.mutex);
-    const QString line = QStringLiteral("%1 %2 %3\n")
-                             .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")),
-                                  QLatin1String(typeName(type)), text);
-    const QByteArray bytes = line.toUtf8();
+    const QByteArray bytes = timeOfDay() + ' ' + typeName(type) + ' ' + text.toUtf8() + '\n';
     if (!s.file)
         return;
     fwrite(bytes.constData(), 1, size_t(bytes.size()), s.file);
@@ -78,6 +90,7 @@ void installDebugLog()
             fclose(s.file);
         s.path = QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName()
                  + QLatin1String(".log");
+        tzset();
         s.file = fopen(QFile::encodeName(s.path).constData(), "w");
         if (!s.monotonic.isValid())
             s.monotonic.start();

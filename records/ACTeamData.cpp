@@ -5,6 +5,7 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
+#include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "rules/ReglementDB.h"
 
@@ -43,21 +44,29 @@ QString withTable(const char* statement)
     return QString::asprintf(statement, teamsTable);
 }
 
-// ", 'text'": a stored text, cleaned, as an SQL literal.
-QString textValue(const QString& text)
+// The pieces of a row's statement, each behind ", ". Appended in place: a
+// caller that inserts thousands of teams builds thousands of these.
+void addText(QString& s, const QString& text)
 {
-    return QStringLiteral(", ") + sqlText(cleanSqlText(text));
+    s += QLatin1String(", ");
+    s += sqlText(cleanSqlText(text));
 }
 
-// ", 'c'": a one-character code as an SQL literal.
-QString codeValue(char code)
+void addCode(QString& s, char code)
 {
-    return QStringLiteral(", ") + sqlText(QString(QLatin1Char(code)));
+    const char literal[] = { ',', ' ', '\'', code, '\'', '\0' };
+    s += QLatin1String(literal);
 }
 
-QString idValue(const QList<int>& ids, int k)
+void addNumber(QString& s, qint64 value)
 {
-    return QStringLiteral(", %1").arg(k < ids.size() ? ids.at(k) : 0);
+    s += QLatin1String(", ");
+    s += QString::number(value);
+}
+
+void addId(QString& s, const QList<int>& ids, int k)
+{
+    addNumber(s, k < ids.size() ? ids.at(k) : 0);
 }
 
 ACTeamData teamFromRow(const QStringList& row)
@@ -90,11 +99,6 @@ int unstoredMemberPosition(const TeamDataBase* filter)
         if (filter->members.at(k) > 0)
             return k;
     return -1;
-}
-
-bool endTransaction(RuvoDB* db, const char* statement)
-{
-    return db->exec(QString::fromLatin1(statement));
 }
 
 } // namespace
@@ -150,6 +154,8 @@ bool ACTeamData::operator==(const ACTeamData& other) const
 
 bool ACTeamData::createTable(RuvoDB* db)
 {
+    if (!db)
+        return false;
     if (db->hasTable(QString::fromLatin1(teamsTable)))
         return upgradeTable(db);
     return db->exec(QString::fromLatin1(createTeams).arg(QLatin1String(teamsTable)));
@@ -157,7 +163,7 @@ bool ACTeamData::createTable(RuvoDB* db)
 
 bool ACTeamData::upgradeTable(RuvoDB* db)
 {
-    if (!db->hasTable(QString::fromLatin1(teamsTable)))
+    if (!db || !db->hasTable(QString::fromLatin1(teamsTable)))
         return false;
     RuvoDBResult names;
     db->columns(teamsTable, &names);  // no columns read: every column counts as missing
@@ -178,22 +184,26 @@ bool ACTeamData::upgradeTable(RuvoDB* db)
 
 QString& ACTeamData::sqlReplaceText()
 {
-    QString s = QStringLiteral("INSERT OR REPLACE INTO ") + QLatin1String(teamsTable) + QStringLiteral(" VALUES ( ");
+    QString s;
+    s.reserve(256);
+    s += QLatin1String("INSERT OR REPLACE INTO ");
+    s += QLatin1String(teamsTable);
+    s += QLatin1String(" VALUES ( ");
     s += ID > 0 ? QString::number(ID) : QStringLiteral("NULL");
     for (int k = 0; k < storedMembers; ++k)
-        s += idValue(members, k);
-    s += QStringLiteral(", %1").arg(disci);
-    s += textValue(Name);
-    s += textValue(UCIName);
-    s += QStringLiteral(", %1").arg(dateToSeconds(BestDatum));
-    s += textValue(BestOrt);
-    s += QStringLiteral(", %1").arg(uint(Best));
-    s += codeValue(sexToChar(gender));
-    s += codeValue(akToChar(ageClass));
+        addId(s, members, k);
+    addNumber(s, disci);
+    addText(s, Name);
+    addText(s, UCIName);
+    addNumber(s, dateToSeconds(BestDatum));
+    addText(s, BestOrt);
+    addNumber(s, Best);
+    addCode(s, sexToChar(gender));
+    addCode(s, akToChar(ageClass));
     for (int k = 0; k < storedReserves; ++k)
-        s += idValue(reserves, k);
-    s += textValue(Email);
-    s += QStringLiteral(" );");
+        addId(s, reserves, k);
+    addText(s, Email);
+    s += QLatin1String(" );");
     sqlText = s;
     qDebug().noquote() << sqlText;
     return sqlText;
@@ -202,6 +212,11 @@ QString& ACTeamData::sqlReplaceText()
 int ACTeamData::insert(RuvoDB* db)
 {
     ID = 0;
+    if (!db) {
+        errorCode = RuvoDB::ErrNotOpen;
+        ID = -1;
+        return ID;
+    }
     ID = db->execInsert(sqlReplaceText());
     return ID;
 }
@@ -212,28 +227,29 @@ bool ACTeamData::update(RuvoDB* db)
         errorCode = RuvoDB::ErrBadIndex;
         return false;
     }
+    if (!db) {
+        errorCode = RuvoDB::ErrNotOpen;
+        return false;
+    }
     return db->exec(sqlReplaceText());
 }
 
 bool ACTeamData::deleteTeam(RuvoDB* db, int id)
 {
-    if (id == 0)
+    if (id == 0 || !db)
         return false;
     return db->exec(QString::asprintf("DELETE FROM %s WHERE ID = %d;", teamsTable, id));
 }
 
+// A savepoint, so that inside a caller's transaction it neither fails nor
+// ends that transaction.
 bool ACTeamData::deleteAll(RuvoDB* db)
 {
-    if (!db->exec(withTable("BEGIN TRANSACTION delete_teams;DELETE FROM %s;"))) {
-        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
+    RuvoTransaction transaction(db);
+    if (!transaction.isActive() || !db->exec(withTable("DELETE FROM %s;")) || !transaction.commit())
         return false;
-    }
-    // The commit is checked on its own: a failed commit leaves the transaction open.
-    if (!endTransaction(db, "COMMIT TRANSACTION delete_teams;")) {
-        endTransaction(db, "ROLLBACK TRANSACTION delete_teams;");
-        return false;
-    }
-    // Only gives the space back; the rows are already gone for good.
+    // Only gives the space back (and cannot run inside a caller's transaction);
+    // the rows are already gone for good.
     if (!db->exec(QStringLiteral("VACUUM;")))
         qDebug() << "ACTeamData::deleteAll: VACUUM failed:" << db->lastError();
     return true;
@@ -276,6 +292,8 @@ bool ACTeamData::getById(RuvoDB* db, ACTeamData& team, int id)
 bool getTeams(RuvoDB* db, RuvoDBList<ACTeamData>& list, const TeamDataBase* filter)
 {
     list.clear();
+    if (!db)
+        return false;
     // Dropping the condition would hand out teams without that member.
     const int unstored = unstoredMemberPosition(filter);
     if (unstored >= 0) {

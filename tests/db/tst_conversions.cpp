@@ -20,15 +20,10 @@ private slots:
         QTest::addColumn<QByteArray>("written");   // bytes up to and including the NUL
 
         QTest::newRow("fits") << "abc" << 10 << QByteArray("abc", 4);
-        QTest::newRow("exact") << "abc" << 4 << QByteArray("abc", 4);
         QTest::newRow("cut ascii") << "abcdef" << 4 << QByteArray("abc", 4);
         QTest::newRow("size one") << "abc" << 1 << QByteArray("", 1);
-        QTest::newRow("empty") << "" << 5 << QByteArray("", 1);
-        QTest::newRow("two-byte fits") << QString::fromUtf8("\xc3\xa4" "b") << 3 << QByteArray("\xc3\xa4", 3);
         QTest::newRow("two-byte cut") << QString::fromUtf8("a\xc3\xa4") << 3 << QByteArray("a", 2);
-        QTest::newRow("three-byte cut after 1") << QString::fromUtf8("\xe2\x82\xac") << 2 << QByteArray("", 1);
         QTest::newRow("three-byte cut after 2") << QString::fromUtf8("\xe2\x82\xac") << 3 << QByteArray("", 1);
-        QTest::newRow("three-byte fits") << QString::fromUtf8("\xe2\x82\xac") << 4 << QByteArray("\xe2\x82\xac", 4);
         QTest::newRow("four-byte cut") << QString::fromUtf8("x\xf0\x9f\x98\x80") << 5 << QByteArray("x", 2);
         QTest::newRow("four-byte fits")
             << QString::fromUtf8("x\xf0\x9f\x98\x80") << 6 << QByteArray("x\xf0\x9f\x98\x80", 6);
@@ -58,10 +53,8 @@ private slots:
         QTest::newRow("utf-8") << QByteArray("M\xc3\xbcller") << muller;
         QTest::newRow("latin-1") << QByteArray("M\xfcller") << muller;
         QTest::newRow("four-byte") << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
-        QTest::newRow("highest") << QByteArray("\xf4\x8f\xbf\xbf") << QString::fromUcs4(U"\U0010FFFF");
         // Everything that is not strict UTF-8 is read as Latin-1.
-        for (const char* bad : {"\xc0\xaf", "\xe0\x80\xaf", "\xf0\x80\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
-                                "\xf5\x80\x80\x80", "a\x80", "ab\xc3", "\xe2\x82", "\xc3("})
+        for (const char* bad : {"\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\x80", "ab\xc3"})
             QTest::addRow("bad %s", QByteArray(bad).toHex().constData()) << QByteArray(bad) << QString::fromLatin1(bad);
         QTest::newRow("empty") << QByteArray("") << "";
     }
@@ -108,25 +101,14 @@ private slots:
         QTest::addColumn<int>("value");
         QTest::addColumn<qint64>("value64");
 
-        const qint64 min64 = std::numeric_limits<qint64>::min();
         const qint64 max64 = std::numeric_limits<qint64>::max();
         QTest::newRow("plain") << "42" << 42 << qint64(42);
         QTest::newRow("sign and tail") << "  -7x" << -7 << qint64(-7);
-        QTest::newRow("plus") << "+3" << 3 << qint64(3);
-        QTest::newRow("white space") << "\t\n 12" << 12 << qint64(12);
-        QTest::newRow("two numbers") << "1 2" << 1 << qint64(1);
         QTest::newRow("none") << "abc" << 0 << qint64(0);
-        QTest::newRow("empty") << "" << 0 << qint64(0);
-        QTest::newRow("sign only") << "-" << 0 << qint64(0);
         QTest::newRow("too big") << "99999999999" << INT_MAX << qint64(99999999999);
-        QTest::newRow("too small") << "-99999999999" << INT_MIN << qint64(-99999999999);
-        QTest::newRow("int min") << "-2147483648" << INT_MIN << qint64(INT_MIN);
         QTest::newRow("past 2038 in seconds") << "2209032000" << INT_MAX << qint64(2209032000);
         QTest::newRow("64-bit max") << "9223372036854775807" << INT_MAX << max64;
-        QTest::newRow("64-bit min") << "-9223372036854775808" << INT_MIN << min64;
         QTest::newRow("beyond 64 bits") << "18446744073709551617" << INT_MAX << max64;
-        QTest::newRow("below 64 bits") << "-9223372036854775809" << INT_MIN << min64;
-        QTest::newRow("digit at byte 255") << QString(254, ' ') + "7" << 7 << qint64(7);
         QTest::newRow("digit at byte 256") << QString(255, ' ') + "7" << 0 << qint64(0);
         QTest::newRow("digits cut at 255") << QString(253, ' ') + "123" << 12 << qint64(12);
     }
@@ -147,7 +129,6 @@ private slots:
 
         QTest::newRow("untouched") << QByteArray("Meier, Hans") << QByteArray("Meier, Hans");
         QTest::newRow("all four") << QByteArray("say \"hi\" a\\b A & B;") << QByteArray("say 'hi' a/b A + B,");
-        QTest::newRow("utf-8 kept") << QByteArray("R\xc3\xb6\"hr") << QByteArray("R\xc3\xb6'hr");
         QTest::newRow("empty") << QByteArray("") << QByteArray("");
     }
 
@@ -174,7 +155,6 @@ private slots:
             c = char(x >> 24);
         }
         QTest::newRow("text") << QByteArray("Hallo Welt");
-        QTest::newRow("one byte") << QByteArray(1, '\0');
         QTest::newRow("repetitive") << QByteArray(50000, 'a');
         QTest::newRow("noise") << noise;
     }
@@ -198,6 +178,12 @@ private slots:
         QTest::newRow("not zlib") << QString::fromLatin1(QByteArray("\x00\x00\x00\x10garbagegarbage", 18).toBase64());
         // A header that claims 2 GB for a few bytes of stream.
         QTest::newRow("forged size") << QString::fromLatin1(QByteArray("\x7f\xff\xff\xf0\x78\x9c\x03\x00", 8).toBase64());
+        // An honest blob within zlib's ratio, but far beyond any logo.
+        QByteArray bits(17 * 1024 * 1024, '0');
+        quint32 x = 7;
+        for (char& c : bits)
+            c = char('0' + ((x = x * 1103515245u + 12345u) >> 31));
+        QTest::newRow("beyond 16 MB") << compressToBase64(bits);
     }
 
     void base64RejectsBadInput()
@@ -214,12 +200,9 @@ private slots:
 
         QTest::newRow("null") << QDate() << qint64(0) << true;
         QTest::newRow("next day") << QDate(1970, 1, 2) << qint64(86400 + 43200) << true;
-        QTest::newRow("day before") << QDate(1969, 12, 31) << qint64(-86400 + 43200) << true;
         QTest::newRow("2000") << QDate(2000, 1, 1) << qint64(10957) * 86400 + 43200 << true;
-        QTest::newRow("1900") << QDate(1900, 3, 1) << qint64(-25508) * 86400 + 43200 << true;
         QTest::newRow("one second") << QDate(1970, 1, 1) << qint64(1) << false;
         QTest::newRow("evening of day 1") << QDate(1970, 1, 2) << qint64(129600 + 40000) << false;
-        QTest::newRow("minus one") << QDate(1970, 1, 1) << qint64(-1) << false;
         QTest::newRow("minimum") << QDate() << std::numeric_limits<qint64>::min() << false;
     }
 
@@ -240,22 +223,15 @@ private slots:
         QTest::addColumn<QDate>("date");
 
         QTest::newRow("dots") << QByteArray("24.12.2003") << QDate(2003, 12, 24);
-        QTest::newRow("slashes") << QByteArray("24/12/2003") << QDate(2003, 12, 24);
         QTest::newRow("dashes") << QByteArray("24-12-2003") << QDate(2003, 12, 24);
-        QTest::newRow("short") << QByteArray("1.2.1999") << QDate(1999, 2, 1);
         QTest::newRow("year first") << QByteArray("2003-12-24") << QDate(2003, 12, 24);
         QTest::newRow("32 is a year") << QByteArray("32.1.5") << QDate(32, 1, 5);
         QTest::newRow("digits") << QByteArray("20031224") << QDate(2003, 12, 24);
-        QTest::newRow("leading blank") << QByteArray(" 5.6.2007") << QDate(2007, 6, 5);
         QTest::newRow("trailing time") << QByteArray("5.6.2007 12:00") << QDate(2007, 6, 5);
         QTest::newRow("two numbers") << QByteArray("24.12") << QDate();
-        QTest::newRow("two numbers and dot") << QByteArray("24.12.") << QDate();
         QTest::newRow("no day") << QByteArray("31.02.2003") << QDate();
-        QTest::newRow("month 13") << QByteArray("1.13.2003") << QDate();
-        QTest::newRow("letters") << QByteArray("abc") << QDate();
         QTest::newRow("empty") << QByteArray("") << QDate();
         QTest::newRow("huge") << QByteArray("99999999999999999999999.1.1") << QDate();
-        QTest::newRow("huge digits") << QByteArray("99999999999999999999999") << QDate();
         QTest::newRow("leading zeros") << QByteArray("0000000000000000000024.12.2003") << QDate(2003, 12, 24);
     }
 
@@ -275,11 +251,8 @@ private slots:
         QTest::newRow("m") << "m" << 1;
         QTest::newRow("Männlich") << QString::fromUtf8(" M\xc3\xa4nnlich") << 1;
         QTest::newRow("w") << "w" << 2;
-        QTest::newRow("Weiblich") << "  Weiblich " << 2;
         QTest::newRow("female") << "female" << 2;
-        QTest::newRow("F") << "F" << 2;
         QTest::newRow("other") << "x" << 0;
-        QTest::newRow("blank") << "   " << 0;
     }
 
     void sexCodes()
@@ -303,7 +276,6 @@ private slots:
         QTest::newRow("4") << 4 << '4' << " 4 " << 4;
         QTest::newRow("7") << 7 << '7' << "7x" << 7;
         QTest::newRow("8") << 8 << '0' << "8" << 0;
-        QTest::newRow("-1") << -1 << '0' << "-1" << 0;
         QTest::newRow("letters") << 100 << '0' << "abc" << 0;
     }
 
@@ -325,12 +297,9 @@ private slots:
         QTest::addColumn<int>("diszi");
 
         QTest::newRow("1001") << QByteArray("1001") << 1;
-        QTest::newRow("7999") << QByteArray("7999") << 7;
         QTest::newRow("999") << QByteArray("999") << 0;
         QTest::newRow("8000") << QByteArray("8000") << 0;
-        QTest::newRow("-1000") << QByteArray("-1000") << 0;
         QTest::newRow("with tail") << QByteArray("3105a") << 3;
-        QTest::newRow("letters") << QByteArray("abc") << 0;
         QTest::newRow("huge") << QByteArray("99999999999999") << 0;
     }
 
@@ -361,7 +330,6 @@ private slots:
 
         QTest::newRow("zero") << 0 << QVector<int>{0, 0, 0};
         QTest::newRow("diszi 8") << 201 << QVector<int>{0, 1, 1};
-        QTest::newRow("sex 0") << 51 << QVector<int>{2, 0, 3};
         QTest::newRow("ak 0") << 64 << QVector<int>{2, 2, 0};
         QTest::newRow("negative") << -1 << QVector<int>{0, 0, 0};
         QTest::newRow("int max") << INT_MAX << QVector<int>{0, 0, 7};
@@ -376,26 +344,28 @@ private slots:
         QCOMPARE(QVector<int>({d, s, a}), parts);
     }
 
-    void pointsText_data()
+    void pointsAndMinutesTexts_data()
     {
-        QTest::addColumn<int>("hundredths");
-        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("points");
+        QTest::addColumn<QByteArray>("minutes");
 
-        QTest::newRow("0") << 0 << QByteArray("0,00");
-        QTest::newRow("5") << 5 << QByteArray("0,05");
-        QTest::newRow("-5") << -5 << QByteArray("-0,05");
-        QTest::newRow("-99") << -99 << QByteArray("-0,99");
-        QTest::newRow("-105") << -105 << QByteArray("-1,05");
-        QTest::newRow("12345") << 12345 << QByteArray("123,45");
-        QTest::newRow("int max") << INT_MAX << QByteArray("21474836,47");
-        QTest::newRow("int min") << INT_MIN << QByteArray("-21474836,48");
+        QTest::newRow("0") << 0 << QByteArray("0,00") << QByteArray("");
+        QTest::newRow("1") << 1 << QByteArray("0,01") << QByteArray("0:01");
+        QTest::newRow("-5") << -5 << QByteArray("-0,05") << QByteArray("");
+        QTest::newRow("-105") << -105 << QByteArray("-1,05") << QByteArray("");
+        QTest::newRow("12345") << 12345 << QByteArray("123,45") << QByteArray("205:45");
+        QTest::newRow("int max") << INT_MAX << QByteArray("21474836,47") << QByteArray("35791394:07");
+        QTest::newRow("int min") << INT_MIN << QByteArray("-21474836,48") << QByteArray("");
     }
 
-    void pointsText()
+    void pointsAndMinutesTexts()
     {
-        QFETCH(int, hundredths);
-        QFETCH(QByteArray, text);
-        QCOMPARE(QByteArray(::pointsText(hundredths)), text);
+        QFETCH(int, value);
+        QFETCH(QByteArray, points);
+        QFETCH(QByteArray, minutes);
+        QCOMPARE(QByteArray(::pointsText(value)), points);
+        QCOMPARE(QByteArray(::minutesText(value)), minutes);
     }
 
     void parsePoints_data()
@@ -405,18 +375,13 @@ private slots:
 
         QTest::newRow("comma") << "12,5" << 1250;
         QTest::newRow("dot") << "12.05" << 1205;
-        QTest::newRow("whole") << "12" << 1200;
         QTest::newRow("negative") << "-0,05" << -5;
-        QTest::newRow("blanks") << " 7,1 " << 710;
-        QTest::newRow("no whole part") << ",5" << 50;
         QTest::newRow("largest") << "999,99" << 99999;
         QTest::newRow("too large") << "1000" << 0;
         QTest::newRow("three decimals") << "1,234" << 0;
         QTest::newRow("huge") << "99999999999999999999999" << 0;
         QTest::newRow("leading zeros") << "0000000000000000000012,5" << 1250;
-        QTest::newRow("letters") << "abc" << 0;
         QTest::newRow("tail") << "12,5x" << 0;
-        QTest::newRow("empty") << "" << 0;
     }
 
     void parsePoints()
@@ -428,33 +393,6 @@ private slots:
             QCOMPARE(::parsePoints(QString::fromLatin1(::pointsText(hundredths))), hundredths);
     }
 
-    void parsePointsLogsInvalidText()
-    {
-        DebugCapture capture;
-        QCOMPARE(::parsePoints("1000,5"), 0);
-        QVERIFY(capture.contains("invalid Punkte: 1000,5 -> "));
-    }
-
-    void minutesText_data()
-    {
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<QByteArray>("text");
-
-        QTest::newRow("0") << 0 << QByteArray("");
-        QTest::newRow("-5") << -5 << QByteArray("");
-        QTest::newRow("int min") << INT_MIN << QByteArray("");
-        QTest::newRow("1") << 1 << QByteArray("0:01");
-        QTest::newRow("125") << 125 << QByteArray("2:05");
-        QTest::newRow("int max") << INT_MAX << QByteArray("35791394:07");
-    }
-
-    void minutesText()
-    {
-        QFETCH(int, minutes);
-        QFETCH(QByteArray, text);
-        QCOMPARE(QByteArray(::minutesText(minutes)), text);
-    }
-
     void sqlTextQuotes_data()
     {
         QTest::addColumn<QString>("text");
@@ -463,9 +401,7 @@ private slots:
         QTest::newRow("plain") << "abc" << "'abc'";
         QTest::newRow("empty") << "" << "''";
         QTest::newRow("apostrophe") << "O'Neil" << "'O''Neil'";
-        QTest::newRow("only quotes") << "''" << "''''''";
         QTest::newRow("double quote kept") << "a\"b" << "'a\"b'";
-        QTest::newRow("umlaut") << QString::fromUtf8("B\xc3\xa4r") << QString::fromUtf8("'B\xc3\xa4r'");
     }
 
     void sqlTextQuotes()

@@ -5,9 +5,12 @@
 #include "tests/rules/CatalogueFiles.h"
 #include "tests/support/MessageCatcher.h"
 
-#include "db/MessageBox.h"
+#include "db/RuvoTransaction.h"
+#include "db/UserReport.h"
+#include "frame/MessageBox.h"
 #include "rules/CatalogueDateCheck.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -94,6 +97,68 @@ private slots:
         // A language without a catalogue leaves none open, not the previous one.
         window.setLanguage(empty.path());
         QVERIFY(!window.reglementDB().isOpen());
+    }
+
+    // The catalogue as the frame opens it cannot be changed through any public path.
+    void catalogueUnchangeable_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("sql");
+        for (const char* sql : {"DROP TABLE Disziplinen;", "DELETE FROM Disziplinen;", "UPDATE Descriptor SET magic = 1;",
+                                "INSERT INTO Disziplinen SELECT * FROM Disziplinen;", "CREATE TABLE x (a);"}) {
+            QTest::addRow("exec %s", sql) << "exec" << sql;
+            QTest::addRow("query %s", sql) << "query" << sql;
+            QTest::addRow("unlocked %s", sql) << "unlocked" << sql;
+            QTest::addRow("guard %s", sql) << "guard" << sql;
+        }
+        QTest::newRow("setMagic") << "setMagic" << QString();
+    }
+
+    void catalogueUnchangeable()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, sql);
+        QTemporaryDir language;
+        const QString file = CatalogueFiles::newRules(language.path());
+        QVERIFY(!file.isEmpty());
+        const QByteArray before = fileBytes(file);
+        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
+        window.setToday([] { return QDate(2008, 6, 1); });
+        MessageCatcher catcher;
+        window.setLanguage(language.path());
+        ReglementDB& db = window.reglementDB();
+        QVERIFY(db.isOpen() && catcher.texts.isEmpty());
+
+        RuvoDBResult result;
+        RuvoTransaction transaction(&db);
+        if (path == "unlocked")
+            QVERIFY(!db.checkWritePassword(""));
+        const bool changed = path == "query" ? db.query(sql, &result)
+                             : path == "setMagic" ? db.setMagic(1)
+                                                  : db.exec(sql) || transaction.commit();
+        QVERIFY(!changed);
+        QCOMPARE(db.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
+        db.close();
+        QCOMPARE(fileBytes(file), before);
+    }
+
+    // From its start on, the frame shows what the database layer reports.
+    void databaseReportsInTheBox()
+    {
+        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), false);
+        QStringList shown;
+        setMessageHook([&shown](const QString& text, int) { shown << text; });
+        RuvoDB db;
+        QVERIFY(!db.open(QString(), false));
+        setMessageHook(MessageHook());
+        QCOMPARE(shown, QStringList{"<br>" + db.lastError()});
+    }
+
+private:
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 

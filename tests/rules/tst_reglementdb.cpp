@@ -6,7 +6,7 @@
 #include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
 
-#include "db/MessageBox.h"
+#include "db/UserReport.h"
 #include "rules/CatalogueDateCheck.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,9 @@
-// Answers the program's modal message boxes in tests: records each text and
-// icon instead of blocking, for as long as the catcher lives.
+// Answers the program's modal message boxes and the database layer's reports
+// in tests: records each text and icon instead of blocking, for as long as
+// the catcher lives. Catchers nest: the one made last must go first.
 #pragma once
+
+#include "db/UserReport.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,4 +16,7 @@ public:
 
     QStringList texts;
     QList<int> icons;
+
+private:
+    UserReport previousReport;
 };

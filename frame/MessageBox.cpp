@@ -1,5 +1,5 @@
 // The program's modal message box, and the hook that answers it in tests.
-#include "db/MessageBox.h"
+#include "frame/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -24,4 +24,9 @@ void showMessage(const QString& text, int icon)
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
+}
+
+void installMessageBox()
+{
+    setUserReport(&showMessage);
 }

@@ -1,11 +1,12 @@
 // The program's modal message box, with a seam so tests never block on it.
+// installMessageBox() makes it the database layer's way to the user.
 #pragma once
+
+#include "db/UserReport.h"
 
 #include <QString>
 
 #include <functional>
-
-enum { MessageCritical = 3 };
 
 void showMessage(const QString& text, int icon);
 
@@ -13,3 +14,6 @@ void showMessage(const QString& text, int icon);
 // instead of opening a box. Pass an empty function to remove it.
 using MessageHook = std::function<void(const QString& text, int icon)>;
 void setMessageHook(MessageHook hook);
+
+// The database layer's reports then open this box.
+void installMessageBox();
