@@ -5,11 +5,11 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoProps.h"
+#include "records/AddressDB.h"
 #include "records/Athlete.h"
 #include "records/Club.h"
 #include "records/Competition.h"
 #include "records/Starter_t.h"
-#include "rules/EntryListLookup.h"
 #include "rules/PearsonCorrelation.h"
 #include "rules/ReglementDB.h"
 #include "rules/ScoreSheetPainter.h"
@@ -238,7 +238,7 @@ Competition Wertungsbogen::kopfEvent(const Wertung_t* wertung)
             event.clear();
         return event;
     }
-    if (db && EntryListLookup::scoreListEvent(db, event, wertung->competitionId)) {
+    if (db && db->inherits("WertungListeDB") && db->getCompetition(event, wertung->competitionId)) {
         if (wertung->judge != 0)
             event.Name += QString::asprintf(" Kr=%d", wertung->judge);
         return event;
@@ -290,7 +290,7 @@ bool Wertungsbogen::kopfClubTexts(WertungsbogenKopf& kopf)
     };
     Club club;
     if (starter->clubId >= 1) {
-        if (!EntryListLookup::club(db, club, starter->clubId))
+        if (!db->getVerein(club, starter->clubId, true))
             return clubMissing(starter->clubId);
         kopf.verein = club.Name;
         kopf.verband = club.Verband;
@@ -302,10 +302,10 @@ bool Wertungsbogen::kopfClubTexts(WertungsbogenKopf& kopf)
     QSet<int> handled;
     for (int id : starter->members) {
         Athlete a;
-        if (id == 0 || !EntryListLookup::athlete(db, a, id) || handled.contains(a.Verein))
+        if (id == 0 || !db->getAthlete(a, id) || handled.contains(a.Verein))
             continue;
         handled.insert(a.Verein);
-        if (!EntryListLookup::club(db, club, a.Verein))
+        if (!db->getVerein(club, a.Verein, true))
             return clubMissing(a.Verein);
         if (!kopf.verein.isEmpty())
             kopf.verein += QStringLiteral(" / ");
@@ -330,7 +330,7 @@ bool Wertungsbogen::getAthletes(QList<ExpandedAthlete>& list, int, bool upperCas
         ExpandedAthlete a;
         const int id = starter->members[pos];
         // An athlete whose club is gone still starts; only the club texts stay empty.
-        if (id != 0 && !EntryListLookup::expandedAthlete(db, a, id) && !EntryListLookup::athlete(db, a, id)) {
+        if (id != 0 && !db->getExpandedAthlete(a, id) && !db->getAthlete(a, id)) {
             report = QString::asprintf("Sportler ID=%d not found in Melde-Database", id);
             return false;
         }
@@ -421,7 +421,7 @@ bool Wertungsbogen::checkAthletes()
             continue;
         ++count;
         Athlete a;
-        if (!EntryListLookup::athlete(db, a, id)) {
+        if (!db->getAthlete(a, id)) {
             addLine(CheckAthletes, tr("Sportler Nummer %1 nicht in der Datenbank!").arg(pos));
             break;
         }
@@ -484,7 +484,7 @@ bool Wertungsbogen::checkAltersklasse()
         if (id == 0)
             continue;
         Athlete a;
-        if (!EntryListLookup::athlete(db, a, id)) {
+        if (!db->getAthlete(a, id)) {
             addLine(CheckAltersklasse, tr("Sportler Nummer %1 nicht in der Datenbank!").arg(pos));
             break;
         }
