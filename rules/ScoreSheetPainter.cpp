@@ -533,12 +533,11 @@ void ScoreSheetPainter::drawWertung(int w, int h)
         text(cell(signW, i, totalsW - pad), alignRight, value);
         p.drawLine(signW, (i + 1) * row, deductX, (i + 1) * row);
     };
-    const auto bold = [](const QString& s) { return s.toUpper() == s; };
     QString difficulty = given > 0 ? decimal((given - base) / 100.0, 2) : QString();
     total(0, baseText(30), true, difficulty);
     const int tactical = r ? tacticalSum(*r) : 0;
     if (newRules) {
-        total(1, baseText(31), bold(baseText(31)), r ? points(tactical) : QString());
+        total(1, baseText(31), false, r ? points(tactical) : QString());
         total(2, baseText(32), true, r ? points(given + tactical) : QString());
     } else {
         // The base score this sheet actually adds: none without a catalogue.
