@@ -1,6 +1,6 @@
 // Packets per second through the header codec: encode, checksum and validate,
 // beside a plain 80-byte copy as the floor of any header handling.
-#include "net/PacketHeader.h"
+#include "net/wire/PacketHeader.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,10 +5,10 @@
 // the reader and the dispatch.
 #include "tests/support/TestHall.h"
 
-#include "net/DatagramSink.h"
-#include "net/PacketHeader.h"
-#include "net/TovkaNetIo.h"
-#include "net/UdpSocketLinux.h"
+#include "net/transport/DatagramSink.h"
+#include "net/wire/PacketHeader.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/transport/UdpSocketLinux.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // Fuzz target for the datagram validator, the header reader and the ping, pong
 // and statistic payload decoders: no input may read past its bytes, and a
 // datagram judged valid must seal to the checksum it carries.
-#include "net/PacketHeader.h"
-#include "net/PingPayload.h"
-#include "net/PongPayload.h"
-#include "net/StatisticPayload.h"
-#include "net/TovkaNetStatistic.h"
+#include "net/wire/PacketHeader.h"
+#include "net/wire/PingPayload.h"
+#include "net/wire/PongPayload.h"
+#include "net/wire/StatisticPayload.h"
+#include "net/transport/TovkaNetStatistic.h"
 
 #include <climits>
 #include <cstdlib>

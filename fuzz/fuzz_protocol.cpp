@@ -1,14 +1,16 @@
 // Fuzz target for the protocol's receive path: every payload the transport may
 // deliver (0 to 1024 bytes) goes through TovkaProtocol::dataReceived, and the
 // training-plan and text decoders also see it with an arbitrary queue delay.
+// The number lists, which have encoders, must encode back to their entries.
 // No decoder may read past the payload or write into it. Before fuzzing, every
 // group and sub-type is swept once with every length.
-#include "net/DatagramSink.h"
-#include "net/NetTextMessage.h"
-#include "net/PacketHeader.h"
-#include "net/TovkaNetIo.h"
-#include "net/TovkaProtocol.h"
-#include "net/TrainingPlanMessage.h"
+#include "net/transport/DatagramSink.h"
+#include "net/protocol/NetTextMessage.h"
+#include "net/protocol/NumberListMessage.h"
+#include "net/wire/PacketHeader.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/TovkaProtocol.h"
+#include "net/protocol/TrainingPlanMessage.h"
 
 #include <QCoreApplication>
 
@@ -51,6 +53,18 @@ void deliver(const uint8_t* data, size_t size)
         std::abort();
 }
 
+// What a number-list decoder read, its encoder writes again, entry for entry.
+template <typename List>
+void roundTrip(const uint8_t* data, size_t length, List (*decode)(const unsigned char*, int),
+               int (*encode)(unsigned char*, const List&, int*))
+{
+    unsigned char buffer[NumberListMessage::bufferSize];
+    int leftOut = 0;
+    const int written = encode(buffer, decode(data, int(length)), &leftOut);
+    if (leftOut != 0 || size_t(written) > length || std::memcmp(buffer + 4, data + 4, size_t(written - 4)) != 0)
+        std::abort();
+}
+
 void sweep()
 {
     std::vector<uint8_t> bytes(PacketHeader::MaxPayload, 0xFF);
@@ -80,6 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t length = size > size_t(PacketHeader::MaxPayload) ? size_t(PacketHeader::MaxPayload) : size;
     deliver(data, length);
 
+    if (length >= 4) {
+        roundTrip(data, length, &NumberListMessage::decodeStarterRequest, &NumberListMessage::encodeStarterRequest);
+        roundTrip(data, length, &NumberListMessage::decodeQualiList, &NumberListMessage::encodeQualiList);
+    }
     if (length >= 2) {
         const quint32 delay = quint32(data[0]) << 8 | data[1];
         TrainingPlanMessage plan;

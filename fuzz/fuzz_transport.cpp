@@ -4,10 +4,10 @@
 // version set to 12, so the fuzzer gets past the header checks into the
 // peer table, ping answers, pongs, acknowledgements, data and statistics.
 // A test clock lets silent peers expire now and then, so the table stays small.
-#include "net/DatagramSink.h"
-#include "net/PacketHeader.h"
-#include "net/TovkaNetIo.h"
-#include "net/TransportClock.h"
+#include "net/transport/DatagramSink.h"
+#include "net/wire/PacketHeader.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/transport/TransportClock.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>

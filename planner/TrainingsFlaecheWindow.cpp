@@ -1,7 +1,7 @@
 // The planner's top-level window and its network switch.
 #include "planner/TrainingsFlaecheWindow.h"
 
-#include "net/TovkaStatusBar.h"
+#include "net/statusbar/TovkaStatusBar.h"
 #include "planner/BelegungsplanerMainWindow.h"
 
 #include <QApplication>

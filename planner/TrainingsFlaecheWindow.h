@@ -4,8 +4,8 @@
 #pragma once
 
 #include "frame/ApplicationWindow.h"
-#include "net/TovkaNetIo.h"
-#include "net/TovkaProtocol.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/TovkaProtocol.h"
 #include "planner/TrainingsData.h"
 
 #include <QStringList>

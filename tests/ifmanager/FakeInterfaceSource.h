@@ -2,7 +2,7 @@
 // table it returns change whenever a test changes them.
 #pragma once
 
-#include "net/InterfaceSource.h"
+#include "net/transport/InterfaceSource.h"
 
 #include <QHostAddress>
 

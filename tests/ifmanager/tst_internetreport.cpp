@@ -1,6 +1,6 @@
 // The internet-connection report, probed against listeners on loopback only:
 // its probe endpoints are replaced before every report.
-#include "net/IfManager.h"
+#include "net/transport/IfManager.h"
 #include "tests/ifmanager/FakeInterfaceSource.h"
 
 #include <QTcpServer>

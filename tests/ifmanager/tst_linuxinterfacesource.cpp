@@ -1,11 +1,10 @@
 // The Linux interface source inside the test's own network namespace: the
 // loopback interface, a veth pair the test makes and removes, and the kernel's
 // route table text.
-#include "net/IfManager.h"
-#include "net/LinuxInterfaceSource.h"
+#include "net/transport/IfManager.h"
+#include "net/transport/LinuxInterfaceSource.h"
 
 #include <QProcess>
-#include <QTemporaryFile>
 #include <QtTest>
 
 #include <unistd.h>
@@ -114,29 +113,6 @@ private slots:
             QCOMPARE(table.at(i).mask, routes.at(i).mask);
             QCOMPARE(table.at(i).interfaceIndex, 0);
         }
-    }
-
-    void routeFileNamesTheLoopbackInterface()
-    {
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        file.write(header + "lo\t00000000\t0100007F\t0003\t0\t0\t0\t00000000\t0\t0\t0\n");
-        file.close();
-        IfManager manager(std::make_unique<LinuxInterfaceSource>(file.fileName()));
-        manager.rescan();
-        QString report;
-        manager.defaultRoute(report);
-        QCOMPARE(report, QString("router: 127.0.0.1<br>interface: lo<br>"));
-    }
-
-    void namespaceHasNoDefaultRoute()
-    {
-        QList<RouteEntry> table;
-        QVERIFY(!LinuxInterfaceSource("/nonexistent/route").routes(table));
-        LinuxInterfaceSource source;
-        QVERIFY(source.routes(table));
-        for (const RouteEntry& r : table)
-            QVERIFY2(r.destination != 0, qPrintable(r.interfaceName));
     }
 
     void loopbackOfTheNamespace()

@@ -1,9 +1,9 @@
 // Byte-exact vectors and hostile input for the addresses, the 80-byte packet
 // header with its checksum, and the ping and pong payloads.
-#include "net/PacketHeader.h"
-#include "net/PingPayload.h"
-#include "net/PongPayload.h"
-#include "net/TovkaAddress.h"
+#include "net/wire/PacketHeader.h"
+#include "net/wire/PingPayload.h"
+#include "net/wire/PongPayload.h"
+#include "net/wire/TovkaAddress.h"
 #include "tests/support/Bytes.h"
 
 #include <QtEndian>
@@ -217,22 +217,6 @@ private slots:
         QCOMPARE(PacketHeader::build(header, bytes(payload), bytes(out), 90), 90);
     }
 
-    void sequenceSuccessor_data()
-    {
-        QTest::addColumn<uint>("current");
-        QTest::addColumn<uint>("next");
-        QTest::newRow("start") << 0u << 1u;
-        QTest::newRow("ordinary") << 100u << 101u;
-        QTest::newRow("before last") << 0x7ffffffdu << 0x7ffffffeu;
-        QTest::newRow("last wraps to 1") << 0x7ffffffeu << 1u;
-    }
-    void sequenceSuccessor()
-    {
-        QFETCH(uint, current);
-        QFETCH(uint, next);
-        QCOMPARE(PacketHeader::nextSequence(current), next);
-    }
-
     void hostNameField_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -254,15 +238,6 @@ private slots:
         QCOMPARE(PacketHeader::hostNameText(field), stored);
         for (int i = stored.size(); i < PacketHeader::HostNameSize; ++i)
             QCOMPARE(int(field[i]), 0);
-    }
-
-    void unterminatedHostNameStopsAt59()
-    {
-        QByteArray wire = sampleWire();
-        wire.replace(16, PacketHeader::HostNameSize, QByteArray(PacketHeader::HostNameSize, 'x'));
-        PacketHeader header;
-        QVERIFY(PacketHeader::read(bytes(wire), wire.size(), &header));
-        QCOMPARE(PacketHeader::hostNameText(header.hostName), QByteArray(59, 'x'));
     }
 
     void pingVector()

@@ -5,7 +5,7 @@
 #include "tests/support/PlannerFixture.h"
 #include "tests/support/SamplePlan.h"
 
-#include "net/TovkaStatusBar.h"
+#include "net/statusbar/TovkaStatusBar.h"
 
 #include <QtTest>
 

@@ -5,8 +5,8 @@
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 
-#include "net/TovkaNetIo.h"
-#include "net/TovkaProtocol.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/TovkaProtocol.h"
 
 struct ProtocolRig
 {

@@ -1,7 +1,7 @@
 // Byte-exact vectors and hostile input for the training-plan message (2/9) and
 // the text message (5/3).
-#include "net/NetTextMessage.h"
-#include "net/TrainingPlanMessage.h"
+#include "net/protocol/NetTextMessage.h"
+#include "net/protocol/TrainingPlanMessage.h"
 #include "tests/support/SamplePlan.h"
 
 #include <QtTest>
@@ -32,34 +32,6 @@ class TestMessageCodecs : public QObject
 {
     Q_OBJECT
 private slots:
-    void planByteExact()
-    {
-        TrainingsData data;
-        data.start = 0x11223344;
-        data.end = 0x55667788;
-        data.slot = 120;
-        QCOMPARE(encodePlan(3, data, 0x01020304),
-                 hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000003"));
-        data.starters.append(TrainingsStarterEntry(0x0A0B0C0D, QString::fromUtf8("Anna Äbi")));
-        const Bytes wire = encodePlan(2, data, 0x01020304);
-        Bytes expected = hex("02090000" "11223344" "55667788" "00000078" "01020304" "00000000" "00000002"
-                             "0A0B0C0D" "416E6E6120C38462 69");
-        expected.resize(92, 0);
-        QCOMPARE(wire, expected);
-    }
-
-    void sixteenStartersSendTheFirstFifteen()
-    {
-        int leftOut = -1;
-        const Bytes wire = encodePlan(1, samplePlan(17), 1700000000, &leftOut);
-        QCOMPARE(int(wire.size()), 988);
-        QCOMPARE(leftOut, 2);
-        TrainingPlanMessage decoded;
-        QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
-        QCOMPARE(decoded.data.starters.size(), 15);
-        QCOMPARE(decoded.data.starters.last().nameText(), QString("Starter 15"));
-    }
-
     void nameIsCutTo59Bytes_data()
     {
         QTest::addColumn<QString>("name");
@@ -84,19 +56,6 @@ private slots:
         TrainingPlanMessage decoded;
         QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
         QCOMPARE(decoded.data.starters.at(0).nameText(), arrives);
-    }
-
-    void noStaleBytesGoOut()
-    {
-        const Bytes wire = encodePlan(4, samplePlan(2), 5);
-        for (size_t at : {2, 3, 20, 21, 22, 23})
-            QCOMPARE(int(wire[at]), 0);
-        for (size_t k = 0; k < 2; ++k) {
-            const size_t name = 28 + 64 * k + 4;
-            const size_t used = strlen(reinterpret_cast<const char*>(&wire[name]));
-            for (size_t at = name + used; at < name + 60; ++at)
-                QCOMPARE(int(wire[at]), 0);
-        }
     }
 
     void timesTravelAsTheirLow32Bits()
@@ -124,25 +83,6 @@ private slots:
         QCOMPARE(decoded.area, -7);
         QCOMPARE(qint64(decoded.senderTime), qint64(1700000123));
         QVERIFY(decoded.data == data);
-    }
-
-    void delayIsAddedInWholeSeconds_data()
-    {
-        QTest::addColumn<uint>("delay");
-        QTest::addColumn<int>("added");
-        QTest::newRow("499") << 499u << 0;
-        QTest::newRow("500") << 500u << 1;
-        QTest::newRow("1500") << 1500u << 2;
-        QTest::newRow("65535") << 65535u << 66;
-    }
-    void delayIsAddedInWholeSeconds()
-    {
-        QFETCH(uint, delay);
-        QFETCH(int, added);
-        const Bytes wire = encodePlan(1, TrainingsData(), 1000);
-        TrainingPlanMessage decoded;
-        QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), delay, &decoded));
-        QCOMPARE(qint64(decoded.senderTime), qint64(1000 + added));
     }
 
     void entryCountFollowsTheLength_data()

@@ -2,8 +2,8 @@
 // kind shows, their colours as peers come and go, the blink and the alert.
 #include "tests/protocol/ProtocolRig.h"
 
-#include "net/StatusLabel.h"
-#include "net/TovkaStatusBar.h"
+#include "net/statusbar/StatusLabel.h"
+#include "net/statusbar/TovkaStatusBar.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -189,26 +189,6 @@ private slots:
 
         bar.status->showAlert(false, "Netz da");
         QCOMPARE(bar.status->currentMessage(), QString("Netz da"));
-    }
-
-    // The message stays for a minute with an alert, ten seconds without.
-    void messageDuration_data()
-    {
-        QTest::addColumn<bool>("alert");
-        QTest::addColumn<int>("ms");
-        QTest::newRow("alert") << true << 60000;
-        QTest::newRow("no alert") << false << 10000;
-    }
-    void messageDuration()
-    {
-        QFETCH(bool, alert);
-        QFETCH(int, ms);
-        Bar bar;
-        bar.status->showAlert(alert, "Hinweis");
-        const auto timers = bar.status->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(timers.size(), 1);   // the status bar's own message timer
-        QVERIFY(timers[0]->isActive());
-        QCOMPARE(timers[0]->interval(), ms);
     }
 
     void chiefLabelOfAJury_data()

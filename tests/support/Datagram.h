@@ -4,10 +4,10 @@
 
 #include "tests/support/Bytes.h"
 
-#include "net/PacketHeader.h"
-#include "net/PingPayload.h"
-#include "net/PongPayload.h"
-#include "net/TovkaNetIo.h"
+#include "net/wire/PacketHeader.h"
+#include "net/wire/PingPayload.h"
+#include "net/wire/PongPayload.h"
+#include "net/transport/TovkaNetIo.h"
 
 #include <QByteArray>
 #include <QHostAddress>

@@ -1,20 +1,20 @@
 // Recording and lossy delivery of a transport's datagrams in tests.
 #include "tests/support/RecordingSink.h"
 
-#include "net/TovkaNetIo.h"
+#include "net/transport/TovkaNetIo.h"
 #include "tests/support/Bytes.h"
 
 #include <QThread>
 
-RecordingSink::RecordingSink(TovkaNetIo* downstream, quint32 seed)
-    : downstream(downstream), random(seed), home(QThread::currentThread())
+RecordingSink::RecordingSink(TovkaNetIo* transport, quint32 seed)
+    : downstream(transport ? &transport->socketWriter() : nullptr), random(seed), home(QThread::currentThread())
 {
 }
 
 void RecordingSink::setDownstream(TovkaNetIo* transport)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    downstream = transport;
+    downstream = transport ? &transport->socketWriter() : nullptr;
 }
 
 void RecordingSink::setLoss(double drop, double duplicate, double reorder)
@@ -80,7 +80,7 @@ bool RecordingSink::writeDatagram(const char* data, int size)
 void RecordingSink::pass(const char* data, int size)
 {
     ++passed;
-    writeToSockets(data, size);
+    downstream->writeDatagram(data, size);
 }
 
 QList<QByteArray> RecordingSink::written() const

@@ -1,11 +1,11 @@
 // A datagram sink for tests: records every datagram a transport writes, and
 // the thread that wrote it, and, when given the transport, passes it on to
-// the sockets, dropping, repeating or holding back datagrams at random from a
+// the transport's socket writer, dropping, repeating or holding back datagrams at random from a
 // fixed seed, or every datagram of chosen packet types.
 #pragma once
 
-#include "net/DatagramSink.h"
-#include "net/PacketHeader.h"
+#include "net/transport/DatagramSink.h"
+#include "net/wire/PacketHeader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -56,7 +56,7 @@ public:
 private:
     void pass(const char* data, int size);
 
-    TovkaNetIo* downstream;
+    DatagramSink* downstream;
     mutable std::mutex mutex;
     std::mt19937 random;
     double dropChance = 0;

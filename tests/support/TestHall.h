@@ -7,7 +7,7 @@
 
 #include "tests/support/PrivateHost.h"
 
-#include "net/TovkaAddress.h"
+#include "net/wire/TovkaAddress.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

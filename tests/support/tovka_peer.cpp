@@ -17,8 +17,8 @@
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SamplePlan.h"
 
-#include "net/TovkaNetIo.h"
-#include "net/TovkaProtocol.h"
+#include "net/transport/TovkaNetIo.h"
+#include "net/protocol/TovkaProtocol.h"
 
 #include <QApplication>
 #include <QNetworkDatagram>

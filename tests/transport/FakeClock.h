@@ -1,7 +1,7 @@
 // A transport clock that moves only when the test says so.
 #pragma once
 
-#include "net/TransportClock.h"
+#include "net/transport/TransportClock.h"
 
 #include <atomic>
 

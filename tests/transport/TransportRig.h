@@ -10,7 +10,7 @@
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 
-#include "net/TovkaNetIo.h"
+#include "net/transport/TovkaNetIo.h"
 
 #include <QThread>
 #include <QTimer>
@@ -40,16 +40,6 @@ inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 cou
     data.counter = counter;
     data.payload = text;
     return data;
-}
-
-inline Datagram ackFrom(const TovkaAddress& from, quint32 sequence, const TovkaAddress& to = Planner)
-{
-    Datagram ack;
-    ack.type = PacketType::ACK;
-    ack.from = from;
-    ack.to = to;
-    ack.sequence = sequence;
-    return ack;
 }
 
 inline Datagram pongFrom(const char* host, quint8 version = PacketHeader::ProtocolVersion, const TovkaAddress& from = Monitor)

@@ -3,7 +3,7 @@
 // talking through a sink that drops, repeats and reorders datagrams.
 #include "TransportRig.h"
 
-#include "net/UdpSocketLinux.h"
+#include "net/transport/UdpSocketLinux.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/PrivateHost.h"
 
