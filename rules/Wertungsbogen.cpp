@@ -71,6 +71,17 @@ quint32 checksumValue(const QString& code)
     return v;
 }
 
+QString codeAt(const Starter_t* s, int i)
+{
+    return QString::fromLatin1(s->codes[i], int(strnlen(s->codes[i], Starter_t::CodeSize)));
+}
+
+// An exercise code's number is its leading integer: 2261 for "2261a".
+int numberAt(const Starter_t* s, int i)
+{
+    return s->codes[i][0] ? toInt(codeAt(s, i)) : 0;
+}
+
 } // namespace
 
 Wertungsbogen::Wertungsbogen(AddressDB* db, Starter_t* starter, ReglementDB* reglement, Competition* wettkampf)
@@ -131,16 +142,6 @@ int Wertungsbogen::getEffectiveTeamClass() const
     if (!newTeamRule)
         return getTeamClass();
     return starter->disci == 1 ? 0 : 2;
-}
-
-static QString codeAt(const Starter_t* s, int i)
-{
-    return QString::fromLatin1(s->codes[i], int(strnlen(s->codes[i], Starter_t::CodeSize)));
-}
-
-static int numberAt(const Starter_t* s, int i)
-{
-    return s->codes[i][0] ? toInt(codeAt(s, i)) : 0;
 }
 
 int Wertungsbogen::getMaxUebungen()
