@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 
+class MeldeListeDB;
 class RuvoDB;
 struct Starter_t;
 
@@ -80,6 +81,10 @@ public:
                                  const ACCompetitorData* filter, int order);
     // The SELECT that getACCompetitors runs for a filter (null: every entry).
     static QString selectText(const ACCompetitorData* filter, int order);
+    // Gives the stored entries of the team's members and discipline that have
+    // no team row yet the team's ID, all or none; the number given, -1 for a
+    // team without ID or a failure.
+    static int assignCompetitorsToTeam(MeldeListeDB* db, const ACTeamData& team);
 
     int netInfo = 0;      // carried between programs, not stored in "starter"
     int Verein = 0;       // the club's ID

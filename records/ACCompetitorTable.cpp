@@ -8,6 +8,7 @@
 #include "db/RuvoDB.h"
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "records/MeldeListeDB.h"
 #include "records/Starter_t.h"
 
 #include <QDebug>
@@ -342,4 +343,34 @@ bool ACCompetitorData::getACCompetitors(RuvoDB* db, RuvoDBList<ACCompetitorData>
         out.append(e);
     }
     return true;
+}
+
+int ACCompetitorData::assignCompetitorsToTeam(MeldeListeDB* db, const ACTeamData& team)
+{
+    if (team.ID <= 0 || !db)
+        return -1;
+    ACCompetitorData filter;
+    filter.team.setMembers(team.members);
+    filter.setDisci(team.disci, true);
+    RuvoDBList<ACCompetitorData> entries;
+    if (!getACCompetitors(db, entries, &filter, Unordered))
+        return -1;
+    RuvoTransaction t(db);
+    int withTeam = 0;
+    int assigned = 0;
+    for (ACCompetitorData& e : entries) {
+        if (e.team.ID != 0) {
+            ++withTeam;
+            continue;
+        }
+        e.team.ID = team.ID;
+        if (!db->updateStarter(e))
+            return -1;   // a refused or failed update undoes the others
+        ++assigned;
+    }
+    if (!t.commit())
+        return -1;
+    qDebug("ACCompetitorData::assignCompetitorsToTeam %d found, %d withTeam, %d assigned", int(entries.size()),
+           withTeam, assigned);
+    return assigned;
 }

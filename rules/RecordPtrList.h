@@ -24,6 +24,16 @@ public:
     }
 
     void append(T* record) { records.append(record); }
+    // Drops the first record (deleted while autoDelete is set); the index goes back to 0.
+    void removeFirst()
+    {
+        if (records.isEmpty())
+            return;
+        T* first = records.takeFirst();
+        if (autoDelete)
+            delete first;
+        index = 0;
+    }
     T* at(int i) const { return records.at(i); }
     int size() const { return records.size(); }
     bool isEmpty() const { return records.isEmpty(); }

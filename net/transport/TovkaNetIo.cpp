@@ -477,33 +477,45 @@ void TovkaNetIo::reportWriteFailures(const std::vector<SocketWriter::Failure>& f
 
 void TovkaNetIo::recvMoniPort()
 {
-    // A socket that signals is read by itself only: Qt stops a UDP socket's
-    // read notifications when it signals and starts them again when that
-    // socket is read, so a signal whose datagrams another pass already took
-    // would leave the socket deaf. A call that no socket made goes over
-    // every socket.
+    // A socket that signals is read by itself; a call that no socket made
+    // goes over every socket.
     QUdpSocket* signalling = qobject_cast<QUdpSocket*>(sender());
-    const QList<QUdpSocket*> table =
-        signalling && sockets.contains(signalling) ? QList<QUdpSocket*>{signalling} : sockets.keys();
+    readSockets(signalling && sockets.contains(signalling) ? QList<QUdpSocket*>{signalling} : sockets.keys());
+}
+
+void TovkaNetIo::readSockets(const QList<QUdpSocket*>& table)
+{
+    // Passes over the sockets, one datagram from each per pass, each socket
+    // until a read finds nothing, without asking first: Qt marks a UDP
+    // socket as unread at each signal, even when nothing is pending any more
+    // by the time its slot runs, and turns the socket's notification off at
+    // the next signal until the socket is read.
     int total = 0;
-    bool found = true;
-    while (found) {
-        if (total >= maxDatagramsPerRead) {
-            // Leave the rest to a later turn of the event loop.
-            if (table.size() == 1)
-                QMetaObject::invokeMethod(table.first(), "readyRead", Qt::QueuedConnection);
-            else
-                QMetaObject::invokeMethod(this, "recvMoniPort", Qt::QueuedConnection);
-            break;
+    QList<QUdpSocket*> unread = table;
+    while (!unread.isEmpty() && total < maxDatagramsPerRead) {
+        for (auto it = unread.begin(); it != unread.end() && total < maxDatagramsPerRead;) {
+            if ((*it)->state() == QAbstractSocket::BoundState && recvMsg(*it)) {
+                ++total;
+                ++it;
+            } else {
+                it = unread.erase(it);
+            }
         }
-        found = false;
-        for (QUdpSocket* socket : table) {
-            if (socket->state() != QAbstractSocket::BoundState || !socket->hasPendingDatagrams())
-                continue;
-            recvMsg(socket);
-            ++total;
-            found = true;
-        }
+    }
+    if (!unread.isEmpty()) {
+        // Leave the rest to a later turn of the event loop; the posted turn
+        // also lets Qt's glib dispatcher run the window's timers during a flood.
+        // Sockets closed meanwhile (an interface gone) are left out.
+        QMetaObject::invokeMethod(
+            this,
+            [this, table] {
+                QList<QUdpSocket*> open;
+                for (QUdpSocket* socket : table)
+                    if (sockets.contains(socket))
+                        open << socket;
+                readSockets(open);
+            },
+            Qt::QueuedConnection);
     }
     if (total == 0)
         qDebug("recvMoniPort: called without messages!");
@@ -520,7 +532,7 @@ bool TovkaNetIo::readDatagram(QUdpSocket* socket, uint8_t* buffer, int* size, QH
     return true;
 }
 
-void TovkaNetIo::recvMsg(QUdpSocket* socket)
+bool TovkaNetIo::recvMsg(QUdpSocket* socket)
 {
     // A buffer per call: a receiver may re-enter the reader while the
     // payload of this datagram is still being handled.
@@ -528,8 +540,9 @@ void TovkaNetIo::recvMsg(QUdpSocket* socket)
     int size = 0;
     QHostAddress sender;
     if (!readDatagram(socket, buffer, &size, &sender))
-        return;
+        return false;
     receiveDatagram(buffer, size, sender);
+    return true;
 }
 
 bool TovkaNetIo::acceptDatagram(const uint8_t* data, int size)

@@ -152,7 +152,9 @@ private:
     QUdpSocket* socketFor(const ExtendedNetworkInterface* iface) const;
     int otherExternalInterfaces(const ExtendedNetworkInterface* iface) const;
     bool readDatagram(QUdpSocket* socket, uint8_t* buffer, int* size, QHostAddress* sender);
-    void recvMsg(QUdpSocket* socket);
+    // Reads and handles one datagram; false when none was pending.
+    bool recvMsg(QUdpSocket* socket);
+    void readSockets(const QList<QUdpSocket*>& table);
     bool acceptDatagram(const uint8_t* data, int size);
     void noteVersionConflict(const uint8_t* data, int size);
     void dispatch(const Received& packet);

@@ -32,8 +32,10 @@ bool setIntOption(QUdpSocket* socket, int level, int option, int value, QString*
 
 bool bindTo(QUdpSocket* socket, const QHostAddress& address, QString* error)
 {
-    if (socket->bind(address, UdpSocketLinux::port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+    if (socket->bind(address, UdpSocketLinux::port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+        socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, UdpSocketLinux::receiveBufferBytes);
         return true;
+    }
     if (error)
         *error = socket->errorString();
     return false;

@@ -18,6 +18,9 @@ class UdpSocketLinux
 public:
     static constexpr quint16 port = 20593;
     static constexpr int multicastTtl = 8;
+    // Room for a burst of some thousand datagrams while the event loop is
+    // busy elsewhere; the kernel caps it at net.core.rmem_max.
+    static constexpr int receiveBufferBytes = 1 << 20;
 
     static const QHostAddress& multicastGroup();    // 239.255.5.97
     static const QHostAddress& loopbackBroadcast(); // 127.255.255.255

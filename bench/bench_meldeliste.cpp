@@ -1,0 +1,187 @@
+// The entry list beside raw sqlite3 running the same SQL in the same run:
+// 10,000 start entries stored with insertStarter inside one transaction guard
+// (each an INSERT and the read of its stored form), and all of them read back
+// with getStarter. The counter "ratio" is the entry list's time over raw.
+#include "db/RuvoTransaction.h"
+#include "records/MeldeListeDB.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int entryCount = 10000;
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Singles and fours with a dozen codes each, as an entry list holds them.
+std::vector<Starter_t> sampleEntries()
+{
+    std::vector<Starter_t> entries(entryCount);
+    for (int i = 0; i < entryCount; ++i) {
+        Starter_t& s = entries[size_t(i)];
+        const bool four = i % 2;
+        s.clubId = i % 40 + 1;
+        qsnprintf(s.name, sizeof s.name, "Starterin %d vom \"Verein\" %d", i, i % 40);
+        for (int k = 0; k < (four ? 4 : 1); ++k)
+            s.members[k] = 4 * i + k + 1;
+        s.disci = four ? 4 : 1;
+        for (int k = 0; k < 12; ++k)
+            qsnprintf(s.codes[k], sizeof s.codes[k], "%d%d%c", s.disci, 100 + k, 'a' + k % 3);
+        s.checksum = uint32_t(i) * 2654435761u;
+        s.gender = i % 3 == 0 ? 1 : 2;
+        s.ageClass = i % 7 + 1;
+        s.given = uint16_t(i % 1000 * 10);
+        qsnprintf(s.bestPlace, sizeof s.bestPlace, "Halle %d", i % 50);
+        s.bestDate = 1577880000 + 86400 * (i % 365);
+        s.best = uint16_t(i % 3000);
+    }
+    return entries;
+}
+
+// An empty entry list as the program makes it.
+void createFile(const QString& path)
+{
+    MeldeListeDB db;
+    db.open(path, false);
+}
+
+sqlite3* openRaw(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db,
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE,
+                    nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
+    return db;
+}
+
+// Every cell as text into QStrings, as the database layer reads a result.
+void rawRead(sqlite3* db, const QByteArray& sql, QList<QStringList>& rows)
+{
+    rows.clear();
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
+    const int columns = sqlite3_column_count(statement);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QStringList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                     sqlite3_column_bytes(statement, i));
+        rows << row;
+    }
+    sqlite3_finalize(statement);
+}
+
+QByteArray selectById(int id)
+{
+    Starter_t filter;
+    filter.id = id;
+    return MeldeListeDB::starterSelectText(&filter, 0).toUtf8();
+}
+
+double rawInserts(const QString& path, const std::vector<QByteArray>& inserts, const std::vector<QByteArray>& reads)
+{
+    createFile(path);
+    sqlite3* db = openRaw(path);
+    QList<QStringList> rows;
+    const auto start = Clock::now();
+    sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
+    for (size_t i = 0; i < inserts.size(); ++i) {
+        sqlite3_exec(db, inserts[i].constData(), nullptr, nullptr, nullptr);
+        rawRead(db, reads[i], rows);
+    }
+    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+    const double seconds = secondsSince(start);
+    sqlite3_close(db);
+    return seconds;
+}
+
+double listInserts(const QString& path, std::vector<Starter_t> entries)
+{
+    createFile(path);
+    MeldeListeDB db;
+    db.open(path, false);
+    const auto start = Clock::now();
+    RuvoTransaction guard(&db);
+    for (Starter_t& s : entries)
+        db.insertStarter(s);
+    guard.commit();
+    return secondsSince(start);
+}
+
+void BM_InsertStarter(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::vector<Starter_t> entries = sampleEntries();
+    std::vector<QByteArray> inserts;
+    std::vector<QByteArray> reads;
+    QString sql;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        MeldeListeDB::starterInsertSql(sql, entries[i]);
+        inserts.push_back(sql.toUtf8());
+        reads.push_back(selectById(int(i) + 1));   // the row ids of a new file
+    }
+    double rawTotal = 0, listTotal = 0;
+    int round = 0;
+    for (auto _ : state) {
+        rawTotal += rawInserts(dir.filePath(QStringLiteral("raw%1.ldb").arg(round)), inserts, reads);
+        listTotal += listInserts(dir.filePath(QStringLiteral("list%1.ldb").arg(round)), entries);
+        ++round;
+    }
+    state.counters["raw_ms"] = 1000 * rawTotal / round;
+    state.counters["list_ms"] = 1000 * listTotal / round;
+    state.counters["ratio"] = rawTotal > 0 ? listTotal / rawTotal : 0;
+}
+
+void BM_GetStarter(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("read.ldb"));
+    listInserts(path, sampleEntries());
+    const int order = ACCompetitorData::ByIdAscending;
+    const QByteArray sql = MeldeListeDB::starterSelectText(nullptr, order).toUtf8();
+
+    sqlite3* raw = openRaw(path);
+    MeldeListeDB db;
+    db.open(path, false);
+    StarterList list;
+    QList<QStringList> rawRows;
+    double rawTotal = 0, listTotal = 0;
+    int rounds = 0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        rawRead(raw, sql, rawRows);
+        rawTotal += secondsSince(start);
+        start = Clock::now();
+        db.getStarter(list, nullptr, order);
+        listTotal += secondsSince(start);
+        ++rounds;
+    }
+    sqlite3_close(raw);
+    if (rawRows.size() != entryCount || list.items.size() != entryCount)
+        state.SkipWithError("row count differs");
+    state.counters["raw_ms"] = 1000 * rawTotal / rounds;
+    state.counters["list_ms"] = 1000 * listTotal / rounds;
+    state.counters["ratio"] = rawTotal > 0 ? listTotal / rawTotal : 0;
+}
+
+} // namespace
+
+BENCHMARK(BM_InsertStarter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetStarter)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,407 @@
+// The start entries of the entry list: the storing statement of the flat
+// record Starter_t, inserts and updates with their hooks and signals, and the
+// readers of both forms (Starter_t and ACCompetitorData) with filters and
+// orders. Texts go into statements cleaned, as literals; cells are read by
+// position, fixed-width fields within their width.
+#include "records/MeldeListeDB.h"
+
+#include "db/Conversions.h"
+#include "db/RuvoTransaction.h"
+#include "db/SqlLiteral.h"
+
+#include <QDebug>
+
+#include <cstdio>
+
+namespace {
+
+const char* const selectStarters =
+    "SELECT starter.ID, starter.Verein, starter.WbName,starter.s0, starter.s1, starter.s2, starter.s3, "
+    "starter.s4, starter.s5,starter.Prufsumme, starter.PbDatum, starter.PbOrt, starter.m_w, starter.Diszi, "
+    "starter.AK ,starter.Bestleistung, starter.aufgestellt ,starter.u0, starter.u1, starter.u2, starter.u3, "
+    "starter.u4, starter.u5, starter.u6, starter.u7, starter.u8, starter.u9, starter.u10 ,starter.u11, "
+    "starter.u12, starter.u13, starter.u14, starter.u15, starter.u16, starter.u17, starter.u18, starter.u19, "
+    "starter.u20,starter.u21, starter.u22, starter.u23, starter.u24, starter.u25, starter.u26, starter.u27 ,"
+    "starter.u28 ,starter.u29, starter.teamID , Teams.BestDatum, Teams.BestOrt, Teams.Best FROM starter "
+    "LEFT JOIN Teams ON starter.teamID =  Teams.ID ";
+
+// Result columns of selectStarters.
+enum {
+    ColId = 0,
+    ColVerein = 1,
+    ColName = 2,
+    ColS0 = 3,
+    ColChecksum = 9,
+    ColBestDate = 10,
+    ColPlace = 11,
+    ColGender = 12,
+    ColDiszi = 13,
+    ColAgeClass = 14,
+    ColBest = 15,
+    ColGiven = 16,
+    ColU0 = 17,
+    ColTeamId = 47,
+    ColTeamBestDate = 48,
+    ColTeamPlace = 49,
+    ColTeamBest = 50,
+    ColumnCount = 51,
+};
+
+const char* const orderTexts[] = {
+    " ;", " ORDER BY Diszi;", " ORDER BY AK;", " ORDER BY aufgestellt;", " ORDER BY Bestleistung;",
+    " ORDER BY starter.ID ASC;", " ORDER BY starter.ID DESC;",
+};
+
+const char* const refused = "refused by user";
+
+// Numbers are written without a temporary text: a statement holds about fifty.
+void appendNumber(QString& s, const char* before, qint64 n)
+{
+    char digits[24];
+    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(n));
+    s += QLatin1String(before);
+    s += QLatin1String(digits, length);
+}
+
+// A fixed-width text field, read no further than its width.
+QString field(const char* text, int width)
+{
+    QString s;
+    return fromCString(s, text, width);
+}
+
+QString literal(const char* text, int width)
+{
+    return sqlText(cleanSqlText(field(text, width)));
+}
+
+void appendChar(QString& s, char c)
+{
+    const char piece[] = { ',', ' ', '\'', c, '\'', '\0' };
+    s += QLatin1String(piece);
+}
+
+QString charCondition(const char* column, char c)
+{
+    return QLatin1String(column) + sqlText(QString(QLatin1Char(c)));
+}
+
+void fillStarter(Starter_t& s, const QStringList& row)
+{
+    s.id = toInt(row.at(ColId));
+    s.clubId = toInt(row.at(ColVerein));
+    toCString(s.name, row.at(ColName), Starter_t::NameSize);
+    for (int k = 0; k < Starter_t::MemberCount; ++k)
+        s.members[k] = toInt(row.at(ColS0 + k));
+    s.checksum = uint32_t(toInt(row.at(ColChecksum)));
+    s.bestDate = toInt(row.at(ColBestDate));
+    toCString(s.bestPlace, row.at(ColPlace), Starter_t::PlaceSize);
+    s.gender = sexFromText(row.at(ColGender));
+    s.disci = disziFromString(row.at(ColDiszi));
+    s.ageClass = akFromString(row.at(ColAgeClass));
+    s.best = uint16_t(toInt(row.at(ColBest)));
+    s.given = uint16_t(toInt(row.at(ColGiven)));
+    for (int i = 0; i < Starter_t::CodeCount; ++i)
+        toCString(s.codes[i], row.at(ColU0 + i), Starter_t::CodeSize);
+    s.teamId = toInt(row.at(ColTeamId));
+    // A team row that is gone arrives as empty cells; the entry keeps its own best.
+    const bool joined = !row.at(ColTeamBestDate).isEmpty() || !row.at(ColTeamPlace).isEmpty()
+        || !row.at(ColTeamBest).isEmpty();
+    if (s.teamId < 1 || !joined)
+        return;
+    s.bestDate = toInt(row.at(ColTeamBestDate));
+    toCString(s.bestPlace, row.at(ColTeamPlace), Starter_t::PlaceSize);
+    s.best = uint16_t(toInt(row.at(ColTeamBest)));
+}
+
+} // namespace
+
+void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
+{
+    sql.clear();
+    sql.reserve(700);
+    sql += QLatin1String("INSERT OR REPLACE INTO starter VALUES ( ");
+    if (e.id < 1)
+        sql += QLatin1String("NULL");
+    else
+        appendNumber(sql, "", e.id);
+    appendNumber(sql, ", ", e.clubId);
+    sql += QLatin1String(", ");
+    sql += literal(e.name, Starter_t::NameSize);
+    for (int id : e.members)
+        appendNumber(sql, ", ", id);
+    appendNumber(sql, ", ", int32_t(e.checksum));
+    appendNumber(sql, ", ", e.bestDate);
+    const QString place = literal(e.bestPlace, Starter_t::PlaceSize);
+    sql += QLatin1String(", ");
+    sql += place;
+    appendChar(sql, sexToChar(e.gender));
+    appendChar(sql, disziToChar(e.disci));
+    appendChar(sql, akToChar(e.ageClass));
+    appendNumber(sql, ", ", e.best);
+    appendNumber(sql, ", ", e.given);
+    for (const char* code : e.codes) {
+        sql += QLatin1String(", ");
+        sql += sqlText(field(code, Starter_t::CodeSize));
+    }
+    appendNumber(sql, ",  ", e.teamId);
+    sql += QLatin1String("  ); ");
+    if (e.teamId < 1)
+        return;
+    // The team row takes the best result of the entry stored last.
+    appendNumber(sql, "UPDATE Teams SET BestDatum = ", e.bestDate);
+    sql += QLatin1String(", BestOrt = ");
+    sql += place;
+    appendNumber(sql, ", Best = ", e.best);
+    appendNumber(sql, " WHERE ID = ", e.teamId);
+    sql += QLatin1Char(';');
+}
+
+int MeldeListeDB::insertStarter(Starter_t& entry)
+{
+    entry.id = 0;
+    bool ok = true;
+    emit starterHook(entry, ok);
+    if (!ok) {
+        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+        return -1;
+    }
+    entry.id = 0;   // an insert makes a new row, whatever the hook did
+    QString sql;
+    starterInsertSql(sql, entry);
+    // The entry, its team row's best and the read of the stored form land together.
+    RuvoTransaction t(this);
+    const int id = execInsert(sql);
+    entry.id = id;
+    if (id == -1)
+        return -1;
+    StarterList stored;
+    const bool read = getStarter(stored, &entry, 0);
+    if (read && stored.items.size() != 1)
+        setLastError(errorText(ErrResults));
+    if (!read || stored.items.size() != 1 || !t.commit()) {
+        entry.id = -1;
+        return -1;
+    }
+    entry = *stored.items.first();   // cleaned texts, the team's best, netInfo
+    emit signalStarterChanged(entry.id);
+    return entry.id;
+}
+
+int MeldeListeDB::insertStarter(ACCompetitorData& entry)
+{
+    entry.ID = 0;
+    bool ok = true;
+    emit competitorHook(entry, ok);
+    if (!ok) {
+        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+        return -1;
+    }
+    const int id = entry.insert(this);   // atomic with its team row's best
+    if (id <= 0)
+        return -1;
+    emit signalStarterChanged(id);
+    return id;
+}
+
+bool MeldeListeDB::updateStarter(Starter_t& entry)
+{
+    if (entry.id < 1) {
+        setLastError(QStringLiteral("updateStarter (): ") + errorText(ErrBadIndex));
+        return false;
+    }
+    bool ok = true;
+    emit starterHook(entry, ok);
+    if (!ok) {
+        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+        return false;
+    }
+    QString sql;
+    starterInsertSql(sql, entry);
+    RuvoTransaction t(this);
+    if (!exec(sql) || !t.commit())
+        return false;
+    emit signalStarterChanged(entry.id);
+    return true;
+}
+
+bool MeldeListeDB::updateStarter(ACCompetitorData& entry)
+{
+    bool ok = true;
+    emit competitorHook(entry, ok);
+    if (!ok) {
+        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+        return false;
+    }
+    return updateACCompetitor(entry);
+}
+
+bool MeldeListeDB::updateACCompetitor(ACCompetitorData& entry)
+{
+    if (!entry.update(this)) {
+        setFailure("updateACCompetitor", entry.ID < 1, entry.errorCode);
+        return false;
+    }
+    emit signalStarterChanged(entry.ID);
+    return true;
+}
+
+bool MeldeListeDB::updateWbName(int id, const QString& name)
+{
+    return exec(QStringLiteral("UPDATE starter SET  WbName = ") + sqlText(cleanSqlText(name))
+                + QStringLiteral(" WHERE ID = ") + QString::number(id) + QLatin1Char(';'));
+}
+
+bool MeldeListeDB::removeStarter(int id)
+{
+    if (id == 0) {
+        setLastError(errorText(ErrBadIndex));
+        return false;
+    }
+    if (!exec(QString::asprintf("DELETE FROM starter WHERE ID = %d", id)))
+        return false;
+    emit signalStarterRemoved(id);
+    return true;
+}
+
+int MeldeListeDB::starterNetInfo(int)
+{
+    return 0;
+}
+
+int MeldeListeDB::starterCount()
+{
+    return count("starter");
+}
+
+QString MeldeListeDB::starterSelectText(const Starter_t* filter, int order)
+{
+    QStringList conditions;
+    if (filter && filter->id != 0) {
+        conditions << QStringLiteral("starter.ID = %1").arg(filter->id);
+    } else if (filter && filter->teamId > 0) {
+        conditions << QStringLiteral("starter.TeamID = %1").arg(filter->teamId);
+    } else if (filter) {
+        // A club's entries come with every start group's (club ID below 0).
+        if (filter->clubId != 0)
+            conditions << QStringLiteral("(starter.Verein = %1 OR starter.Verein < 0)").arg(filter->clubId);
+        if (filter->name[0])
+            conditions << QStringLiteral("starter.WbName = ") + literal(filter->name, Starter_t::NameSize);
+        if (filter->gender != 0)
+            conditions << charCondition("starter.m_w = ", sexToChar(filter->gender));
+        if (filter->disci != 0)
+            conditions << charCondition("starter.Diszi = ", disziToChar(filter->disci));
+        if (filter->ageClass != 0)
+            conditions << charCondition("starter.AK = ", akToChar(filter->ageClass));
+        if (filter->given != 0)
+            conditions << QStringLiteral("starter.aufgestellt = %1").arg(filter->given);
+        for (int i = 0; i < Starter_t::MemberCount; ++i)
+            if (filter->members[i] != 0)
+                conditions << QStringLiteral("starter.s%1 = %2 ").arg(i).arg(filter->members[i]);
+    }
+    QString s = QLatin1String(selectStarters);
+    if (!conditions.isEmpty())
+        s += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    const bool known = order >= 0 && order < int(sizeof orderTexts / sizeof *orderTexts);
+    return s + QLatin1String(orderTexts[known ? order : 0]);
+}
+
+bool MeldeListeDB::getStarter(StarterList& list, const Starter_t* filter, int order)
+{
+    list.clear();
+    list.autoDelete = true;
+    RuvoDBResult result;
+    if (!query(starterSelectText(filter, order), &result)) {
+        qDebug().noquote() << "getStarter failed: " + lastError();
+        return false;
+    }
+    list.items.reserve(result.rows.size());
+    for (const QStringList& row : qAsConst(result.rows)) {
+        if (row.size() < ColumnCount)
+            continue;
+        auto* entry = new Starter_t;
+        fillStarter(*entry, row);
+        cleanStarter(*entry);
+        entry->netInfo = starterNetInfo(entry->id);
+        list.items.append(entry);
+    }
+    return true;
+}
+
+void MeldeListeDB::cleanStarter(Starter_t& entry)
+{
+    entry.name[Starter_t::NameSize - 1] = '\0';
+    cleanSqlText(entry.name);
+    entry.bestPlace[Starter_t::PlaceSize - 1] = '\0';
+    cleanSqlText(entry.bestPlace);
+    for (char* code : entry.codes)
+        code[Starter_t::CodeSize - 1] = '\0';
+}
+
+bool MeldeListeDB::getStarterByCategory(StarterList& list, int category, int order)
+{
+    Starter_t filter;
+    unpackCategory(&filter.disci, &filter.gender, &filter.ageClass, category);
+    return getStarter(list, &filter, order);
+}
+
+bool MeldeListeDB::getStarterOfTeam(StarterList& list, int teamId, int order)
+{
+    Starter_t filter;
+    filter.teamId = teamId;
+    return getStarter(list, &filter, order);
+}
+
+bool MeldeListeDB::getStarterById(Starter_t& entry, int id)
+{
+    entry = Starter_t();
+    if (id == 0) {
+        setLastError(errorText(ErrBadIndex));
+        return false;
+    }
+    Starter_t filter;
+    filter.id = id;
+    StarterList found;
+    if (!getStarter(found, &filter, 0) || found.items.size() != 1)
+        return false;
+    entry = *found.items.first();
+    return true;
+}
+
+bool MeldeListeDB::getACCompetitors(RuvoDBList<ACCompetitorData>& list, const ACCompetitorData* filter, int order)
+{
+    const bool ok = ACCompetitorData::getACCompetitors(this, list, filter, order);
+    for (ACCompetitorData& e : list)
+        e.netInfo = starterNetInfo(e.ID);
+    return ok;
+}
+
+bool MeldeListeDB::getACCompetitorsByCategory(RuvoDBList<ACCompetitorData>& list, int category, int order)
+{
+    ACCompetitorData filter;
+    unpackCategory(&filter.team.disci, &filter.team.gender, &filter.team.ageClass, category);
+    return getACCompetitors(list, &filter, order);
+}
+
+bool MeldeListeDB::getACCompetitorsOfTeam(RuvoDBList<ACCompetitorData>& list, int teamId, int order)
+{
+    ACCompetitorData filter;
+    filter.team.ID = teamId;
+    return getACCompetitors(list, &filter, order);
+}
+
+bool MeldeListeDB::getACCompetitorById(ACCompetitorData& entry, int id)
+{
+    entry.clear();
+    if (id == 0) {
+        setLastError(errorText(ErrBadIndex));
+        return false;
+    }
+    ACCompetitorData filter;
+    filter.ID = id;
+    RuvoDBList<ACCompetitorData> found;
+    if (!getACCompetitors(found, &filter, 0) || found.size() != 1)
+        return false;
+    entry = found.first();
+    return true;
+}
