@@ -7,8 +7,7 @@
 #include "records/ACCompetitorData.h"
 #include "records/AddressImport.h"
 
-// The score sheet's list of judges' records; records cannot see where the
-// record itself is defined, so the list is only named here.
+// The score sheet's list of judges' records, named as the score sheet names it.
 struct Wertung_t;
 template<class T> class RecordPtrList;
 using WertungList = RecordPtrList<Wertung_t>;

@@ -18,6 +18,8 @@
 #include "net/protocol/WholeWertungMessage.h"
 #include "net/transport/TovkaNetIo.h"
 #include "records/Starter_t.h"
+#include "rules/ReglementDB.h"
+#include "rules/Wertungsbogen.h"
 
 #include <QDateTime>
 #include <QtDebug>
@@ -387,11 +389,6 @@ void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* 
     send(frameSize, destination);
 }
 
-void TovkaProtocol::notBuilt(const char* slot) const
-{
-    qDebug("TovkaProtocol::%s: this message cannot be built here yet", slot);
-}
-
 void TovkaProtocol::sendStartClock(int seconds, const TovkaAddress* destination)
 {
     send(ValueMessage::encodeNumber(buffer, GroupClock, StartClock, quint16(seconds)), destination);
@@ -615,8 +612,76 @@ void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QStri
     send(KampfrichterMessage::encodeAll(buffer, chief, juries), &officeDestination);
 }
 
-// The messages built from a score sheet wait for it; this program sends none of them.
-void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }
-void TovkaProtocol::sendWholeWertung(Wertungsbogen&) { notBuilt("sendWholeWertung"); }
+// ------------------------------------------------------- from a score sheet
+
+namespace {
+
+// The nation of the first athlete who has one.
+QString firstNation(const QList<ExpandedAthlete>& athletes)
+{
+    for (const ExpandedAthlete& athlete : athletes) {
+        if (!athlete.Nation.isEmpty())
+            return athlete.Nation;
+    }
+    return QString();
+}
+
+} // namespace
+
+void TovkaProtocol::sendNextStarter(Wertungsbogen& sheet, const TovkaAddress* destination)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    WertungsbogenKopf kopf;
+    sheet.getKopf(kopf, nullptr);
+    QList<ExpandedAthlete> athletes;
+    sheet.getAthletes(athletes, 1, false);
+    NetStarterLong::fromStarter(*starter, kopf.verein, kopf.kategorie, kopf.verband, firstNation(athletes))
+        .write(MessageFrame::start(buffer, GroupAnzeige, NextStarter, starterLongLength));
+    send(starterLongLength, destination);
+}
+
+// A sheet that holds a single score of an absent starter or of one with a
+// medical certificate says so in the entry type, team or not.
+void TovkaProtocol::sendStarter(Wertungsbogen& sheet, const TovkaAddress* destination, bool team)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    QList<ExpandedAthlete> athletes;
+    sheet.getAthletes(athletes, 0, false);
+    WertungsbogenKopf kopf;
+    sheet.getKopf(kopf, nullptr);
+    ReglementDB* catalogue = sheet.getReglementDB();
+    const int rulesYear = catalogue ? NetStarter_t::rulesYearOf(catalogue->version()) : NetStarter_t::defaultRulesYear;
+    qDebug().noquote() << "Kopf: " << quint16(starter->netInfo) << "'" + kopf.name + "' von '" + kopf.verein
+                       + "' Reglement =" << rulesYear;
+    quint8 entryType = team ? NetStarter_t::Team : NetStarter_t::Normal;
+    const WertungList& scores = sheet.getWertungen();
+    if (scores.size() == 1) {
+        entryType = NetStarter_t::entryTypeOf(scores.at(0)->status);
+        qDebug("Attest/Fehlt = %d", entryType);
+    }
+    NetStarter_t::fromStarter(*starter, athletes, kopf.verein, kopf.name, kopf.verband, rulesYear, entryType)
+        .write(MessageFrame::start(buffer, GroupGericht, Starter, starterLength));
+    send(starterLength, destination);
+}
+
+void TovkaProtocol::sendStarter(Wertungsbogen& sheet, const TovkaAddress* destination)
+{
+    sendStarter(sheet, destination, false);
+}
+
+void TovkaProtocol::sendWholeWertung(Wertungsbogen& sheet)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    const WertungList& scores = sheet.getWertungen();
+    qDebug("sendWholeWertung (%d)", scores.size());
+    QList<const Wertung_t*> sent;
+    for (const Wertung_t* score : scores)
+        sent << score;
+    send(WholeWertungMessage::encode(buffer, *starter, sent), &officeDestination);
+}

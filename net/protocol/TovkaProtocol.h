@@ -207,9 +207,6 @@ private:
     // a message longer than the buffer was not written and is not sent.
     void send(int length, const TovkaAddress* destination);
     void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
-    // The send slots of messages whose records (score sheet, start entry,
-    // competition) this program does not have.
-    void notBuilt(const char* slot) const;
     // The clock's local time of day.
     QTime timeOfDay() const;
 

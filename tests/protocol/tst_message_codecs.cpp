@@ -1,13 +1,11 @@
 // Byte-exact vectors and hostile input for the training-plan message (2/9) and
-// the text message (5/3); the starter record (4/3), the whole score (5/1) and
-// the import of a starter record.
-#include "net/protocol/FullWertung.h"
+// the text message (5/3); the starter record (4/3) and the import of a
+// received one.
 #include "net/protocol/NetImport.h"
-#include "net/protocol/NetStarterLong.h"
 #include "records/ExpandedAthlete.h"
+#include "records/Starter_t.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
-#include "net/protocol/WholeWertungMessage.h"
 #include "net/protocol/WertungList.h"
 #include "tests/support/SamplePlan.h"
 
@@ -249,17 +247,12 @@ private slots:
         QCOMPARE(NetStarter_t::rulesYearOf(catalogueDate), year);
     }
 
-    // What the score-sheet messages take of a start entry and its athletes.
-    void recordsOfAStart()
+    // What the starter record takes of a start entry and its athletes.
+    void starterRecordOfAStart()
     {
         Starter_t starter;
         starter.netInfo = 0x10102;
-        starter.given = 1250;
         starter.disci = 2;
-        starter.gender = 1;
-        starter.ageClass = 4;
-        qstrncpy(starter.name, "Berg/Kurz", sizeof starter.name);
-        qstrncpy(starter.codes[0], "2101a", 8);
         qstrncpy(starter.codes[6], "2107a", 8);
         QList<ExpandedAthlete> athletes{ExpandedAthlete(), ExpandedAthlete()};
         athletes[0].Vorname = "Anna";
@@ -278,47 +271,6 @@ private slots:
         for (int i = 2; i < NetStarter_t::AthleteCount; ++i) {
             record.athletes[i].write(wire.data());
             QCOMPARE(wire, unused);
-        }
-        const NetStarterLong next = NetStarterLong::fromStarter(starter, "RV Zell", "Schüler", "BDR", "AUT");
-        QCOMPARE(QList<int>({next.number, next.exercises, int(next.submitted), int(next.category)}),
-                 QList<int>({0x0102, 7, 1250, (2 * 3 + 1) * 8 + 4}));
-        QCOMPARE(QString::fromUtf8(next.categoryName) + next.name, QString::fromUtf8("SchülerBerg/Kurz"));
-        QCOMPARE(int(NetStarterLong::fromStarter(Starter_t(), "", "", "", "").exercises), 1);
-    }
-
-    void wholeScoreTakesThreeRecords()
-    {
-        Starter_t starter;
-        starter.netInfo = 0x10203;   // the low 16 bits travel
-        starter.gender = 2;
-        starter.ageClass = 5;
-        std::memset(starter.name, 'n', sizeof starter.name);   // 31 bytes of it go
-        qstrncpy(starter.codes[0], "4101a", 8);
-        Wertung_t scores[4];
-        QList<const Wertung_t*> sheet;
-        for (int i = 0; i < 4; ++i) {
-            scores[i].startNumber = 100 + i;
-            scores[i].deduction1 = quint32(i);
-            scores[i].exercises[i][4] = quint8(i + 1);
-            sheet << &scores[i];
-        }
-        Bytes buffer(1024, 0xAA);
-        const int length = WholeWertungMessage::encode(buffer.data(), starter, sheet);
-        QCOMPARE(length, 1016);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.data()), 12).toHex(), QByteArray("050100000203020500000000"));
-        Starter_t received;
-        QList<Wertung_t> list;
-        QVERIFY(WholeWertungMessage::decode(buffer.data(), length, &received, &list));
-        QCOMPARE(received.netInfo, 0x0203);
-        QCOMPARE(QByteArray(received.name), QByteArray(31, 'n'));
-        QCOMPARE(QByteArray(received.codes[0]), QByteArray("4101a"));
-        QCOMPARE(list.size(), 3);
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(list[i].judge, i + 1);
-            Bytes sent(FullWertung::Size), back(FullWertung::Size);
-            FullWertung::write(scores[i], sent.data());
-            FullWertung::write(list[i], back.data());
-            QCOMPARE(back, sent);
         }
     }
 

@@ -7,6 +7,7 @@
 #include "net/protocol/NetImport.h"
 #include "net/protocol/TrainingPlanMessage.h"
 #include "records/Starter_t.h"
+#include "rules/Wertungsbogen.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QtTest>
@@ -356,6 +357,47 @@ private slots:
         entry.ageClass = 3;
         row("starter response", to([entry](TovkaProtocol& p, auto d) { p.sendStarterResponse(entry, "ok", d); }),
             {bytes({4, 9, 0, 0, 1, 2, 3, 4, 0x23, 0x45, 4, 3, 'o', 'k'}, 268)}, 0x12, {"response 9029 16909060 2"});
+        // From a score sheet without entry list and catalogue: no club texts,
+        // no athletes, no category, the rules year 2006.
+        Starter_t start;
+        start.netInfo = 0x10102;
+        start.given = 1250;
+        start.disci = 4;
+        start.gender = 1;
+        start.ageClass = 4;
+        qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
+        qstrncpy(start.codes[0], "4101a", 8);
+        qstrncpy(start.codes[6], "4107a", 8);
+        const auto sheetOf = [start](int scores, const std::function<void(TovkaProtocol&, Wertungsbogen&)>& send) {
+            return Send([start, scores, send](TovkaProtocol& p) {
+                Starter_t entry = start;
+                Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
+                Wertung_t records[4];
+                WertungList list;
+                for (int i = 0; i < scores; ++i) {
+                    records[i].startNumber = 258;
+                    records[i].status = 5;
+                    records[i].deduction1 = quint32(10 * i);
+                    list.append(&records[i]);
+                }
+                sheet.setWertungen(list);
+                send(p, sheet);
+            });
+        };
+        const QByteArray code = QByteArray("4101a").leftJustified(48, '\0') + "4107a";
+        row("next starter", sheetOf(0, [chief](TovkaProtocol& p, Wertungsbogen& s) { p.sendNextStarter(s, &chief); }),
+            {bytes({2, 1, 0, 0, 1, 2, 0, 7, 0, 0, 4, 0xE2}, 180).replace(16, 9, "Berg/Kurz").replace(143, 1, bytes({108}))},
+            0x12, {"next 258 108 Berg/Kurz|||"});
+        row("starter, one absent score of a team",
+            sheetOf(1, [chief](TovkaProtocol& p, Wertungsbogen& s) { p.sendStarter(s, &chief, true); }),
+            {bytes({4, 3}, 760).replace(36, 9, "Berg/Kurz").replace(476, 4, bytes({1, 4, 4, 2}))
+                 .replace(516, 4, bytes({1, 2, 0x07, 0xD6})).replace(520, 53, code)},
+            0x12, {"starter / []  0,0 d0 g0 a0 n0  y2006 single scores 258:5"});
+        row("whole score, three of four", sheetOf(4, [](TovkaProtocol& p, Wertungsbogen& s) { p.sendWholeWertung(s); }),
+            {bytes({5, 1, 0, 0, 1, 2, 1, 4}, 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
+                 .replace(292, 3, bytes({1, 2, 5})).replace(528, 4, bytes({0, 0, 0, 10})).replace(536, 3, bytes({1, 2, 5}))
+                 .replace(772, 4, bytes({0, 0, 0, 20})).replace(780, 3, bytes({1, 2, 5}))},
+            0x30, {"whole 258 1 4 Berg/Kurz  [1:258:0,2:258:10,3:258:20]"});
         row("current exercise", to([](TovkaProtocol& p, auto d) { p.sendCurrentUebung(0x1234, d); }),
             {bytes({4, 4, 0, 0, 0x12, 0x34})}, 0x12, {"uebung 4660"});
         row("release sheet", to([](TovkaProtocol& p, auto d) { p.sendWbFreigeben(d); }), {bytes({4, 5, 0, 0})}, 0x12,
@@ -480,8 +522,8 @@ private slots:
         QCOMPARE(recorder.lines, received);
     }
 
-    // Odd lengths the decoders must cope with; the last row's bytes are those
-    // of a received message: decoding leaves them as they were.
+    // Received messages, odd lengths the decoders must cope with among them:
+    // decoding leaves the received bytes as they were.
     void hostileAndOlderLengths_data()
     {
         QTest::addColumn<QByteArray>("payload");
@@ -504,30 +546,8 @@ private slots:
         QTest::newRow("response without NUL") << response << QStringList{"response 258 -2 255"};
         QTest::newRow("response of 267") << response.left(267) << QStringList{};
         QTest::newRow("full score of 247") << bytes({4, 8}, 247) << QStringList{};
-        QTest::newRow("whole score without scores") << bytes({5, 1}, 284).replace(12, 4, "Anna")
-                                                    << QStringList{"whole 0 0 0 Anna  []"};
-        QTest::newRow("whole score of 1016") << bytes({5, 1, 0, 0, 0x30, 0x39, 2, 3}, 1016).replace(284 + 9, 1, bytes({7}))
-                                             << QStringList{"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"};
-    }
-
-    void hostileAndOlderLengths()
-    {
-        QFETCH(QByteArray, payload);
-        QFETCH(QStringList, received);
-        ProtocolRig rig;
-        Recorder recorder(rig.protocol);
-        const QByteArray before = payload;
-        rig.deliver(payload, TovkaAddress(KindJury, 2, 3));
-        QCOMPARE(recorder.lines, received);
-        QCOMPARE(payload, before);
-    }
-
-    // A received starter record becomes a club, its athletes, one entry and,
-    // for a starter who is absent or has a certificate, one score.
-    void receivedStarterBecomesAnEntry_data()
-    {
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<QString>("received");
+        // A received starter becomes a club, its athletes, one entry and, for a
+        // starter who is absent or has a certificate, one score.
         NetStarter_t record;
         qstrncpy(record.clubs, "RV Zell", sizeof record.clubs);
         qstrncpy(record.association, "BDR", sizeof record.association);
@@ -550,22 +570,29 @@ private slots:
         qstrncpy(record.codes[1], "4102b", 8);
         const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 GER, Eva Kurz 1999-12-31 -1 GER] Berg/Kurz "
                              "-1,-2 d4 g2 a3 n1234 4101a,4102b y2024 %1 scores %2";
-        QTest::newRow("two athletes") << starterPayload(record) << pair.arg("single", "");
+        QTest::newRow("starter of two athletes") << starterPayload(record) << QStringList{pair.arg("single", "")};
         record.entryType = NetStarter_t::Absent;
-        QTest::newRow("absent") << starterPayload(record) << pair.arg("single", "1234:5");
+        QTest::newRow("absent starter") << starterPayload(record) << QStringList{pair.arg("single", "1234:5")};
         record.entryType = NetStarter_t::Certificate;
-        QTest::newRow("certificate") << starterPayload(record) << pair.arg("single", "1234:6");
+        QTest::newRow("certificate starter") << starterPayload(record) << QStringList{pair.arg("single", "1234:6")};
         record.entryType = NetStarter_t::Team;
-        QTest::newRow("team") << starterPayload(record) << pair.arg("team", "");
+        QTest::newRow("team starter") << starterPayload(record) << QStringList{pair.arg("team", "")};
+        QTest::newRow("whole score without scores") << bytes({5, 1}, 284).replace(12, 4, "Anna")
+                                                    << QStringList{"whole 0 0 0 Anna  []"};
+        QTest::newRow("whole score of 1016") << bytes({5, 1, 0, 0, 0x30, 0x39, 2, 3}, 1016).replace(284 + 9, 1, bytes({7}))
+                                             << QStringList{"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"};
     }
-    void receivedStarterBecomesAnEntry()
+
+    void hostileAndOlderLengths()
     {
         QFETCH(QByteArray, payload);
-        QFETCH(QString, received);
+        QFETCH(QStringList, received);
         ProtocolRig rig;
         Recorder recorder(rig.protocol);
-        rig.deliver(payload, peer);
-        QCOMPARE(recorder.lines, QStringList{received});
+        const QByteArray before = payload;
+        rig.deliver(payload, TovkaAddress(KindJury, 2, 3));
+        QCOMPARE(recorder.lines, received);
+        QCOMPARE(payload, before);
     }
 
     // Times are corrected by the packet's delay, in whole seconds.

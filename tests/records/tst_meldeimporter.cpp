@@ -2,7 +2,7 @@
 // contacts, a failed club read, the importer defaults, entries merged.
 #include "records/MeldeImporter.h"
 
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 #include "rules/RecordPtrList.h"
 
 #include <QtTest>
