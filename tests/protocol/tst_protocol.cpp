@@ -152,19 +152,17 @@ struct Recorder
             import.getEntries(scores);
             QStringList athletes;
             for (const Athlete& a : import.athletes)
-                athletes << QString("%1 %2 %3 %4 %5").arg(a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate))
-                                .arg(a.Verein).arg(a.Nation);
+                athletes << QString("%1 %2 %3 %4 %5").arg(a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate),
+                                                          QString::number(a.Verein), a.Nation);
             const ACCompetitorData entry = import.competitors.value(0);
-            QStringList codes;
-            for (int i = 0; i < 30 && !entry.figure(i).text().isEmpty(); ++i)
-                codes << entry.figure(i).text();
+            const QString codes = entry.figure(0).text() + ',' + entry.figure(1).text();
             QStringList status;
             for (const Wertung_t* score : scores)
                 status << QString("%1:%2").arg(score->starterRef).arg(score->status);
             add(QString("starter %1/%2 [%3] %4 %5,%6 d%7 g%8 a%9 n%10 %11 y%12 %13 scores %14")
                     .arg(import.clubs.value(0).Name, import.clubs.value(0).Verband, athletes.join(", "), entry.WbName)
                     .arg(entry.athleteId(0)).arg(entry.athleteId(1)).arg(entry.disci()).arg(entry.gender())
-                    .arg(entry.ageClass()).arg(entry.netInfo).arg(codes.join(','))
+                    .arg(entry.ageClass()).arg(entry.netInfo).arg(codes)
                     .arg(import.getYear()).arg(import.isTeam() ? "team" : "single").arg(status.join(',')));
         });
         QObject::connect(&p, &TovkaProtocol::WholeWertungReceived, [this](const Starter_t& s, WertungList& list, TovkaAddress) {
@@ -392,7 +390,7 @@ private slots:
             sheetOf(1, [chief](TovkaProtocol& p, Wertungsbogen& s) { p.sendStarter(s, &chief, true); }),
             {bytes({4, 3}, 760).replace(36, 9, "Berg/Kurz").replace(476, 4, bytes({1, 4, 4, 2}))
                  .replace(516, 4, bytes({1, 2, 0x07, 0xD6})).replace(520, 53, code)},
-            0x12, {"starter / []  0,0 d0 g0 a0 n0  y2006 single scores 258:5"});
+            0x12, {"starter / []  0,0 d0 g0 a0 n0 , y2006 single scores 258:5"});
         row("whole score, three of four", sheetOf(4, [](TovkaProtocol& p, Wertungsbogen& s) { p.sendWholeWertung(s); }),
             {bytes({5, 1, 0, 0, 1, 2, 1, 4}, 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
                  .replace(292, 3, bytes({1, 2, 5})).replace(528, 4, bytes({0, 0, 0, 10})).replace(536, 3, bytes({1, 2, 5}))
@@ -573,8 +571,6 @@ private slots:
         QTest::newRow("starter of two athletes") << starterPayload(record) << QStringList{pair.arg("single", "")};
         record.entryType = NetStarter_t::Absent;
         QTest::newRow("absent starter") << starterPayload(record) << QStringList{pair.arg("single", "1234:5")};
-        record.entryType = NetStarter_t::Certificate;
-        QTest::newRow("certificate starter") << starterPayload(record) << QStringList{pair.arg("single", "1234:6")};
         record.entryType = NetStarter_t::Team;
         QTest::newRow("team starter") << starterPayload(record) << QStringList{pair.arg("team", "")};
         QTest::newRow("whole score without scores") << bytes({5, 1}, 284).replace(12, 4, "Anna")
