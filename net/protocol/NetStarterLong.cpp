@@ -20,7 +20,6 @@ constexpr int categoryOffset = 136;
 constexpr int associationOffset = 140;
 constexpr int nationOffset = 172;
 static_assert(nationOffset + NetStarterLong::NationSize == NetStarterLong::Size, "NetStarterLong is 176 bytes");
-static_assert(categoryOffset + 4 == NetStarterLong::OlderSize, "an older record ends after the category");
 
 // A received text field, always ending with a NUL inside the field.
 template <int N>

@@ -15,7 +15,6 @@ struct Starter_t;
 struct NetStarterLong
 {
     static constexpr int Size = 176;
-    static constexpr int OlderSize = 140;      // up to and with the category code
     static constexpr int NameSize = 32;
     static constexpr int CategoryNameSize = 52;
     static constexpr int NationSize = 4;

@@ -30,10 +30,12 @@ namespace {
 
 // Sizes of the records that the suite's programs share, as every protocol
 // logs them at start-up.
-constexpr long netSprotlerSize = 68;
-constexpr long netStarterSize = 756;
-constexpr long fullWertungSize = 244;
-constexpr long wholeWertungSize = 1012;
+constexpr long netSprotlerSize = NetSprotler_t::Size;
+constexpr long netStarterSize = NetStarter_t::Size;
+constexpr long fullWertungSize = FullWertung::Size;
+// The largest body of message 5/1: the starter part and three scores.
+constexpr long wholeWertungSize = WholeWertungMessage::headerLength - 4 + WholeWertungMessage::maxScores * FullWertung::Size;
+static_assert(wholeWertungSize == 1012, "the whole score's largest body");
 constexpr long taktischWertungSize = 8;
 
 constexpr int maxSubKind = 15;   // the low nibble of the address byte

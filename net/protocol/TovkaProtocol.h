@@ -7,6 +7,7 @@
 
 #include "net/protocol/NetStarter.h"
 #include "net/protocol/NetStarterLong.h"
+#include "net/protocol/NetStarter_t.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/NetUebungsWertung_t.h"
 #include "net/protocol/ProtocolLists.h"
@@ -74,10 +75,9 @@ public:
     static constexpr int bufferSize = 1024;      // the largest payload
     static constexpr int anzeigeWertungLength = frameSize + NetStarter::Size;
     static constexpr int starterLongLength = frameSize + NetStarterLong::Size;
-    static constexpr int olderStarterLongLength = frameSize + NetStarterLong::OlderSize;
     static constexpr int uebungsWertungLength = 32;
     static constexpr int fullWertungLength = 248;
-    static constexpr int starterLength = frameSize + 756;
+    static constexpr int starterLength = frameSize + NetStarter_t::Size;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
