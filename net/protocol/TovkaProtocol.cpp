@@ -282,8 +282,7 @@ void TovkaProtocol::recvStarter(const unsigned char* data, int length)
     if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, starterLength))
         return;
     const NetStarter_t record = NetStarter_t::read(data + frameSize);
-    NetImport import(nullptr);
-    import.setRecord(&record);
+    NetImport import(&record);
     emit StarterReceived(import);
 }
 
