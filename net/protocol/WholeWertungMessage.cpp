@@ -29,7 +29,9 @@ int WholeWertungMessage::encode(unsigned char* buffer, const Starter_t& starter,
     ByteOrder::putBig16(body + numberOffset, quint16(starter.netInfo));
     body[genderOffset] = quint8(starter.gender);
     body[ageClassOffset] = quint8(starter.ageClass);
-    std::memcpy(body + nameOffset, starter.name, nameSize - 1);
+    // The name's text only, never what the entry's field holds behind its NUL.
+    char* name = reinterpret_cast<char*>(body + nameOffset);
+    std::memcpy(name, starter.name, strnlen(starter.name, nameSize - 1));
     std::memcpy(body + codesOffset, starter.codes, sizeof starter.codes);
     for (int i = 0; i < count; ++i)
         FullWertung::write(*scores.at(i), body + scoresOffset + i * FullWertung::Size);
