@@ -615,7 +615,7 @@ private slots:
     }
 
     // A result list takes as many messages as it needs; a list that does not
-    // fit into one message is not sent at all.
+    // fit into one message is not sent at all, nor a record for no floor area.
     void longListsAreSplitOrRefused()
     {
         ProtocolRig rig;
@@ -643,8 +643,11 @@ private slots:
         rig.protocol.sendFactorList(factors, nullptr);
         rig.protocol.sendQualiList(qualified, nullptr);
         rig.protocol.sendBelegungsPlaner(4, planOf(18));
+        for (int record : {1599, 1600, -100})   // the address byte holds floor areas 0 to 15
+            rig.protocol.sendRecord(record, "x");
         const auto packets = rig.sink.dataPackets();
-        QCOMPARE(packets.size(), 4);
+        QCOMPARE(packets.size(), 5);
+        QCOMPARE(int(packets[4].first.destinationAddress), 0x4F);
         QCOMPARE(packets[0].second.size(), 1020); // 127 entries
         QCOMPARE(packets[1].second.size(), 28);   // the last three
         QCOMPARE(packets[2].second.size(), 1024);
