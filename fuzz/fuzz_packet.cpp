@@ -1,11 +1,15 @@
 // Fuzz target for the datagram validator, the header reader and the ping, pong
 // and statistic payload decoders: no input may read past its bytes, and a
-// datagram judged valid must seal to the checksum it carries.
+// datagram judged valid must seal to the checksum it carries. The payload
+// decoders see only what the reader hands on: the claimed payload, at most
+// 1024 bytes, of a datagram that holds it.
 #include "net/wire/PacketHeader.h"
 #include "net/wire/PingPayload.h"
 #include "net/wire/PongPayload.h"
 #include "net/wire/StatisticPayload.h"
 #include "net/transport/TovkaNetStatistic.h"
+
+#include <QtGlobal>
 
 #include <climits>
 #include <cstdlib>
@@ -46,7 +50,15 @@ void sealAgrees(const uint8_t* data, int size, const PacketCheck& check)
         std::abort();
 }
 
+void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    qInstallMessageHandler(quiet);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length)
 {
@@ -61,10 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length)
     PacketHeader::hostNameText(header.hostName);
     if (check.valid())
         sealAgrees(data, size, check);
-    // Decoders see what a reader would hand them: the claimed payload when the
-    // datagram holds it, else whatever follows the header.
     const int rest = size - PacketHeader::Size;
-    const int payloadSize = header.length <= rest ? header.length : rest;
-    decodePayload(header, data + PacketHeader::Size, payloadSize);
+    if (header.length > PacketHeader::MaxPayload || header.length > rest)
+        return 0;
+    // Exactly the payload's bytes, so any read past them is caught.
+    const std::vector<uint8_t> payload(data + PacketHeader::Size, data + PacketHeader::Size + header.length);
+    decodePayload(header, payload.data(), int(payload.size()));
     return 0;
 }

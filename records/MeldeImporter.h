@@ -7,7 +7,10 @@
 #include "records/ACCompetitorData.h"
 #include "records/AddressImport.h"
 
-struct WertungList;
+// The score sheet's list of judges' records, named as the score sheet names it.
+struct Wertung_t;
+template<class T> class RecordPtrList;
+using WertungList = RecordPtrList<Wertung_t>;
 
 class MeldeImporter : public AddressImport
 {

@@ -1,7 +1,9 @@
 // The 176-byte display starter record on the wire.
 #include "net/protocol/NetStarterLong.h"
 
+#include "db/Conversions.h"
 #include "net/wire/ByteOrder.h"
+#include "records/Starter_t.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,7 +20,6 @@ constexpr int categoryOffset = 136;
 constexpr int associationOffset = 140;
 constexpr int nationOffset = 172;
 static_assert(nationOffset + NetStarterLong::NationSize == NetStarterLong::Size, "NetStarterLong is 176 bytes");
-static_assert(categoryOffset + 4 == NetStarterLong::OlderSize, "an older record ends after the category");
 
 // A received text field, always ending with a NUL inside the field.
 template <int N>
@@ -81,5 +82,25 @@ NetStarterLong NetStarterLong::fromResult(const StartErgebnisList_t& entry, cons
     if (text)
         qstrncpy(record.categoryName, text, sizeof record.categoryName);
     record.category = quint32(entry.category);
+    return record;
+}
+
+NetStarterLong NetStarterLong::fromStarter(const Starter_t& starter, const QString& clubs, const QString& categoryName,
+                                           const QString& association, const QString& nation)
+{
+    NetStarterLong record;
+    record.number = quint16(starter.netInfo);
+    record.submitted = starter.given;
+    qstrncpy(record.name, starter.name, sizeof record.name);
+    toCString(record.clubs, clubs, sizeof record.clubs);
+    toCString(record.categoryName, categoryName, sizeof record.categoryName);
+    toCString(record.association, association, sizeof record.association);
+    toCString(record.nation, nation, sizeof record.nation);
+    record.category = quint32(packCategory(starter.disci, starter.gender, starter.ageClass));
+    // One past the last exercise that is set, at least one.
+    int last = Starter_t::CodeCount - 1;
+    while (last > 0 && starter.codes[last][0] == '\0')
+        --last;
+    record.exercises = quint8(last + 1);
     return record;
 }

@@ -10,10 +10,11 @@
 
 #include <cstdint>
 
+struct Starter_t;
+
 struct NetStarterLong
 {
     static constexpr int Size = 176;
-    static constexpr int OlderSize = 140;      // up to and with the category code
     static constexpr int NameSize = 32;
     static constexpr int CategoryNameSize = 52;
     static constexpr int NationSize = 4;
@@ -28,6 +29,12 @@ struct NetStarterLong
     quint32 category = 0;         // packCategory of discipline, sex and age class
     char association[NameSize] = {};
     char nation[NationSize] = {};
+
+    // The record of the next starter (message 2/1): the start entry with the
+    // texts of its score sheet's header and the nation of its first athlete
+    // that has one.
+    static NetStarterLong fromStarter(const Starter_t& starter, const QString& clubs, const QString& categoryName,
+                                      const QString& association, const QString& nation);
 
     // The record of a requested starter (message 2/7): a result-list entry
     // with the requester's text in the category-name field.

@@ -4,6 +4,8 @@
 #include "net/protocol/MessageFrame.h"
 #include "net/wire/ByteOrder.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr quint8 GroupAnzeige = 2;
@@ -13,42 +15,61 @@ constexpr quint8 FactorListSub = 10;
 constexpr quint8 QualiListSub = 4;
 constexpr double FactorScale = 1000.0;
 
-// Entries of `size` bytes that fit, and those left out.
-int fitting(int count, int size, int* leftOut)
+// The message length of `count` entries of `size` bytes.
+int lengthOf(int count, int size)
 {
-    const int room = (NumberListMessage::bufferSize - MessageFrame::size) / size;
-    *leftOut = qMax(0, count - room);
-    return qMin(count, room);
+    return MessageFrame::size + count * size;
+}
+
+bool fits(int length)
+{
+    return length <= NumberListMessage::bufferSize;
+}
+
+// The factor in thousandths, the rest cut off. A factor that is a whole number
+// of thousandths (as every received one is) keeps it, though the binary
+// product may fall a hair below it.
+int thousandths(double factor)
+{
+    const double scaled = factor * FactorScale;
+    const double nearest = std::round(scaled);
+    return int(std::fabs(scaled - nearest) < 1e-6 ? nearest : std::trunc(scaled));
 }
 
 } // namespace
 
-int NumberListMessage::encodeStarterRequest(unsigned char* buffer, const StarterRequestList& list, int* leftOut)
+int NumberListMessage::encodeStarterRequest(unsigned char* buffer, const StarterRequestList& list)
 {
-    const int count = fitting(list.size(), 2, leftOut);
-    const int length = MessageFrame::size + 2 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 2);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupAnzeige, StarterRequestSub, length);
     for (int i = 0; i < count; ++i)
         ByteOrder::putBig16(body + 2 * i, quint16(list.at(i)));
     return length;
 }
 
-int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList& list, int* leftOut)
+int NumberListMessage::encodeFactorList(unsigned char* buffer, const FactorList& list)
 {
-    const int count = fitting(list.size(), 4, leftOut);
-    const int length = MessageFrame::size + 4 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 4);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupAnzeige, FactorListSub, length);
     for (int i = 0; i < count; ++i) {
         ByteOrder::putBig16(body + 4 * i, quint16(list.at(i).first));
-        ByteOrder::putBig16(body + 4 * i + 2, quint16(int(list.at(i).second * FactorScale)));
+        ByteOrder::putBig16(body + 4 * i + 2, quint16(thousandths(list.at(i).second)));
     }
     return length;
 }
 
-int NumberListMessage::encodeQualiList(unsigned char* buffer, const QualiList& list, int* leftOut)
+int NumberListMessage::encodeQualiList(unsigned char* buffer, const QualiList& list)
 {
-    const int count = fitting(list.size(), 4, leftOut);
-    const int length = MessageFrame::size + 4 * count;
+    const int count = list.size();
+    const int length = lengthOf(count, 4);
+    if (!fits(length))
+        return length;
     unsigned char* body = MessageFrame::start(buffer, GroupObmann, QualiListSub, length);
     for (int i = 0; i < count; ++i) {
         ByteOrder::putBig16(body + 4 * i, quint16(list.at(i).first));

@@ -6,6 +6,7 @@
 #include "net/protocol/FullWertung.h"
 #include "net/protocol/KampfrichterMessage.h"
 #include "net/protocol/MessageFrame.h"
+#include "net/protocol/NetImport.h"
 #include "net/protocol/NumberListMessage.h"
 #include "net/protocol/RecordMessage.h"
 #include "net/protocol/ResultListMessage.h"
@@ -13,7 +14,12 @@
 #include "net/protocol/StarterResponseMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
 #include "net/protocol/ValueMessage.h"
+#include "net/protocol/WettkampfMessage.h"
+#include "net/protocol/WholeWertungMessage.h"
 #include "net/transport/TovkaNetIo.h"
+#include "records/Starter_t.h"
+#include "rules/ReglementDB.h"
+#include "rules/Wertungsbogen.h"
 
 #include <QDateTime>
 #include <QtDebug>
@@ -24,11 +30,15 @@ namespace {
 
 // Sizes of the records that the suite's programs share, as every protocol
 // logs them at start-up.
-constexpr long netSprotlerSize = 68;
-constexpr long netStarterSize = 756;
-constexpr long fullWertungSize = 244;
-constexpr long wholeWertungSize = 1012;
+constexpr long netSprotlerSize = NetSprotler_t::Size;
+constexpr long netStarterSize = NetStarter_t::Size;
+constexpr long fullWertungSize = FullWertung::Size;
+// The largest body of message 5/1: the starter part and three scores.
+constexpr long wholeWertungSize = WholeWertungMessage::headerLength - 4 + WholeWertungMessage::maxScores * FullWertung::Size;
+static_assert(wholeWertungSize == 1012, "the whole score's largest body");
 constexpr long taktischWertungSize = 8;
+
+constexpr int maxSubKind = 15;   // the low nibble of the address byte
 
 const TovkaAddress planDestination(KindBelegungsPlaner, 0, 0);
 const TovkaAddress officeDestination(KindBuero, 0, 0);
@@ -75,7 +85,11 @@ void TovkaProtocol::dataReceived(const void* data, int length, TovkaAddress& sen
         qDebug("TovkaProtocol: msg to short (%d < %ld)", length, long(frameSize));
         return;
     }
-    const unsigned char* payload = static_cast<const unsigned char*>(data);
+    // The decoders read a zeroed copy: the transport's bytes stay as they
+    // came, and a field a short message lacks reads as 0.
+    unsigned char payload[bufferSize] = {};
+    length = qMin(length, int(bufferSize));
+    std::memcpy(payload, data, size_t(length));
     qDebug("TovkaProtocol::dataReceived type: %d/%d", payload[0], payload[1]);
     switch (payload[0]) {
     case GroupClock: handleClockMsg(payload, length, delayMs, sender); break;
@@ -163,7 +177,9 @@ void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, Tovk
     static const char* const handler = "TovkaProtocol::handleGerichtMsg";
     quint16 number = 0;
     switch (data[1]) {
+    case Wettkampf: recvWettkampf(data, length, sender); break;
     case Kampfrichter: recvKampfrichter(data, length, sender); break;
+    case Starter: recvStarter(data, length); break;
     case CurrentUebung:
         if (longEnough(handler, data, length, ValueMessage::numberLength) && ValueMessage::decodeNumber(data, length, &number))
             emit CurrentUebungReceived(number, sender);
@@ -191,6 +207,7 @@ void TovkaProtocol::handleGerichtMsg(const unsigned char* data, int length, Tovk
 void TovkaProtocol::handleBueroMsg(const unsigned char* data, int length, TovkaAddress& sender)
 {
     switch (data[1]) {
+    case WholeWertung: recvWholeWertung(data, length, sender); break;
     case AllKampfrichter: recvAllKampfrichter(data, length, sender); break;
     case NetTextMessage::subType: recvTextMessage(data, length, sender); break;
     default: qDebug("TovkaProtocol::handleBueroMsg unknown sub=%d", data[1]); break;
@@ -239,17 +256,50 @@ void TovkaProtocol::recvSiegerehrung(const unsigned char* data, int length)
         emit SiegerehrungReceived(first, second);
 }
 
+// Older senders send a shorter record; what they leave out reads as empty.
 void TovkaProtocol::recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender)
 {
-    if (!longEnough("TovkaProtocol::handleAnzeigeMsg", data, length, olderStarterLongLength))
-        return;
-    if (length < shorterStarterLongBelow)
+    if (length < starterLongLength)
         qDebug("handle older NetStarterLong size: %d / %ld", length, long(NetStarterLong::Size));
     const NetStarterLong record = NetStarterLong::read(data + frameSize, length - frameSize);
     if (data[1] == NextStarter)
         emit NextStarterReceived(&record, sender);
     else
         emit RequestedStarterReceived(&record, sender);
+}
+
+void TovkaProtocol::recvWettkampf(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, WettkampfMessage::length)
+        || !WettkampfMessage::decode(data, length, &competition))
+        return;
+    emit WettkampfReceived(competition, sender);
+}
+
+// Receivers that want the starter run the importer while the signal is delivered.
+void TovkaProtocol::recvStarter(const unsigned char* data, int length)
+{
+    if (!longEnough("TovkaProtocol::handleGerichtMsg", data, length, starterLength))
+        return;
+    const NetStarter_t record = NetStarter_t::read(data + frameSize);
+    NetImport import(&record);
+    emit StarterReceived(import);
+}
+
+void TovkaProtocol::recvWholeWertung(const unsigned char* data, int length, TovkaAddress& sender)
+{
+    Starter_t starter;
+    QList<Wertung_t> received;
+    if (!WholeWertungMessage::decode(data, length, &starter, &received)) {
+        qDebug("recvWholeWertung: invalid size %d != %ld", length - WholeWertungMessage::headerLength,
+               long(FullWertung::Size));
+        return;
+    }
+    WertungList scores;
+    scores.autoDelete = true;
+    for (const Wertung_t& score : received)
+        scores.append(new Wertung_t(score));
+    emit WholeWertungReceived(starter, scores, sender);
 }
 
 void TovkaProtocol::recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender)
@@ -326,6 +376,10 @@ bool TovkaProtocol::longEnough(const char* handler, const unsigned char* data, i
 
 void TovkaProtocol::send(int length, const TovkaAddress* destination)
 {
+    if (length > bufferSize) {
+        qDebug("%d bytes - unable to send!", length);
+        return;
+    }
     if (netio)
         netio->sendData(buffer, quint32(length), destination);
 }
@@ -334,18 +388,6 @@ void TovkaProtocol::sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* 
 {
     MessageFrame::start(buffer, group, sub, frameSize);
     send(frameSize, destination);
-}
-
-void TovkaProtocol::logLeftOut(const char* slot, int leftOut, int length, int entrySize) const
-{
-    if (leftOut > 0)
-        qDebug("TovkaProtocol::%s: %d entries left out, only %d fit into one message", slot, leftOut,
-               (length - frameSize) / entrySize);
-}
-
-void TovkaProtocol::notBuilt(const char* slot) const
-{
-    qDebug("TovkaProtocol::%s: this message cannot be built here yet", slot);
 }
 
 void TovkaProtocol::sendStartClock(int seconds, const TovkaAddress* destination)
@@ -440,33 +482,31 @@ void TovkaProtocol::sendErgebnisList(StartErgebnisList& list, const TovkaAddress
 
 void TovkaProtocol::sendStarterRequest(StarterRequestList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeStarterRequest(buffer, list, &leftOut);
-    logLeftOut("sendStarterRequest", leftOut, length, 2);
-    send(length, destination);
+    send(NumberListMessage::encodeStarterRequest(buffer, list), destination);
 }
 
 void TovkaProtocol::sendFactorList(const FactorList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeFactorList(buffer, list, &leftOut);
-    logLeftOut("sendFactorList", leftOut, length, 4);
-    send(length, destination);
+    send(NumberListMessage::encodeFactorList(buffer, list), destination);
 }
 
 void TovkaProtocol::sendFactorList(const FactorList& list) { sendFactorList(list, nullptr); }
 
 void TovkaProtocol::sendQualiList(QualiList& list, const TovkaAddress* destination)
 {
-    int leftOut = 0;
-    const int length = NumberListMessage::encodeQualiList(buffer, list, &leftOut);
-    logLeftOut("sendQualiList", leftOut, length, 4);
-    send(length, destination);
+    send(NumberListMessage::encodeQualiList(buffer, list), destination);
 }
 
+// To the display of the record's floor area, number / 100; the address
+// byte holds floor areas 0 to 15 only.
 void TovkaProtocol::sendRecord(int number, QString text)
 {
-    const TovkaAddress display(KindAnzeige, quint8(number / 100), 0);
+    const int area = number / 100;
+    if (area < 0 || area > maxSubKind) {
+        qDebug("TovkaProtocol::sendRecord: no floor area %d for record %d", area, number);
+        return;
+    }
+    const TovkaAddress display(KindAnzeige, quint8(area), 0);
     send(RecordMessage::encode(buffer, number, text), &display);
 }
 
@@ -542,6 +582,23 @@ void TovkaProtocol::sendFullWertung(const Wertung_t& score, const TovkaAddress* 
 
 void TovkaProtocol::sendFullWertung(const Wertung_t& score) { sendFullWertung(score, nullptr); }
 
+void TovkaProtocol::sendWettkampf(const Competition& competition, const TovkaAddress* destination)
+{
+    send(WettkampfMessage::encode(buffer, competition), destination);
+}
+
+void TovkaProtocol::sendWettkampf(const Competition& competition) { sendWettkampf(competition, nullptr); }
+
+void TovkaProtocol::sendStarterResponse(const Starter_t& starter, QString text, const TovkaAddress* destination)
+{
+    send(StarterResponseMessage::encode(buffer, starter, text), destination);
+}
+
+void TovkaProtocol::sendStarterResponse(const Starter_t& starter, QString text)
+{
+    sendStarterResponse(starter, text, nullptr);
+}
+
 void TovkaProtocol::sendStatusRequest(const TovkaAddress* destination)
 {
     sendFrameOnly(GroupGericht, StatusRequest, destination);
@@ -556,13 +613,76 @@ void TovkaProtocol::sendAllKampfrichter(QString chief, QString announcer1, QStri
     send(KampfrichterMessage::encodeAll(buffer, chief, juries), &officeDestination);
 }
 
-// The messages built from a score sheet, a start entry or a competition record
-// wait for those records; this program sends none of them.
-void TovkaProtocol::sendWettkampf(const Competition&, const TovkaAddress*) { notBuilt("sendWettkampf"); }
-void TovkaProtocol::sendWettkampf(const Competition&) { notBuilt("sendWettkampf"); }
-void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*, bool) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendStarter"); }
-void TovkaProtocol::sendStarterResponse(const Starter_t&, QString, const TovkaAddress*) { notBuilt("sendStarterResponse"); }
-void TovkaProtocol::sendStarterResponse(const Starter_t&, QString) { notBuilt("sendStarterResponse"); }
-void TovkaProtocol::sendNextStarter(Wertungsbogen&, const TovkaAddress*) { notBuilt("sendNextStarter"); }
-void TovkaProtocol::sendWholeWertung(Wertungsbogen&) { notBuilt("sendWholeWertung"); }
+// ------------------------------------------------------- from a score sheet
+
+namespace {
+
+// The nation of the first athlete who has one.
+QString firstNation(const QList<ExpandedAthlete>& athletes)
+{
+    for (const ExpandedAthlete& athlete : athletes) {
+        if (!athlete.Nation.isEmpty())
+            return athlete.Nation;
+    }
+    return QString();
+}
+
+} // namespace
+
+void TovkaProtocol::sendNextStarter(Wertungsbogen& sheet, const TovkaAddress* destination)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    WertungsbogenKopf kopf;
+    sheet.getKopf(kopf, nullptr);
+    QList<ExpandedAthlete> athletes;
+    sheet.getAthletes(athletes, 1, false);
+    NetStarterLong::fromStarter(*starter, kopf.verein, kopf.kategorie, kopf.verband, firstNation(athletes))
+        .write(MessageFrame::start(buffer, GroupAnzeige, NextStarter, starterLongLength));
+    send(starterLongLength, destination);
+}
+
+// A sheet that holds a single score of an absent starter or of one with a
+// medical certificate says so in the entry type, team or not.
+void TovkaProtocol::sendStarter(Wertungsbogen& sheet, const TovkaAddress* destination, bool team)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    QList<ExpandedAthlete> athletes;
+    sheet.getAthletes(athletes, 0, false);
+    WertungsbogenKopf kopf;
+    sheet.getKopf(kopf, nullptr);
+    ReglementDB* catalogue = sheet.getReglementDB();
+    const int rulesYear = catalogue ? NetStarter_t::rulesYearOf(catalogue->version()) : NetStarter_t::defaultRulesYear;
+    qDebug().noquote() << "Kopf: " << quint16(starter->netInfo) << "'" + kopf.name + "' von '" + kopf.verein
+                       + "' Reglement =" << rulesYear;
+    quint8 entryType = team ? NetStarter_t::Team : NetStarter_t::Normal;
+    const WertungList& scores = sheet.getWertungen();
+    if (scores.size() == 1) {
+        entryType = NetStarter_t::entryTypeOf(scores.at(0)->status);
+        qDebug("Attest/Fehlt = %d", entryType);
+    }
+    NetStarter_t::fromStarter(*starter, athletes, kopf.verein, kopf.name, kopf.verband, rulesYear, entryType)
+        .write(MessageFrame::start(buffer, GroupGericht, Starter, starterLength));
+    send(starterLength, destination);
+}
+
+void TovkaProtocol::sendStarter(Wertungsbogen& sheet, const TovkaAddress* destination)
+{
+    sendStarter(sheet, destination, false);
+}
+
+void TovkaProtocol::sendWholeWertung(Wertungsbogen& sheet)
+{
+    const Starter_t* starter = sheet.getStarter();
+    if (!starter)
+        return;
+    const WertungList& scores = sheet.getWertungen();
+    qDebug("sendWholeWertung (%d)", scores.size());
+    QList<const Wertung_t*> sent;
+    for (const Wertung_t* score : scores)
+        sent << score;
+    send(WholeWertungMessage::encode(buffer, *starter, sent), &officeDestination);
+}

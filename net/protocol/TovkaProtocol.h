@@ -7,11 +7,13 @@
 
 #include "net/protocol/NetStarter.h"
 #include "net/protocol/NetStarterLong.h"
+#include "net/protocol/NetStarter_t.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/NetUebungsWertung_t.h"
 #include "net/protocol/ProtocolLists.h"
 #include "net/wire/TovkaAddress.h"
 #include "net/protocol/Wertung_t.h"
+#include "net/protocol/WertungList.h"
 #include "planner/TrainingsData.h"
 #include "records/Competition.h"
 
@@ -27,7 +29,6 @@ class TovkaNetIo;
 class NetImport;
 class Wertungsbogen;
 struct Starter_t;
-struct WertungList;
 
 class TovkaProtocol : public QObject
 {
@@ -57,7 +58,9 @@ public:
     };
     enum ObmannSub : quint8 { RequestWertung = 1, WettkampfRequest = 2, ErgebnisListRequest = 3, QualiListSub = 4, Ready = 5 };
     enum GerichtSub : quint8 {
+        Wettkampf = 1,
         Kampfrichter = 2,
+        Starter = 3,
         CurrentUebung = 4,
         WbFreigeben = 5,
         WbAbschliessen = 6,
@@ -66,16 +69,15 @@ public:
         StarterResponse = 9,
         StatusRequest = 10,
     };
-    enum BueroSub : quint8 { AllKampfrichter = 2 };
+    enum BueroSub : quint8 { WholeWertung = 1, AllKampfrichter = 2 };
 
     static constexpr int frameSize = 4;          // group, sub-type, two reserved bytes
     static constexpr int bufferSize = 1024;      // the largest payload
     static constexpr int anzeigeWertungLength = frameSize + NetStarter::Size;
     static constexpr int starterLongLength = frameSize + NetStarterLong::Size;
-    static constexpr int olderStarterLongLength = frameSize + NetStarterLong::OlderSize;
-    static constexpr int shorterStarterLongBelow = 172;   // senders of older records
     static constexpr int uebungsWertungLength = 32;
     static constexpr int fullWertungLength = 248;
+    static constexpr int starterLength = frameSize + NetStarter_t::Size;
 
     explicit TovkaProtocol(TovkaNetIo* netio);
     ~TovkaProtocol() override;
@@ -186,6 +188,9 @@ private:
     void recvRecord(const unsigned char* data, int length);
     void recvSiegerehrung(const unsigned char* data, int length);
     void recvStarterLong(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvWettkampf(const unsigned char* data, int length, TovkaAddress& sender);
+    void recvStarter(const unsigned char* data, int length);
+    void recvWholeWertung(const unsigned char* data, int length, TovkaAddress& sender);
     void recvErgebnisList(const unsigned char* data, int length, TovkaAddress& sender);
     void recvStarterRequest(const unsigned char* data, int length, TovkaAddress& sender);
     void recvFactorList(const unsigned char* data, int length, TovkaAddress& sender);
@@ -198,12 +203,10 @@ private:
     // than its message needs.
     static bool longEnough(const char* handler, const unsigned char* data, int length, int minimum);
 
+    // Hands the first `length` bytes of the encoding buffer to the transport;
+    // a message longer than the buffer was not written and is not sent.
     void send(int length, const TovkaAddress* destination);
     void sendFrameOnly(quint8 group, quint8 sub, const TovkaAddress* destination);
-    void logLeftOut(const char* slot, int leftOut, int length, int entrySize) const;
-    // The send slots of messages whose records (score sheet, start entry,
-    // competition) this program does not have.
-    void notBuilt(const char* slot) const;
     // The clock's local time of day.
     QTime timeOfDay() const;
 

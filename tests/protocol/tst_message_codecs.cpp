@@ -1,7 +1,12 @@
 // Byte-exact vectors and hostile input for the training-plan message (2/9) and
-// the text message (5/3).
+// the text message (5/3); the starter record (4/3) and the import of a
+// received one.
+#include "net/protocol/NetImport.h"
+#include "records/ExpandedAthlete.h"
+#include "records/Starter_t.h"
 #include "net/protocol/NetTextMessage.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "net/protocol/WertungList.h"
 #include "tests/support/SamplePlan.h"
 
 #include <QtTest>
@@ -173,6 +178,85 @@ private slots:
         QCOMPARE(NetTextMessage::decode(payload.data(), length, &decoded), accepted);
         if (accepted)
             QCOMPARE(decoded.text.size(), textLength);
+    }
+
+    void birthDates_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("packed");
+        QTest::addColumn<int>("currentYear");
+        QTest::addColumn<QDate>("read");
+        QTest::newRow("99 in 2025") << QDate(1999, 12, 31) << 99 * 512 + 11 * 32 + 31 << 2025 << QDate(1999, 12, 31);
+        QTest::newRow("26 in 2025") << QDate(2026, 1, 1) << 26 * 512 + 1 << 2025 << QDate(1926, 1, 1);
+        QTest::newRow("25 in 2025") << QDate(1925, 1, 1) << 25 * 512 + 1 << 2025 << QDate(2025, 1, 1);
+        QTest::newRow("none") << QDate() << 0 << 2025 << QDate();
+    }
+    void birthDates()
+    {
+        QFETCH(QDate, date);
+        QFETCH(int, packed);
+        QFETCH(int, currentYear);
+        QFETCH(QDate, read);
+        NetSprotler_t athlete;
+        athlete.birth = NetSprotler_t::packBirthDate(date);
+        QCOMPARE(int(athlete.birth), packed);
+        QCOMPARE(athlete.birthDate(currentYear), read);
+    }
+
+    void rulesYear_data()
+    {
+        QTest::addColumn<QString>("catalogueDate");
+        QTest::addColumn<int>("year");
+        QTest::newRow("iso") << "2024-03-01" << 2024;
+        QTest::newRow("empty") << "" << 2006;
+        QTest::newRow("no date") << "Stand 12" << 2006;
+    }
+    void rulesYear()
+    {
+        QFETCH(QString, catalogueDate);
+        QFETCH(int, year);
+        QCOMPARE(NetStarter_t::rulesYearOf(catalogueDate), year);
+    }
+
+    // What the starter record takes of a start entry and its athletes.
+    void starterRecordOfAStart()
+    {
+        Starter_t starter;
+        starter.netInfo = 0x10102;
+        starter.disci = 2;
+        qstrncpy(starter.codes[6], "2107a", 8);
+        QList<ExpandedAthlete> athletes{ExpandedAthlete(), ExpandedAthlete()};
+        athletes[0].Vorname = "Anna";
+        athletes[0].Nachname = QString(40, 'B');   // cut to 31 bytes
+        athletes[0].Geburtsdatum = QDate(2007, 3, 15);
+        athletes[0].Geschlecht = 2;
+        athletes[1].Nation = "AUT";   // the first athlete with a nation gives it
+        const NetStarter_t record =
+            NetStarter_t::fromStarter(starter, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Team);
+        Bytes wire(NetStarter_t::Size, 0xAA);
+        record.write(wire.data());
+        const QByteArray hex = QByteArray(reinterpret_cast<const char*>(wire.data()), int(wire.size())).toHex();
+        QCOMPARE(hex.mid(0, 16), QByteArray("RV Zell").toHex() + "00");
+        QCOMPARE(hex.mid(2 * 64, 16), QByteArray("0e4f0200") + QByteArray("Anna").toHex());   // 2007-03-15
+        QCOMPARE(hex.mid(2 * 100, 64), QByteArray(31, 'B').toHex() + "00");   // cut to 31 bytes
+        QCOMPARE(hex.mid(2 * 132, 2 * 340), QByteArray(2 * 340, '0'));        // athletes 2 to 6 unused
+        QCOMPARE(hex.mid(2 * 472, 4 * 2), QByteArray("00020003"));
+        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("415554000102") + "07e8");  // AUT, number, rules year
+        QCOMPARE(hex.mid(2 * (516 + 6 * 8), 16), QByteArray("2107a").toHex() + "000000");
+    }
+
+    void importWithoutRecordOrClub()
+    {
+        NetImport none;
+        WertungList scores;
+        QVERIFY(!none.run() && !none.getEntries(scores) && scores.autoDelete);
+        QCOMPARE(QList<int>({none.getYear(), none.getNumber(), none.fromNetwork}), QList<int>({2006, -1, 1}));
+        NetStarter_t record;
+        qstrncpy(record.athletes[0].firstName, "Anna", NetSprotler_t::NameSize);
+        qstrncpy(record.athletes[0].lastName, "Berg", NetSprotler_t::NameSize);
+        NetImport import(&record);
+        QVERIFY(import.readAthletes());   // called without its clubs
+        QCOMPARE(import.athletes.at(0).Verein, 0);
     }
 };
 

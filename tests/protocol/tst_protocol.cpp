@@ -4,7 +4,10 @@
 #include "tests/protocol/ProtocolRig.h"
 #include "tests/support/SamplePlan.h"
 
+#include "net/protocol/NetImport.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "records/Starter_t.h"
+#include "rules/Wertungsbogen.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QtTest>
@@ -54,6 +57,14 @@ Datagram dataPacket(const QByteArray& payload, quint16 delay)
     data.delay = delay;
     data.payload = payload;
     return data;
+}
+
+// Message 4/3 with the record as its body.
+QByteArray starterPayload(const NetStarter_t& record)
+{
+    QByteArray payload = bytes({4, 3}, TovkaProtocol::starterLength);
+    record.write(reinterpret_cast<uint8_t*>(payload.data()) + 4);
+    return payload;
 }
 
 QString tag(const TovkaAddress& from)
@@ -130,6 +141,36 @@ struct Recorder
         });
         QObject::connect(&p, &TovkaProtocol::BelegungsPlanerReceived, [this](time_t t, int area, TrainingsData d, TovkaAddress) {
             add(QString("plan %1 %2 %3").arg(qint64(t)).arg(area).arg(d.starters.size()));
+        });
+        QObject::connect(&p, &TovkaProtocol::WettkampfReceived, [this](const Competition& c, TovkaAddress) {
+            add(QString("competition %1 %2|%3|%4").arg(c.Datum.toString(Qt::ISODate), c.Ort, c.Veranstalter, c.Name));
+        });
+        // What a receiver makes of a starter: club, athletes, entry, scores.
+        QObject::connect(&p, &TovkaProtocol::StarterReceived, [this](NetImport& import) {
+            import.run();
+            WertungList scores;
+            import.getEntries(scores);
+            QStringList athletes;
+            for (const Athlete& a : import.athletes)
+                athletes << QString("%1 %2 %3 %4 %5").arg(a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate),
+                                                          QString::number(a.Verein), a.Nation);
+            const ACCompetitorData entry = import.competitors.value(0);
+            const QString codes = entry.figure(0).text() + ',' + entry.figure(1).text();
+            QStringList status;
+            for (const Wertung_t* score : scores)
+                status << QString("%1:%2").arg(score->starterRef).arg(score->status);
+            add(QString("starter %1/%2 [%3] %4 %5,%6 d%7 g%8 a%9 n%10 %11 y%12 %13 scores %14")
+                    .arg(import.clubs.value(0).Name, import.clubs.value(0).Verband, athletes.join(", "), entry.WbName)
+                    .arg(entry.athleteId(0)).arg(entry.athleteId(1)).arg(entry.disci()).arg(entry.gender())
+                    .arg(entry.ageClass()).arg(entry.netInfo).arg(codes)
+                    .arg(import.getYear()).arg(import.isTeam() ? "team" : "single").arg(status.join(',')));
+        });
+        QObject::connect(&p, &TovkaProtocol::WholeWertungReceived, [this](const Starter_t& s, WertungList& list, TovkaAddress) {
+            QStringList scores;
+            for (const Wertung_t* score : list)
+                scores << QString("%1:%2:%3").arg(score->judge).arg(score->startNumber).arg(score->totalDeduction());
+            add(QString("whole %1 %2 %3 %4 %5 [%6]").arg(s.netInfo).arg(s.gender).arg(s.ageClass)
+                    .arg(QString::fromUtf8(s.name), QString::fromLatin1(s.codes[29], int(qstrnlen(s.codes[29], 8))), scores.join(',')));
         });
         QObject::connect(&p, &TovkaProtocol::TextMessageReceived, [this](NetTextMessage m, TovkaAddress) {
             add(QString("text %1 %2 %3").arg(m.time.toString("hh:mm:ss")).arg(m.type).arg(m.text));
@@ -233,6 +274,11 @@ private slots:
         QTest::newRow("record of 69") << bytes({2, 11}, 69)
                                       << ">>>>>>>>> TovkaProtocol::recvRecord  INVALID size <<<<<<<<<<<<";
         QTest::newRow("judges of 99") << bytes({4, 2}, 99) << "TovkaProtocol::handleGerichtMsg 4/2 to short (99 < 100)";
+        QTest::newRow("competition of 105") << bytes({4, 1}, 105)
+                                            << "TovkaProtocol::handleGerichtMsg 4/1 to short (105 < 106)";
+        QTest::newRow("starter of 759") << bytes({4, 3}, 759) << "TovkaProtocol::handleGerichtMsg 4/3 to short (759 < 760)";
+        QTest::newRow("whole score of 268") << bytes({5, 1}, 268) << "recvWholeWertung: invalid size -16 != 244";
+        QTest::newRow("whole score of 400") << bytes({5, 1}, 400) << "recvWholeWertung: invalid size 116 != 244";
     }
     void dispatchesByGroupAndSubType()
     {
@@ -293,6 +339,63 @@ private slots:
         row("judges", to([](TovkaProtocol& p, auto d) { p.sendKampfrichter(QString(40, 'A'), "", "C", d); }),
             {bytes({4, 2, 0, 0}, 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
             {QString("judges %1||C 2/2/3").arg(QString(31, 'A'))});
+        Competition cup;
+        cup.Datum = QDate(2026, 5, 17);
+        cup.Ort = QString::fromUtf8("Zell am Sée");
+        cup.Name = QString(40, 'N');   // cut to 31 bytes
+        cup.ID = 9;                    // not carried
+        row("competition", to([cup](TovkaProtocol& p, auto d) { p.sendWettkampf(cup, d); }),
+            {bytes({4, 1, 0, 0, 17, 5, 0x07, 0xEA}, 106).replace(8, 12, cup.Ort.toUtf8())
+                 .replace(72, 31, QByteArray(31, 'N')).replace(104, 1, bytes({1}))},
+            0x12, {QString("competition 2026-05-17 %1||%2").arg(cup.Ort, QString(31, 'N'))});
+        Starter_t entry;
+        entry.id = 0x12345;   // the low 16 bits travel
+        entry.checksum = 0x01020304;
+        entry.disci = 4;
+        entry.ageClass = 3;
+        row("starter response", to([entry](TovkaProtocol& p, auto d) { p.sendStarterResponse(entry, "ok", d); }),
+            {bytes({4, 9, 0, 0, 1, 2, 3, 4, 0x23, 0x45, 4, 3, 'o', 'k'}, 268)}, 0x12, {"response 9029 16909060 2"});
+        // From a score sheet without entry list and catalogue: no club texts,
+        // no athletes, no category, the rules year 2006.
+        Starter_t start;
+        start.netInfo = 0x10102;
+        start.given = 1250;
+        start.disci = 4;
+        start.gender = 1;
+        start.ageClass = 4;
+        qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
+        qstrncpy(start.codes[0], "4101a", 8);
+        qstrncpy(start.codes[6], "4107a", 8);
+        const auto sheetOf = [start](int scores, const std::function<void(TovkaProtocol&, Wertungsbogen&)>& send) {
+            return Send([start, scores, send](TovkaProtocol& p) {
+                Starter_t entry = start;
+                Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
+                Wertung_t records[4];
+                WertungList list;
+                for (int i = 0; i < scores; ++i) {
+                    records[i].startNumber = 258;
+                    records[i].status = 5;
+                    records[i].deduction1 = quint32(10 * i);
+                    list.append(&records[i]);
+                }
+                sheet.setWertungen(list);
+                send(p, sheet);
+            });
+        };
+        const QByteArray code = QByteArray("4101a").leftJustified(48, '\0') + "4107a";
+        row("next starter", sheetOf(0, [chief](TovkaProtocol& p, Wertungsbogen& s) { p.sendNextStarter(s, &chief); }),
+            {bytes({2, 1, 0, 0, 1, 2, 0, 7, 0, 0, 4, 0xE2}, 180).replace(16, 9, "Berg/Kurz").replace(143, 1, bytes({108}))},
+            0x12, {"next 258 108 Berg/Kurz|||"});
+        row("starter, one absent score of a team",
+            sheetOf(1, [chief](TovkaProtocol& p, Wertungsbogen& s) { p.sendStarter(s, &chief, true); }),
+            {bytes({4, 3}, 760).replace(36, 9, "Berg/Kurz").replace(476, 4, bytes({1, 4, 4, 2}))
+                 .replace(516, 4, bytes({1, 2, 0x07, 0xD6})).replace(520, 53, code)},
+            0x12, {"starter / []  0,0 d0 g0 a0 n0 , y2006 single scores 258:5"});
+        row("whole score, three of four", sheetOf(4, [](TovkaProtocol& p, Wertungsbogen& s) { p.sendWholeWertung(s); }),
+            {bytes({5, 1, 0, 0, 1, 2, 1, 4}, 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
+                 .replace(292, 3, bytes({1, 2, 5})).replace(528, 4, bytes({0, 0, 0, 10})).replace(536, 3, bytes({1, 2, 5}))
+                 .replace(772, 4, bytes({0, 0, 0, 20})).replace(780, 3, bytes({1, 2, 5}))},
+            0x30, {"whole 258 1 4 Berg/Kurz  [1:258:0,2:258:10,3:258:20]"});
         row("current exercise", to([](TovkaProtocol& p, auto d) { p.sendCurrentUebung(0x1234, d); }),
             {bytes({4, 4, 0, 0, 0x12, 0x34})}, 0x12, {"uebung 4660"});
         row("release sheet", to([](TovkaProtocol& p, auto d) { p.sendWbFreigeben(d); }), {bytes({4, 5, 0, 0})}, 0x12,
@@ -357,10 +460,11 @@ private slots:
             {bytes({2, 6, 0, 0, 0, 1, 0xFF, 0xFF, 0, 7})}, 0x12, {"requ 1,65535,7"});
         row("factor list", to([](TovkaProtocol& p, auto d) {
                 FactorList list;
-                list << qMakePair(3, 1.2345) << qMakePair(4, 0.5);
+                list << qMakePair(3, 1.2345) << qMakePair(4, 0.5) << qMakePair(5, 1001 / 1000.0);   // as received
                 p.sendFactorList(list, d);
             }),
-            {bytes({2, 10, 0, 0, 0, 3, 0x04, 0xD2, 0, 4, 0x01, 0xF4})}, 0x12, {"factor 3:1.234,4:0.5"});
+            {bytes({2, 10, 0, 0, 0, 3, 0x04, 0xD2, 0, 4, 0x01, 0xF4, 0, 5, 0x03, 0xE9})}, 0x12,
+            {"factor 3:1.234,4:0.5,5:1.001"});
         row("qualification list", to([](TovkaProtocol& p, auto d) {
                 QualiList list;
                 list << qMakePair(10, 20);
@@ -416,8 +520,8 @@ private slots:
         QCOMPARE(recorder.lines, received);
     }
 
-    // Odd lengths the decoders must cope with; the last row's bytes are those
-    // of a received message: decoding leaves them as they were.
+    // Received messages, odd lengths the decoders must cope with among them:
+    // decoding leaves the received bytes as they were.
     void hostileAndOlderLengths_data()
     {
         QTest::addColumn<QByteArray>("payload");
@@ -432,13 +536,47 @@ private slots:
         QTest::newRow("start clock of 7") << bytes({1, 1, 0, 0, 1, 0x2c, 0}) << QStringList{};
         QTest::newRow("count-down of 6") << bytes({1, 4, 0, 0, 0, 0}) << QStringList{};
         QTest::newRow("older next starter") << older << QStringList{"next 9 5 Team|||"};
-        QTest::newRow("next starter of 143") << older.left(143) << QStringList{};
+        QTest::newRow("next starter of 143") << older.left(143) << QStringList{"next 9 0 Team|||"};
+        QTest::newRow("next starter of 4") << bytes({2, 1, 0, 0}) << QStringList{"next 0 0 |||"};
         QTest::newRow("ceremony of 6") << bytes({2, 12, 0, 0, 0, 5}) << QStringList{"sieger 5 0"};
         QTest::newRow("odd starter request") << bytes({2, 6, 0, 0, 0, 5, 0}) << QStringList{"requ 5"};
         QTest::newRow("result list of 11") << bytes({2, 5, 0, 0, 0, 1, 0, 1, 0, 0, 0}) << QStringList{"ergebnis "};
         QTest::newRow("response without NUL") << response << QStringList{"response 258 -2 255"};
         QTest::newRow("response of 267") << response.left(267) << QStringList{};
         QTest::newRow("full score of 247") << bytes({4, 8}, 247) << QStringList{};
+        // A received starter becomes a club, its athletes, one entry and, for a
+        // starter who is absent or has a certificate, one score.
+        NetStarter_t record;
+        qstrncpy(record.clubs, "RV Zell", sizeof record.clubs);
+        qstrncpy(record.association, "BDR", sizeof record.association);
+        qstrncpy(record.sheetName, "Berg/Kurz", sizeof record.sheetName);
+        qstrncpy(record.nation, "GER", sizeof record.nation);
+        const char* names[3][2] = {{"Anna", "Berg"}, {"Max", ""}, {"Eva", "Kurz"}};   // Max has no last name
+        for (int i = 0; i < 3; ++i) {
+            qstrncpy(record.athletes[i].firstName, names[i][0], NetSprotler_t::NameSize);
+            qstrncpy(record.athletes[i].lastName, names[i][1], NetSprotler_t::NameSize);
+            record.athletes[i].gender = 2;
+        }
+        record.athletes[0].birth = NetSprotler_t::packBirthDate(QDate(2007, 3, 15));
+        record.athletes[2].birth = 99 * 512 + 11 * 32 + 31;
+        record.sex = 2;
+        record.disci = 4;
+        record.ageClass = 3;
+        record.number = 1234;
+        record.rulesYear = 2024;
+        qstrncpy(record.codes[0], "4101a", 8);
+        qstrncpy(record.codes[1], "4102b", 8);
+        const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 GER, Eva Kurz 1999-12-31 -1 GER] Berg/Kurz "
+                             "-1,-2 d4 g2 a3 n1234 4101a,4102b y2024 %1 scores %2";
+        QTest::newRow("starter of two athletes") << starterPayload(record) << QStringList{pair.arg("single", "")};
+        record.entryType = NetStarter_t::Absent;
+        QTest::newRow("absent starter") << starterPayload(record) << QStringList{pair.arg("single", "1234:5")};
+        record.entryType = NetStarter_t::Team;
+        QTest::newRow("team starter") << starterPayload(record) << QStringList{pair.arg("team", "")};
+        QTest::newRow("whole score without scores") << bytes({5, 1}, 284).replace(12, 4, "Anna")
+                                                    << QStringList{"whole 0 0 0 Anna  []"};
+        QTest::newRow("whole score of 1016") << bytes({5, 1, 0, 0, 0x30, 0x39, 2, 3}, 1016).replace(284 + 9, 1, bytes({7}))
+                                             << QStringList{"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"};
     }
 
     void hostileAndOlderLengths()
@@ -476,10 +614,11 @@ private slots:
         QCOMPARE(recorder.lines, QStringList{received});
     }
 
-    void longListsAreSplitOrCut()
+    // A result list takes as many messages as it needs; a list that does not
+    // fit into one message is not sent at all, nor a record for no floor area.
+    void longListsAreSplitOrRefused()
     {
         ProtocolRig rig;
-        Recorder recorder(rig.protocol);
         DebugCapture capture;
         StartErgebnisList list;
         list.owning = true;
@@ -490,17 +629,31 @@ private slots:
         }
         rig.protocol.sendErgebnisList(list, nullptr);
         StarterRequestList requests;
-        for (int i = 1; i <= 600; ++i)
+        FactorList factors;
+        QualiList qualified;
+        for (int i = 1; i <= 510; ++i)
             requests << i;
         rig.protocol.sendStarterRequest(requests, nullptr);
+        requests << 511;
+        rig.protocol.sendStarterRequest(requests, nullptr);
+        for (int i = 1; i <= 256; ++i) {
+            factors << qMakePair(i, 1.0);
+            qualified << qMakePair(i, i);
+        }
+        rig.protocol.sendFactorList(factors, nullptr);
+        rig.protocol.sendQualiList(qualified, nullptr);
         rig.protocol.sendBelegungsPlaner(4, planOf(18));
+        for (int record : {1599, 1600, -100})   // the address byte holds floor areas 0 to 15
+            rig.protocol.sendRecord(record, "x");
         const auto packets = rig.sink.dataPackets();
-        QCOMPARE(packets.size(), 4);
+        QCOMPARE(packets.size(), 5);
+        QCOMPARE(int(packets[4].first.destinationAddress), 0x4F);
         QCOMPARE(packets[0].second.size(), 1020); // 127 entries
         QCOMPARE(packets[1].second.size(), 28);   // the last three
         QCOMPARE(packets[2].second.size(), 1024);
-        QVERIFY(capture.contains("TovkaProtocol::sendStarterRequest: 90 entries left out, only 510 fit into one message"));
         QCOMPARE(packets[3].second.size(), 988);
+        QCOMPARE(capture.lines().filter("unable to send").join('|'),
+                 QString("1026 bytes - unable to send!|1028 bytes - unable to send!|1028 bytes - unable to send!"));
         QVERIFY(capture.contains("area 4: 3 starters left out"));
     }
 

@@ -2,12 +2,10 @@
 // contacts, a failed club read, the importer defaults, entries merged.
 #include "records/MeldeImporter.h"
 
-#include <QtTest>
+#include "records/Wertung_t.h"
+#include "rules/RecordPtrList.h"
 
-// A stand-in: the score list is only declared where the importer lives.
-struct WertungList : QList<int>
-{
-};
+#include <QtTest>
 
 namespace {
 
@@ -115,9 +113,10 @@ private slots:
     {
         ListImport in;
         QCOMPARE(in.sourceName + QString::number(in.fromNetwork), QStringLiteral("list0"));
+        Wertung_t score;
         WertungList scores;
-        scores << 7;
-        QVERIFY(!in.getEntries(scores) && scores == QList<int>{7});   // left alone
+        scores.append(&score);
+        QVERIFY(!in.getEntries(scores) && scores.size() == 1 && scores.at(0) == &score);   // left alone
         QCOMPARE(QList<int>({in.getKind(), in.getYear(), in.getNumber(), in.finish()}), QList<int>({0, 2006, -1, 0}));
         for (const char* name : {"AddressImport", "MeldeImporter"})
             QCOMPARE(static_cast<QObject&>(in).qt_metacast(name), static_cast<void*>(&in));
