@@ -13,14 +13,12 @@ const char* const oldRulesDate = "15.03.2007";   // the last year of the older r
 const char* const newRulesDate = "2008-01-01";   // the first year of the newer rules
 const char* const unparsableDateText = "kein Datum";
 
-// "Disziplinen" with all seven disciplines, code 3 included (the built-in
-// fallback list has none, so tests can tell the two apart).
+// "Disziplinen" with all seven disciplines, code 3 included (the fallback list has none).
 QString disciplinesSql();
 // The disciplines and every table the catalogue's queries read, a few good and odd rows each.
 QString queriesSql();
 
-// Writes a fresh catalogue at path (a file there is replaced): runs sql, then
-// writes the Descriptor. False, with a warning, when any step fails.
+// Writes a fresh catalogue at path (replacing a file there): sql, then the Descriptor. False, with a warning, on failure.
 bool write(const QString& path, const QString& dateText, const QString& sql = disciplinesSql(),
            int magic = catalogueMagic);
 

@@ -55,7 +55,6 @@ private slots:
         QTest::addColumn<int>("markRow");   // the row of the bottom cut mark, -1 below the image
         QTest::newRow("portrait 300") << QSize(2480, 3508) << QSize(300, 300) << QRect(QPoint(106, 106), QPoint(2373, 3342)) << 3507;
         QTest::newRow("landscape 300") << QSize(3508, 2480) << QSize(300, 300) << QRect(QPoint(165, 106), QPoint(3401, 2373)) << -1;
-        QTest::newRow("portrait 72") << QSize(595, 842) << QSize(72, 72) << QRect(QPoint(25, 25), QPoint(568, 801)) << 840;
         QTest::newRow("landscape 300x150") << QSize(3508, 2480) << QSize(300, 150) << QRect(QPoint(82, 106), QPoint(3318, 2479)) << -1;
     }
 
