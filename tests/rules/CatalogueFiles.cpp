@@ -10,52 +10,38 @@
 
 namespace CatalogueFiles {
 
-namespace {
-
-QString catalogueIn(const QString& dir, const char* dateText, const QString& sql, int magic)
+static QString catalogueIn(const QString& dir, const char* dateText, const QString& sql, int magic = catalogueMagic)
 {
     const QString path = QDir(dir).filePath(QStringLiteral("Reglement.ldb"));
     return write(path, QString::fromLatin1(dateText), sql, magic) ? path : QString();
 }
 
-} // namespace
-
 QString disciplinesSql()
 {
-    return QStringLiteral(
-        "CREATE TABLE Disziplinen ( art INTEGER, name VARCHAR(32) );"
-        "INSERT INTO Disziplinen VALUES ( 6, '6er Kunst' );"
-        "INSERT INTO Disziplinen VALUES ( 1, '1er Kunst' );"
-        "INSERT INTO Disziplinen VALUES ( 2, '2er Kunst' );"
-        "INSERT INTO Disziplinen VALUES ( 3, '1er Einrad' );"
-        "INSERT INTO Disziplinen VALUES ( 4, '4er Kunst' );"
-        "INSERT INTO Disziplinen VALUES ( 5, '4er Einrad' );"
-        "INSERT INTO Disziplinen VALUES ( 7, '6er Einrad' );");
+    return QStringLiteral("CREATE TABLE Disziplinen ( art INTEGER, name VARCHAR(32) );"
+                          "INSERT INTO Disziplinen VALUES ( 6, '6er Kunst' ), ( 1, '1er Kunst' ), ( 2, '2er Kunst' ),"
+                          " ( 3, '1er Einrad' ), ( 4, '4er Kunst' ), ( 5, '4er Einrad' ), ( 7, '6er Einrad' );");
 }
 
 QString queriesSql()
 {
     return disciplinesSql() + QString::fromUtf8(
         "CREATE TABLE Figures ( diszi CHAR(1), ak CHAR(1), anzahl INTEGER, frei INTEGER, minRad INTEGER, maxRad INTEGER );"
-        "INSERT INTO Figures VALUES ( '1', '3', 27, 0, 0, 0 );"
-        "INSERT INTO Figures VALUES ( '4', '3', -1, 0, 2, 5 );"
-        "INSERT INTO Figures VALUES ( '2', '6', -1, 0, 3, 9 );"
+        "INSERT INTO Figures VALUES ( '1', '3', 27, 0, 0, 0 ), ( '4', '3', -1, 0, 2, 5 ), ( '2', '6', -1, 0, 3, 9 );"
         "CREATE TABLE Standdrehungen ( Nr TEXT );"
         "INSERT INTO Standdrehungen VALUES ( '1201' ), ( '1202' ), ( '13' ), ( '2101a' ), ( '27' );"
         "CREATE TABLE einzeln ( Nr TEXT );"
         "INSERT INTO einzeln VALUES ( '1234' ), ( '1101a' ), ( '10' ), ( '7' ), ( '7301b' );"
         "CREATE TABLE Folgeuebungen ( Nr TEXT, n1 INTEGER, n2 INTEGER, n3 INTEGER, n4 INTEGER, n5 INTEGER, n6 INTEGER, n7 INTEGER );"
-        "INSERT INTO Folgeuebungen VALUES ( '1101a', 1102, 1103, NULL, NULL, NULL, 70000, 99 );"
-        "INSERT INTO Folgeuebungen VALUES ( '1101aXYZ', 1, 2, 3, 4, 5, 6, 7 );"
-        "INSERT INTO Folgeuebungen VALUES ( '2101a', 2102, 0, 0, 0, 0, 0, 0 );"
+        "INSERT INTO Folgeuebungen VALUES ( '1101a', 1102, 1103, NULL, NULL, NULL, 70000, 99 ),"
+        " ( '1101aXYZ', 1, 2, 3, 4, 5, 6, 7 ), ( '2101a', 2102, 0, 0, 0, 0, 0, 0 );"
         "CREATE TABLE taktisch ( Nr TEXT, anzahl INTEGER, Ziffer TEXT );"
         "INSERT INTO taktisch VALUES ( '1101a', 2, '0,5' ), ( '1101a', 1, '0.3' ), ( '1102a', 1, '1,0' );"
         "CREATE TABLE Altersklassen ( Ak CHAR(1), von INTEGER, bis INTEGER, diszi CHAR(1), quota INTEGER,"
         " maennlich TEXT, weiblich TEXT );"
-        "INSERT INTO Altersklassen VALUES ( '3', 11, 12, '0', 0, 'Schüler U13', 'Schülerinnen U13' );"
-        "INSERT INTO Altersklassen VALUES ( '5', 13, 14, '0', 0, 'Junioren', 'Juniorinnen' );"
-        "INSERT INTO Altersklassen VALUES ( '5', 15, 15, '0', 1, 'Junioren', 'Juniorinnen' );"
-        "INSERT INTO Altersklassen VALUES ( '6', 15, 18, '4', 0, 'Elite mit einem sehr langen Namen', 'Damen' );"
+        "INSERT INTO Altersklassen VALUES ( '3', 11, 12, '0', 0, 'Schüler U13', 'Schülerinnen U13' ),"
+        " ( '5', 13, 14, '0', 0, 'Junioren', 'Juniorinnen' ), ( '5', 15, 15, '0', 1, 'Junioren', 'Juniorinnen' ),"
+        " ( '6', 15, 18, '4', 0, 'Elite mit einem sehr langen Namen', 'Damen' );"
         "CREATE TABLE uebungen ( Nr TEXT, Text TEXT, Ziffer TEXT );"
         "INSERT INTO uebungen VALUES ( '1201b', 'Drehung', '1,2' ), ( '1101a', 'Reitsitz', '2,5' ),"
         " ( '1102a', 'Steiger O''Brien', '2.55' ), ( '2101a', 'Paar', '3.0' ),"
@@ -64,45 +50,18 @@ QString queriesSql()
 
 bool write(const QString& path, const QString& dateText, const QString& sql, int magic)
 {
-    if (QFile::exists(path) && !QFile::remove(path)) {
-        qWarning() << "CatalogueFiles: cannot replace" << path;
-        return false;
-    }
     RuvoDB db;
-    if (!db.open(path, false)) {
-        qWarning() << "CatalogueFiles: cannot create" << path << db.lastError();
-        return false;
-    }
-    if (!sql.isEmpty() && !db.exec(sql)) {
-        qWarning() << "CatalogueFiles: tables failed:" << db.lastError();
-        return false;
-    }
-    if (!db.setMagic(magic)
-        || !db.exec(QStringLiteral("UPDATE Descriptor SET version = %1;").arg(sqlText(dateText)))) {
-        qWarning() << "CatalogueFiles: Descriptor failed:" << db.lastError();
-        return false;
-    }
-    return true;
+    const bool written = (!QFile::exists(path) || QFile::remove(path)) && db.open(path, false)
+                         && (sql.isEmpty() || db.exec(sql)) && db.setMagic(magic)
+                         && db.exec(QStringLiteral("UPDATE Descriptor SET version = %1;").arg(sqlText(dateText)));
+    if (!written)
+        qWarning() << "CatalogueFiles: cannot write" << path << db.lastError();
+    return written;
 }
 
-QString oldRules(const QString& dir, const QString& sql)
-{
-    return catalogueIn(dir, oldRulesDate, sql, catalogueMagic);
-}
-
-QString newRules(const QString& dir, const QString& sql)
-{
-    return catalogueIn(dir, newRulesDate, sql, catalogueMagic);
-}
-
-QString wrongMagic(const QString& dir)
-{
-    return catalogueIn(dir, newRulesDate, disciplinesSql(), otherMagic);
-}
-
-QString unparsableDate(const QString& dir)
-{
-    return catalogueIn(dir, unparsableDateText, disciplinesSql(), catalogueMagic);
-}
+QString oldRules(const QString& dir, const QString& sql) { return catalogueIn(dir, oldRulesDate, sql); }
+QString newRules(const QString& dir, const QString& sql) { return catalogueIn(dir, newRulesDate, sql); }
+QString wrongMagic(const QString& dir) { return catalogueIn(dir, newRulesDate, disciplinesSql(), otherMagic); }
+QString unparsableDate(const QString& dir) { return catalogueIn(dir, unparsableDateText, disciplinesSql()); }
 
 } // namespace CatalogueFiles

@@ -9,23 +9,16 @@ namespace CatalogueFiles {
 
 const int catalogueMagic = 640925;
 const int otherMagic = 940829;   // an address book's
-
 const char* const oldRulesDate = "15.03.2007";   // the last year of the older rules
 const char* const newRulesDate = "2008-01-01";   // the first year of the newer rules
 const char* const unparsableDateText = "kein Datum";
 
-// The table "Disziplinen" with the seven disciplines, code 3 included (the
-// built-in fallback list has no code 3, so tests can tell the two apart).
+// "Disziplinen" with all seven disciplines, code 3 included (the fallback list has none).
 QString disciplinesSql();
-
-// The disciplines and the tables the catalogue's queries read ("Figures",
-// "Standdrehungen", "einzeln", "Folgeuebungen", "taktisch", "Altersklassen",
-// "uebungen"), with a few rows each, good and odd ones.
+// The disciplines and every table the catalogue's queries read, a few good and odd rows each.
 QString queriesSql();
 
-// Writes a fresh catalogue at path (an existing file is replaced): runs sql,
-// then writes the Descriptor. False, with a warning naming the failure, when
-// any step fails.
+// Writes a fresh catalogue at path (replacing a file there): sql, then the Descriptor. False, with a warning, on failure.
 bool write(const QString& path, const QString& dateText, const QString& sql = disciplinesSql(),
            int magic = catalogueMagic);
 
