@@ -71,7 +71,7 @@ private slots:
         QTest::newRow("date 32 is a year") << QByteArray("date") << QByteArray("32.1.5") << "0032-01-05";
         QTest::newRow("date digits") << QByteArray("date") << QByteArray("20031224") << "2003-12-24";
         QTest::newRow("date with time") << QByteArray("date") << QByteArray("5.6.2007 12:00") << "2007-06-05";
-        QTest::newRow("date two numbers") << QByteArray("date") << QByteArray("24.12") << "";
+        QTest::newRow("date two numbers") << QByteArray("date") << QByteArray("24.12 2003") << "";
         QTest::newRow("date no day") << QByteArray("date") << QByteArray("31.02.2003") << "";
         QTest::newRow("date huge") << QByteArray("date") << QByteArray("99999999999999999999999.1.1") << "";
         QTest::newRow("date zeros") << QByteArray("date") << QByteArray("0000000000000000000024.12.2003") << "2003-12-24";
