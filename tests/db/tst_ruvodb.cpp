@@ -6,6 +6,7 @@
 #include "db/RuvoProps.h"
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "db/UserReport.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
 
@@ -273,6 +274,10 @@ private slots:
         QCOMPARE(fileBytes(file), content);
         QVERIFY(!QFile::exists(file + "-journal") && (!content.isNull() || !QFile::exists(file)));
         messages.reset();
+        // The box may run an event loop that uses the database: no lock is held.
+        setUserReport([&db](const QString&, int) { db.magic(); });
+        QVERIFY(!db.open(file, readOnly));
+        setUserReport(UserReport());
         DebugCapture capture;
         QVERIFY(!db.open(file, readOnly));
         QVERIFY(capture.contains(db.lastError()));
