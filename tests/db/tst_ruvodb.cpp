@@ -1,7 +1,12 @@
-// RuvoDB on real files: statements and queries, locks that hold on every
-// write path, the Descriptor, files that are not (or no longer) databases.
+// The database layer on real files: statements and queries, locks that hold on
+// every write path, the Descriptor, files that are not (or no longer)
+// databases, the transaction guard and the properties.
+#include "db/Conversions.h"
 #include "db/RuvoDB.h"
+#include "db/RuvoProps.h"
+#include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "db/UserReport.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
 
@@ -19,11 +24,11 @@ namespace {
 const int testMagic = 4711;
 
 // A database class as the subclasses build one: checks its magic and creates
-// its table in setupDB.
+// its table in setupDB; `failing` then fails a step for another reason.
 class ItemDB : public RuvoDB
 {
 public:
-    explicit ItemDB(int magic = testMagic) { magicNumber = magic; }
+    explicit ItemDB(int magic = testMagic, bool failing = false) : failing(failing) { magicNumber = magic; }
 
     bool setupDB() override
     {
@@ -34,15 +39,10 @@ public:
             lastErrorText = errorText(ErrWrongType);
             return false;
         }
-        return exec("CREATE TABLE IF NOT EXISTS items (id INTEGER PRIMARY KEY, name TEXT);");
+        return exec("CREATE TABLE IF NOT EXISTS items (id INTEGER PRIMARY KEY, name TEXT);") &&
+               !(failing && !exec("INSERT INTO missing VALUES (1);"));
     }
-};
-
-// Its own checks pass, then a step of its set-up fails for another reason.
-class FailingSetupDB : public ItemDB
-{
-public:
-    bool setupDB() override { return ItemDB::setupDB() && exec("INSERT INTO missing VALUES (1);"); }
+    bool failing;
 };
 
 QByteArray fileBytes(const QString& path)
@@ -51,22 +51,17 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString hashOf(const char* password)
-{
-    auto data = std::make_unique<crypt_data>();
-    return QString::fromLatin1(crypt_r(password, "ab", data.get()));
-}
-
 } // namespace
 
 class TestRuvoDB : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
+    void init() { messages.reset(new MessageCatcher); }
+    void cleanup()
     {
-        messages.reset();   // the one before gives its hooks back first
-        messages.reset(new MessageCatcher);
+        RuvoProps::instance()->setDatabase(nullptr);
+        messages.reset();
     }
 
     void execAndQuery()
@@ -81,20 +76,16 @@ private slots:
         QCOMPARE(db.execInsert("INSERT INTO t (name) VALUES (NULL);"), 2);
         QCOMPARE(db.execInsert("INSERT INTO t (id, name) VALUES (40, CAST(X'4DFC6C6C6572' AS TEXT));"), 40);
         QCOMPARE(db.execInsert("INSERT INTO missing VALUES (1);"), -1);
-        QVERIFY2(db.lastError().contains("no such table"), qPrintable(db.lastError()));
-
         RuvoDBResult result;
         QVERIFY(db.query("SELECT id, name FROM t ORDER BY id;", &result));
-        QCOMPARE(result.columns, (QStringList{"id", "name"}));
         QCOMPARE(result.types, (QStringList{"INTEGER", "VARCHAR(20)"}));
         // NULL reads as an empty text, a text that is not UTF-8 as Latin-1.
         QCOMPARE(result.rows, (QList<QStringList>{{"1", "a"}, {"2", ""}, {"40", QString::fromUtf8("M\xc3\xbcller")}}));
         QVERIFY(db.columns("t", &result));
-        QCOMPARE(result.columns.size(), 2);
+        QCOMPARE(result.columns, (QStringList{"id", "name"}));
         QCOMPARE(db.tables(), (QStringList{"t", "u"}));
         QVERIFY(db.hasTable("u") && !db.hasTable("U"));
         QCOMPARE(db.count("t", "WHERE id > 1"), 2);
-
         // A failure keeps SQLite's message and logs the statement.
         DebugCapture capture;
         QVERIFY(!db.exec("CREATE TABLE (oops;"));
@@ -114,15 +105,13 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("error");      // 0: allowed
 
-        const QStringList writes = {"DELETE FROM items;", "DROP TABLE items;", "INSERT INTO items VALUES (9, 'x');",
+        for (const char* lock : {"readOnly", "writePassword"}) {
+            for (const char* sql : {"DELETE FROM items;", "DROP TABLE items;", "INSERT INTO items VALUES (9, 'x');",
                                     "UPDATE Descriptor SET writePassword = '';", "CREATE TABLE x (a);",
                                     "INSERT INTO items SELECT * FROM items WHERE 0;", "BEGIN EXCLUSIVE;",
-                                    "ATTACH 'other.ldb' AS other;"};
-        for (const char* lock : {"readOnly", "writePassword"}) {
-            for (const QString& sql : writes) {
-                QTest::addRow("%s exec %s", lock, qPrintable(sql)) << lock << false << sql << 2;
-                QTest::addRow("%s query %s", lock, qPrintable(sql)) << lock << true << sql << 2;
-            }
+                                    "ATTACH 'other.ldb' AS other;"})
+                for (bool viaQuery : {false, true})
+                    QTest::addRow("%s %d %s", lock, viaQuery, sql) << lock << viaQuery << sql << 2;
             QTest::addRow("%s query SELECT", lock) << lock << true << "SELECT * FROM items;" << 0;
             QTest::addRow("%s exec SELECT", lock) << lock << false << "SELECT * FROM items;" << 2;
         }
@@ -140,13 +129,11 @@ private slots:
         if (lock != "readOnly")
             setPasswords(file, {lock, "pw"});
         const QByteArray before = fileBytes(file);
-
         RuvoDB db;
         QVERIFY(db.open(file, lock == "readOnly"));
         RuvoDBResult result;
         QCOMPARE(viaQuery ? db.query(sql, &result) : db.exec(sql), error == 0);
-        if (error)
-            QCOMPARE(db.lastError(), RuvoDB::errorText(error));
+        QCOMPARE(db.lastError(), error ? RuvoDB::errorText(error) : QString());
         db.close();
         QCOMPARE(fileBytes(file), before);
         QVERIFY(messages->texts.isEmpty());
@@ -163,15 +150,15 @@ private slots:
         QVERIFY(db.checkReadPassword("lesen"));
         QCOMPARE(db.count("items"), 2);
         QVERIFY(!db.checkWritePassword("lesen") && !db.exec("DELETE FROM items;"));
-        QVERIFY(db.checkWritePassword("schreiben"));
-        QVERIFY(db.exec("DELETE FROM items;"));
+        QVERIFY(db.checkWritePassword("schreiben") && db.exec("DELETE FROM items;"));
         QVERIFY(!db.checkWritePassword(nullptr) && !db.exec("DELETE FROM items;"));
         RuvoDB readOnly;
         QVERIFY(readOnly.open(file, true));
         QVERIFY(!readOnly.checkWritePassword("schreiben") && readOnly.isWriteLocked());
     }
 
-    // Its own class keeps a file it cannot set up open, write-locked and unchanged.
+    // Its own class keeps a file it cannot set up open, write-locked and
+    // unchanged, and says why.
     void lockedFileStaysOpenForItsOwnClass_data()
     {
         QTest::addColumn<QString>("column");   // empty: the set-up fails for another reason
@@ -187,16 +174,15 @@ private slots:
         if (!column.isEmpty())
             setPasswords(file, {column, "pw"});
         const QByteArray before = fileBytes(file);
-
-        std::unique_ptr<ItemDB> db(column.isEmpty() ? new FailingSetupDB : new ItemDB);
-        QVERIFY(!db->open(file, false));
-        QVERIFY(db->isOpen() && db->isWriteLocked());
-        const QString error = column.isEmpty() ? db->lastError() : RuvoDB::errorText(RuvoDB::ErrLocked);
+        ItemDB db(testMagic, column.isEmpty());
+        QVERIFY(!db.open(file, false));
+        QVERIFY(db.isOpen() && db.isWriteLocked());
+        const QString error = column.isEmpty() ? db.lastError() : RuvoDB::errorText(RuvoDB::ErrLocked);
         QVERIFY2(!column.isEmpty() || error.contains("no such table"), qPrintable(error));
         QCOMPARE(messages->texts, QStringList{file + "<br>" + error});
         QCOMPARE(messages->icons, QList<int>{3});
-        QVERIFY(!db->exec("DELETE FROM items;"));
-        db->close();
+        QVERIFY(!db.exec("DELETE FROM items;"));
+        db.close();
         QCOMPARE(fileBytes(file), before);
     }
 
@@ -234,19 +220,21 @@ private slots:
         QCOMPARE(db.lastError().contains("Descriptor"), writeLocked);
         QCOMPARE(capture.contains("Descriptor"), writeLocked);
         QCOMPARE(db.checkWritePassword(""), !writeLocked);
-        if (writeLocked) {
-            QVERIFY(!db.exec("DELETE FROM Descriptor;"));
-            QCOMPARE(fileBytes(file), before);
-            // Its own class shows the reason when it cannot set the file up.
-            ItemDB own;
-            QVERIFY(!own.open(file, false));
-            QVERIFY2(messages->texts.value(0).contains("Descriptor"), qPrintable(messages->texts.value(0)));
-        }
+        if (!writeLocked)
+            return;
+        QVERIFY(!db.exec("DELETE FROM Descriptor;"));
+        QCOMPARE(fileBytes(file), before);
+        ItemDB own;   // its own class shows the reason
+        QVERIFY(!own.open(file, false));
+        QVERIFY2(messages->texts.value(0).contains("Descriptor"), qPrintable(messages->texts.value(0)));
     }
 
-    void badFileIsRefusedUntouched_data()
+    // Refused with one box naming the file, the file left as it was; without
+    // a report function the text goes to the debug log.
+    void refusedFiles_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");   // null: no file
         QTest::addColumn<bool>("readOnly");
 
         const QByteArray good = fileBytes(makeDatabase("source.ldb", 100));
@@ -255,65 +243,43 @@ private slots:
         quint32 x = 99;
         for (char& c : noise)
             c = char((x = x * 1664525u + 1013904223u) >> 24);
-        QByteArray badHeader = good;
-        badHeader[0] = 'X';
-        QByteArray otherMagic = fileBytes(makeDatabase("other.ldb", 0, 940829));
-
+        const QByteArray otherMagic = fileBytes(makeDatabase("other.ldb", 0, 940829));
         for (bool readOnly : {false, true}) {
-            const char* mode = readOnly ? " read-only" : "";
-            QTest::addRow("garbage%s", mode) << noise << readOnly;
-            QTest::addRow("text%s", mode) << QByteArray("Name;Verein\nMeier;RV\n") << readOnly;
-            QTest::addRow("header only%s", mode) << good.left(100) << readOnly;
-            QTest::addRow("half%s", mode) << good.left(good.size() / 2) << readOnly;
-            QTest::addRow("half page short%s", mode) << good.left(good.size() - 2048) << readOnly;
-            QTest::addRow("bad header%s", mode) << badHeader << readOnly;
-            QTest::addRow("other magic%s", mode) << otherMagic << readOnly;
+            QTest::addRow("garbage %d", readOnly) << "bad.ldb" << noise << readOnly;
+            QTest::addRow("text %d", readOnly) << "bad.ldb" << QByteArray("Name;Verein\nMeier;RV\n") << readOnly;
+            QTest::addRow("header only %d", readOnly) << "bad.ldb" << good.left(100) << readOnly;
+            QTest::addRow("half %d", readOnly) << "bad.ldb" << good.left(good.size() / 2) << readOnly;
+            QTest::addRow("half page short %d", readOnly) << "bad.ldb" << good.left(good.size() - 2048) << readOnly;
+            QTest::addRow("bad header %d", readOnly) << "bad.ldb" << 'X' + good.mid(1) << readOnly;
+            QTest::addRow("other magic %d", readOnly) << "bad.ldb" << otherMagic << readOnly;
         }
+        QTest::newRow("empty path") << QString() << QByteArray() << false;
+        QTest::newRow("missing") << "missing.ldb" << QByteArray() << true;
+        QTest::newRow("no such folder") << "no/such/dir.ldb" << QByteArray() << false;
     }
 
-    void badFileIsRefusedUntouched()
+    void refusedFiles()
     {
+        QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(bool, readOnly);
-        const QString file = path("bad.ldb");
+        const QString file = name.isEmpty() ? name : path(qPrintable(name));
         QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size());
+        QVERIFY(content.isNull() || (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size()));
         f.close();
-
         ItemDB db;
         QVERIFY(!db.open(file, readOnly));
-        QVERIFY(!db.isOpen());
-        QCOMPARE(messages->texts.size(), 1);
-        QVERIFY2(messages->texts[0].startsWith(file + "<br>"), qPrintable(messages->texts[0]));
-        QVERIFY(messages->texts[0].size() > file.size() + 4);
-        QCOMPARE(fileBytes(file), content);
-        QVERIFY(!QFile::exists(file + "-journal"));
-    }
-
-    void pathRefused_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("missing") << "missing.ldb" << true;
-        QTest::newRow("no such folder") << "no/such/dir.ldb" << false;
-    }
-
-    void pathRefused()
-    {
-        QFETCH(QString, file);
-        QFETCH(bool, readOnly);
-        const QString full = file.isEmpty() ? file : path(qPrintable(file));
-        RuvoDB db;
-        QVERIFY(!db.open(full, readOnly));
         QVERIFY(!db.isOpen() && !db.lastError().isEmpty());
-        QCOMPARE(messages->texts, QStringList{full + "<br>" + db.lastError()});
-        QVERIFY(full.isEmpty() || !QFile::exists(full));
-
-        // Without a report function installed the text goes to the debug log.
+        QCOMPARE(messages->texts, QStringList{file + "<br>" + db.lastError()});
+        QCOMPARE(fileBytes(file), content);
+        QVERIFY(!QFile::exists(file + "-journal") && (!content.isNull() || !QFile::exists(file)));
         messages.reset();
+        // The box may run an event loop that uses the database: no lock is held.
+        setUserReport([&db](const QString&, int) { db.magic(); });
+        QVERIFY(!db.open(file, readOnly));
+        setUserReport(UserReport());
         DebugCapture capture;
-        QVERIFY(!db.open(full, readOnly));
+        QVERIFY(!db.open(file, readOnly));
         QVERIFY(capture.contains(db.lastError()));
     }
 
@@ -333,8 +299,172 @@ private slots:
         for (int i = 0; i < 50; ++i)
             db.query("SELECT count(*) FROM t;", &result);
         worker.join();
-        QCOMPARE(db.count("t", "WHERE who = 1"), 200);
-        QCOMPARE(db.count("t", "WHERE who = 2"), 200);
+        QCOMPARE(db.count("t", "WHERE who = 1") + db.count("t", "WHERE who = 2") * 1000, 200200);
+    }
+
+    // The guard: all of its work lands or none of it, inside a caller's
+    // transaction too; "OTHER ..." runs on a second connection.
+    void transaction_data()
+    {
+        QTest::addColumn<QString>("before");   // run on the file before the guard
+        QTest::addColumn<QString>("inside");   // run inside the guard; LOCK: then write-locked
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<QString>("after");    // run after the guard ended
+        QTest::addColumn<bool>("ok");          // the work and commit() succeeded
+        QTest::addColumn<int>("rows");         // rows of t at the end
+        QTest::addColumn<QString>("error");    // part of the last error text
+
+        const QString two = "INSERT INTO t VALUES (1); INSERT INTO t VALUES (2);";
+        const QString begin = "BEGIN; INSERT INTO t VALUES (7);";
+        QTest::newRow("committed") << "" << two << true << "" << true << 3 << "";
+        QTest::newRow("dropped") << "" << two << false << "" << false << 1 << "";
+        QTest::newRow("failing") << "" << two + "INSERT INTO no VALUES (1);" << false << "" << false << 1 << "no such table";
+        QTest::newRow("in BEGIN, committed") << begin << two << true << "COMMIT;" << true << 4 << "";
+        QTest::newRow("in BEGIN, rolled back") << begin << two << true << "ROLLBACK;" << true << 1 << "";
+        QTest::newRow("in BEGIN, guard dropped") << begin << two << false << "COMMIT;" << false << 2 << "";
+        // The guard cannot wait for the other connection: nothing is written.
+        QTest::newRow("other holds the file") << "OTHER BEGIN EXCLUSIVE;" << two << true << "OTHER COMMIT;" << false
+                                              << 1 << "database is locked";
+        QTest::newRow("other reads") << "OTHER BEGIN; SELECT * FROM t;" << two << true << "OTHER COMMIT;" << false
+                                     << 1 << "database is locked";
+        QTest::newRow("locked meanwhile") << "" << two + "LOCK" << true << "" << false << 1
+                                          << RuvoDB::errorText(RuvoDB::ErrLocked);
+    }
+
+    void transaction()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, inside);
+        QFETCH(bool, commit);
+        QFETCH(QString, after);
+        QFETCH(bool, ok);
+        QFETCH(int, rows);
+        QFETCH(QString, error);
+        const QString file = path("guard.ldb");
+        QFile::remove(file);
+        RuvoDB db, other;
+        QVERIFY(db.open(file, false) && other.open(file, false));
+        QVERIFY(db.exec("CREATE TABLE t (x INTEGER); INSERT INTO t VALUES (0);"));
+        auto run = [&](const QString& sql) {
+            return sql.isEmpty() || (sql.startsWith("OTHER ") ? other.exec(sql.mid(6)) : db.exec(sql));
+        };
+        QVERIFY(run(before));
+        {
+            RuvoTransaction transaction(&db);
+            QVERIFY(transaction.isActive());
+            const bool worked = run(inside.endsWith("LOCK") ? inside.chopped(4) : inside);
+            if (inside.endsWith("LOCK"))
+                db.checkWritePassword(nullptr);
+            QCOMPARE(worked && commit && transaction.commit(), ok);
+        }
+        QVERIFY2(db.lastError().contains(error), qPrintable(db.lastError()));
+        QVERIFY(run(after));
+        QCOMPARE(other.count("t"), rows);
+        // Nothing is left open: the other connection can write.
+        QVERIFY2(other.exec("INSERT INTO t VALUES (9);"), qPrintable(other.lastError()));
+    }
+
+    void nestedAndRefusedGuards()
+    {
+        RuvoDB db;
+        QVERIFY(db.open(makeDatabase("nested.ldb", 0), false));
+        {
+            RuvoTransaction outer(&db);
+            QVERIFY(db.exec("INSERT INTO items VALUES (1, 'a');"));
+            {
+                RuvoTransaction dropped(&db);
+                QVERIFY(db.exec("INSERT INTO items VALUES (2, 'b');"));
+            }
+            RuvoTransaction kept(&db);
+            QVERIFY(db.exec("INSERT INTO items VALUES (3, 'c');"));
+            QVERIFY(kept.commit() && !kept.commit());
+            QVERIFY(outer.commit());
+        }
+        QCOMPARE(db.count("items", "WHERE id <> 2"), 2);
+        QCOMPARE(db.count("items"), 2);
+
+        RuvoTransaction none(nullptr);
+        QVERIFY(!none.isActive() && !none.commit());
+        QVERIFY(db.open(path("nested.ldb"), true));
+        RuvoTransaction readOnly(&db);
+        QVERIFY(!readOnly.isActive() && !readOnly.commit());
+        QCOMPARE(db.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
+        db.close();
+        RuvoTransaction closed(&db);
+        QVERIFY(!closed.isActive());
+    }
+
+    // Defaults without a database, a table or write access; reading leaves
+    // the database's last error as it was.
+    void propsDefaults_data()
+    {
+        QTest::addColumn<QString>("file");   // empty: no database
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("no database") << QString() << false;
+        QTest::newRow("no table") << "empty.ldb" << false;
+        QTest::newRow("read-only file") << "readonly.ldb" << true;
+    }
+
+    void propsDefaults()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, readOnly);
+        RuvoDB db;
+        if (!file.isEmpty()) {
+            QVERIFY(db.open(path(qPrintable(file)), false) && db.setMagic(1));
+            QVERIFY(db.open(path(qPrintable(file)), readOnly));
+            props->setDatabase(&db);
+            QVERIFY(!db.exec("BROKEN;"));
+        }
+        const QString error = db.lastError();
+        QCOMPARE(RuvoProps::decimalSeparator(), ',');
+        QVERIFY(!RuvoProps::nameFormat());
+        QVERIFY(!RuvoProps::startGemeinschaft(1) && RuvoProps::startGemeinschaft(2));
+        QCOMPARE(props->get("MISSING", "d"), QString("d"));
+        QCOMPARE(db.lastError(), error);
+        QCOMPARE(props->set("NAMEFORMAT", "1"), !file.isEmpty() && !readOnly);
+        QVERIFY(messages->texts.isEmpty());
+    }
+
+    void propsStoredAndReadBack()
+    {
+        const QString file = path("props.ldb");
+        const QString odd = QString::fromUtf8("it's \"quoted\"; & \\ \xc3\xa4");
+        {
+            RuvoDB db;
+            QVERIFY(db.open(file, false));
+            props->setDatabase(&db);
+            for (const auto& [key, value] : {std::pair<QString, QString>{"A", "1"}, {"A", "2"}, {odd, odd},
+                                             {"DEZIMALSEPARATION", "."}, {"NAMEFORMAT", "1"},
+                                             {"STARTGEMEINSCHAFT_2", "0"}})
+                QVERIFY(props->set(key, value));
+        }
+        RuvoDB db;
+        QVERIFY(db.open(file, false));
+        props->setDatabase(&db);
+        QCOMPARE(db.count("RuvoProps"), 5);
+        QCOMPARE(props->get("A"), QString("2"));
+        QCOMPARE(props->get(odd), odd);
+        QCOMPARE(props->get("a", "none"), QString("none"));
+        QCOMPARE(QByteArray(pointsText(-5)), QByteArray("-0.05"));
+        QVERIFY(RuvoProps::nameFormat() && !RuvoProps::startGemeinschaft(2));
+    }
+
+    // Read by name, a table of other columns would silently give defaults and
+    // refuse every value; it is said so, and never written.
+    void propsForeignTable()
+    {
+        RuvoDB db;
+        QVERIFY(db.open(path("foreign.ldb"), false));
+        QVERIFY(db.exec("CREATE TABLE RuvoProps (name TEXT, wert TEXT); INSERT INTO RuvoProps VALUES ('NAMEFORMAT', '1');"));
+        DebugCapture capture;
+        props->setDatabase(&db);
+        QVERIFY(capture.contains("RuvoProps") && db.lastError().contains("RuvoProps"));
+        QVERIFY(!RuvoProps::nameFormat());
+        QVERIFY(!props->set("NAMEFORMAT", "1"));
+        QVERIFY(db.lastError().contains("RuvoProps"));
+        QCOMPARE(db.count("RuvoProps", "WHERE name = 'NAMEFORMAT' AND wert = '1'"), 1);
+        QCOMPARE(db.count("RuvoProps"), 1);
     }
 
 private:
@@ -344,6 +474,7 @@ private:
 
     QTemporaryDir dir;
     std::unique_ptr<MessageCatcher> messages;
+    RuvoProps* props = RuvoProps::instance();
 };
 
 QString TestRuvoDB::makeDatabase(const char* name, int rows, int magic)
@@ -358,12 +489,14 @@ QString TestRuvoDB::makeDatabase(const char* name, int rows, int magic)
     return file;
 }
 
-// Pairs of column and password.
+// Pairs of column and password, stored as crypt hashes.
 void TestRuvoDB::setPasswords(const QString& file, const QStringList& passwords)
 {
     QStringList assignments;
-    for (int i = 0; i + 1 < passwords.size(); i += 2)
-        assignments << passwords[i] + " = " + sqlText(hashOf(qPrintable(passwords[i + 1])));
+    for (int i = 0; i + 1 < passwords.size(); i += 2) {
+        auto data = std::make_unique<crypt_data>();
+        assignments << passwords[i] + " = " + sqlText(QString::fromLatin1(crypt_r(qPrintable(passwords[i + 1]), "ab", data.get())));
+    }
     RuvoDB db;
     QVERIFY(db.open(file, false));
     QVERIFY(db.exec("UPDATE Descriptor SET " + assignments.join(", ") + ";"));

@@ -1,23 +1,39 @@
-// The frame's rules-catalogue check on a language change: the catalogue of the
-// chosen language folder is opened read only and its date compared with today,
-// only in programs that use the catalogue.
+// The frame: the rules-catalogue check on a language change (the catalogue of
+// the chosen language folder opened read only, its date compared with today,
+// only in programs that use it), the database's reports in its box, and the
+// numbered standard texts.
 #include "frame/ApplicationWindow.h"
 #include "tests/rules/CatalogueFiles.h"
 #include "tests/support/MessageCatcher.h"
 
 #include "db/RuvoTransaction.h"
-#include "db/UserReport.h"
+#include "frame/BaseText.h"
 #include "frame/MessageBox.h"
 #include "rules/CatalogueDateCheck.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
 
-const char* const noCatalogue = "";
-const char* const wrongMagic = "wrong magic";
+// Marks every text with the context it was looked up in.
+class ContextTranslator : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        return QString::fromUtf8(context) + "|" + QString::fromUtf8(source);
+    }
+    bool isEmpty() const override { return false; }
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -29,19 +45,17 @@ private slots:
     void catalogueCheck_data()
     {
         QTest::addColumn<bool>("useReglement");
-        QTest::addColumn<QString>("catalogue");   // the date text of the catalogue written
+        QTest::addColumn<QString>("catalogue");   // the date text written; empty: none, "magic": a wrong one
         QTest::addColumn<QDate>("today");
         QTest::addColumn<int>("boxes");           // a refused file gets the database's own box first
-        QTest::addColumn<QString>("message");     // the frame's box, empty for none
+        QTest::addColumn<QString>("message");     // the frame's box
         QTest::addColumn<bool>("opened");
 
-        const QDate in2021(2021, 6, 1);
-        const QDate in2022(2022, 6, 1);
-        const QDate in2018(2018, 6, 1);
+        const QDate in2021(2021, 6, 1), in2022(2022, 6, 1), in2018(2018, 6, 1);
         const QString dated = QStringLiteral("01.01.2020");   // valid through 2021
         QTest::newRow("switched off") << false << dated << in2022 << 0 << QString() << false;
-        QTest::newRow("no file") << true << noCatalogue << in2021 << 2 << catalogueOpenFailedMessage() << false;
-        QTest::newRow("wrong magic") << true << wrongMagic << in2021 << 2 << catalogueOpenFailedMessage() << false;
+        QTest::newRow("no file") << true << "" << in2021 << 2 << catalogueOpenFailedMessage() << false;
+        QTest::newRow("wrong magic") << true << "magic" << in2021 << 2 << catalogueOpenFailedMessage() << false;
         QTest::newRow("expired") << true << dated << in2022 << 1
                                  << catalogueDateMessage(CatalogueDate::Expired, in2022) << true;
         QTest::newRow("current") << true << dated << in2021 << 0 << QString() << true;
@@ -57,88 +71,52 @@ private slots:
         QFETCH(int, boxes);
         QFETCH(QString, message);
         QFETCH(bool, opened);
-
         QTemporaryDir language;
-        QVERIFY(language.isValid());
-        if (catalogue == QLatin1String(wrongMagic))
+        if (catalogue == "magic")
             QVERIFY(!CatalogueFiles::wrongMagic(language.path()).isEmpty());
-        else if (catalogue != QLatin1String(noCatalogue))
+        else if (!catalogue.isEmpty())
             QVERIFY(CatalogueFiles::write(language.filePath(QStringLiteral("Reglement.ldb")), catalogue));
 
         ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), useReglement);
         window.setToday([today] { return today; });
         MessageCatcher catcher;
         window.setLanguage(language.path());
-
         QCOMPARE(catcher.texts.size(), boxes);
-        if (boxes > 0)
-            QCOMPARE(catcher.texts.last(), message);
-        for (int icon : qAsConst(catcher.icons))
-            QCOMPARE(icon, int(MessageCritical));
+        QCOMPARE(catcher.texts.value(boxes - 1), message);
+        QCOMPARE(catcher.icons, QVector<int>(boxes, int(MessageCritical)).toList());
         QCOMPARE(window.reglementDB().isOpen(), opened);
         QVERIFY(!window.reglementDB().isOpen() || window.reglementDB().isWriteLocked());
     }
 
+    // A language change replaces the catalogue, which no public path can change.
     void languageChangeReplacesTheCatalogue()
     {
-        QTemporaryDir oldRules;
-        QTemporaryDir newRules;
-        QTemporaryDir empty;
+        QTemporaryDir oldRules, newRules, empty;
         QVERIFY(!CatalogueFiles::oldRules(oldRules.path()).isEmpty());
-        QVERIFY(!CatalogueFiles::newRules(newRules.path()).isEmpty());
-        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
-        window.setToday([] { return QDate(2008, 6, 1); });
-        MessageCatcher catcher;
-
-        window.setLanguage(oldRules.path());
-        QCOMPARE(window.reglementDB().catalogueYear(), 2007);
-        window.setLanguage(newRules.path());
-        QCOMPARE(window.reglementDB().catalogueYear(), 2008);
-        // A language without a catalogue leaves none open, not the previous one.
-        window.setLanguage(empty.path());
-        QVERIFY(!window.reglementDB().isOpen());
-    }
-
-    // The catalogue as the frame opens it cannot be changed through any public path.
-    void catalogueUnchangeable_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("sql");
-        for (const char* sql : {"DROP TABLE Disziplinen;", "DELETE FROM Disziplinen;", "UPDATE Descriptor SET magic = 1;",
-                                "INSERT INTO Disziplinen SELECT * FROM Disziplinen;", "CREATE TABLE x (a);"}) {
-            QTest::addRow("exec %s", sql) << "exec" << sql;
-            QTest::addRow("query %s", sql) << "query" << sql;
-            QTest::addRow("unlocked %s", sql) << "unlocked" << sql;
-            QTest::addRow("guard %s", sql) << "guard" << sql;
-        }
-        QTest::newRow("setMagic") << "setMagic" << QString();
-    }
-
-    void catalogueUnchangeable()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, sql);
-        QTemporaryDir language;
-        const QString file = CatalogueFiles::newRules(language.path());
-        QVERIFY(!file.isEmpty());
+        const QString file = CatalogueFiles::newRules(newRules.path());
         const QByteArray before = fileBytes(file);
         ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
         window.setToday([] { return QDate(2008, 6, 1); });
         MessageCatcher catcher;
-        window.setLanguage(language.path());
         ReglementDB& db = window.reglementDB();
-        QVERIFY(db.isOpen() && catcher.texts.isEmpty());
+        window.setLanguage(oldRules.path());
+        QCOMPARE(db.catalogueYear(), 2007);
+        catcher.texts.clear();
+        window.setLanguage(newRules.path());
+        QCOMPARE(db.catalogueYear(), 2008);
+        QVERIFY(catcher.texts.isEmpty());
 
         RuvoDBResult result;
-        RuvoTransaction transaction(&db);
-        if (path == "unlocked")
-            QVERIFY(!db.checkWritePassword(""));
-        const bool changed = path == "query" ? db.query(sql, &result)
-                             : path == "setMagic" ? db.setMagic(1)
-                                                  : db.exec(sql) || transaction.commit();
-        QVERIFY(!changed);
+        QVERIFY(!db.query("DELETE FROM Disziplinen;", &result));
+        QVERIFY(!db.checkWritePassword("") && !db.setMagic(1));
+        {
+            RuvoTransaction transaction(&db);
+            QVERIFY(!db.exec("DROP TABLE Disziplinen;") && !transaction.commit());
+        }
         QCOMPARE(db.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
-        db.close();
+        // A language without a catalogue leaves none open, not the previous one.
+        window.setLanguage(empty.path());
+        QVERIFY(!db.isOpen());
         QCOMPARE(fileBytes(file), before);
     }
 
@@ -154,11 +132,28 @@ private slots:
         QCOMPARE(shown, QStringList{"<br>" + db.lastError()});
     }
 
-private:
-    static QByteArray fileBytes(const QString& path)
+    void baseTexts_data()
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("text");   // looked up in its context
+        QTest::newRow("0") << 0 << "Wertungsbogen|Wertungsbogen";
+        QTest::newRow("18") << 18 << QString::fromUtf8("Wertungsbogen|\xc3\x9c" "bungs\nNr.");
+        QTest::newRow("45") << 45 << QString::fromUtf8("Wertungsbogen|Pr\xc3\xbc" "fsumme:");
+        QTest::newRow("61") << 61 << "AddressDB|Jahrgang";
+        for (int n : {-1, 46, 60, 62})
+            QTest::addRow("%d", n) << n << QString();
+    }
+
+    void baseTexts()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, text);
+        QCOMPARE(baseText(n), text.section('|', 1));
+        ContextTranslator translator;
+        QVERIFY(QCoreApplication::installTranslator(&translator));
+        const QString translated = baseText(n);
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(translated, text);
     }
 };
 

@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -19,20 +18,7 @@ std::atomic<qint64> fakeNow{0};
 QStringList logLines()
 {
     QFile f(debugLogPath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-bool logHas(const QString& text)
-{
-    for (const QString& line : logLines())
-        if (line.endsWith(' ' + text))
-            return true;
-    return false;
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
 }
 
 } // namespace
@@ -43,65 +29,53 @@ class TestDebugLog : public QObject
 private slots:
     void initTestCase()
     {
-        name = QStringLiteral("RuvoLogTest%1").arg(QCoreApplication::applicationPid());
-        QCoreApplication::setApplicationName(name);
+        QCoreApplication::setApplicationName(QStringLiteral("RuvoLogTest%1").arg(QCoreApplication::applicationPid()));
         setDebugLogClock([] { return fakeNow.load(); });
         installDebugLog();
+        QCOMPARE(debugLogPath(), QDir::tempPath() + "/" + QCoreApplication::applicationName() + ".log");
     }
 
     void cleanupTestCase()
     {
-        const QString path = debugLogPath();
         qInstallMessageHandler(nullptr);
-        QFile::remove(path);
+        QFile::remove(debugLogPath());
     }
 
-    void linesCarryTimeTypeAndText()
+    // Debug lines wait until more than a second has passed since the last
+    // write; warnings and worse write at once, with what waited before them.
+    void flushRule()
     {
-        QCOMPARE(debugLogPath(), QDir::tempPath() + "/" + name + ".log");
-        QVERIFY(QFile::exists(debugLogPath()));
-        qDebug("plain %d", 1);
-        qWarning("careful %s", "here");
-        qCritical("broken");
-        const QRegularExpression format("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d (Debug|Warning|Critical) (.*)$");
-        const QStringList lines = logLines();
-        QVERIFY(lines.size() >= 3);
-        const QStringList last = lines.mid(lines.size() - 3);
-        const QStringList types{"Debug", "Warning", "Critical"};
-        const QStringList texts{"plain 1", "careful here", "broken"};
-        for (int i = 0; i < 3; ++i) {
-            const QRegularExpressionMatch m = format.match(last[i]);
-            QVERIFY2(m.hasMatch(), qPrintable(last[i]));
-            QCOMPARE(m.captured(1), types[i]);
-            QCOMPARE(m.captured(2), texts[i]);
-        }
-    }
-
-    void debugLinesWaitForTheFlushInterval()
-    {
-        qWarning("sync");   // flushes and restarts the interval
+        qWarning("sync");
+        int known = logLines().size();
+        auto expectNew = [&](const QStringList& texts) {
+            const QStringList lines = logLines();
+            QCOMPARE(lines.size(), known + texts.size());
+            for (int i = 0; i < texts.size(); ++i)
+                QVERIFY2(lines[known + i].endsWith(' ' + texts[i]), qPrintable(lines[known + i]));
+            known = lines.size();
+        };
         fakeNow += 10;
         qDebug("early");
-        QVERIFY(!logHas("early"));
+        expectNew({});
         fakeNow += 990;   // exactly 1000 ms after the flush: not yet
         qDebug("at 1000");
-        QVERIFY(!logHas("at 1000"));
+        expectNew({});
         fakeNow += 1;
         qDebug("after 1001");
-        QVERIFY(logHas("early"));
-        QVERIFY(logHas("at 1000"));
-        QVERIFY(logHas("after 1001"));
+        expectNew({"early", "at 1000", "after 1001"});
         fakeNow += 500;
-        qDebug("soon after");
-        QVERIFY(!logHas("soon after"));
-        // Warnings and worse write at once, with what waited before them.
-        qWarning("warned");
-        QVERIFY(logHas("soon after"));
-        QVERIFY(logHas("warned"));
-        qDebug("pending 2");
+        qDebug("soon");
+        expectNew({});
+        qWarning("warned %s", "here");
+        expectNew({"soon", "warned here"});
+        qDebug("pending");
         qCritical("critical");
-        QVERIFY(logHas("pending 2"));
-        QVERIFY(logHas("critical"));
+        expectNew({"pending", "critical"});
+        const QRegularExpression format("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d (Debug|Warning|Critical) ");
+        const QStringList lines = logLines().mid(known - 4);
+        QCOMPARE(format.match(lines[0]).captured(1), QString("Debug"));
+        QCOMPARE(format.match(lines[1]).captured(1), QString("Warning"));
+        QCOMPARE(format.match(lines[3]).captured(1), QString("Critical"));
     }
 
     void twoThreadsWriteWholeLines()
@@ -116,21 +90,13 @@ private slots:
         writeMany(2);
         worker.join();
         qWarning("done");
-
         const QRegularExpression format("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d Debug thread [12] line \\d+ with some text"
                                         " to make the line longer$");
-        int count = 0;
-        for (const QString& line : logLines()) {
-            if (!line.contains(" thread "))
-                continue;
+        const QStringList lines = logLines().filter(" thread ");
+        QCOMPARE(lines.size(), 2 * perThread);
+        for (const QString& line : lines)
             QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
-            ++count;
-        }
-        QCOMPARE(count, 2 * perThread);
     }
-
-private:
-    QString name;
 };
 
 QTEST_GUILESS_MAIN(TestDebugLog)

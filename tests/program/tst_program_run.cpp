@@ -29,35 +29,28 @@ struct Heard
 class Listener
 {
 public:
-    Listener()
-    {
-        bound = socket.bind(loopbackBroadcast, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
-    }
+    Listener() { bound = socket.bind(loopbackBroadcast, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint); }
 
-    // Everything the program wrote so far (our own datagrams left out).
-    QList<Heard> fromProgram()
+    // Everything of the given type the program wrote so far whose payload
+    // starts with the given bytes (our own datagrams left out).
+    QList<Heard> heard(quint8 type, const QByteArray& payload = QByteArray())
     {
         while (socket.hasPendingDatagrams()) {
             QByteArray datagram(int(socket.pendingDatagramSize()), '\0');
             socket.readDatagram(datagram.data(), datagram.size());
             Heard heard;
-            if (!PacketHeader::check(bytes(datagram), datagram.size()).valid() ||
-                !PacketHeader::read(bytes(datagram), datagram.size(), &heard.header))
-                continue;
-            if (PacketHeader::hostNameText(heard.header.hostName) == testerHost)
-                continue;
-            heard.payload = datagram.mid(PacketHeader::Size, heard.header.length);
-            heardSoFar.append(heard);
+            if (PacketHeader::check(bytes(datagram), datagram.size()).valid() &&
+                PacketHeader::read(bytes(datagram), datagram.size(), &heard.header) &&
+                PacketHeader::hostNameText(heard.header.hostName) != testerHost) {
+                heard.payload = datagram.mid(PacketHeader::Size, heard.header.length);
+                all.append(heard);
+            }
         }
-        return heardSoFar;
-    }
-
-    int count(quint8 type)
-    {
-        int n = 0;
-        for (const Heard& heard : fromProgram())
-            n += heard.header.type == type ? 1 : 0;
-        return n;
+        QList<Heard> found;
+        for (const Heard& heard : all)
+            if (heard.header.type == type && heard.payload.startsWith(payload))
+                found.append(heard);
+        return found;
     }
 
     void send(const QByteArray& datagram) { socket.writeDatagram(datagram, loopbackBroadcast, port); }
@@ -66,7 +59,7 @@ public:
 
 private:
     QUdpSocket socket;
-    QList<Heard> heardSoFar;
+    QList<Heard> all;
 };
 
 Datagram ping()
@@ -102,30 +95,19 @@ private slots:
         program.start(QCoreApplication::applicationDirPath() + "/BelegungsPlaner", QStringList());
         QVERIFY(program.waitForStarted(30000));
 
-        // Its start-up ping, at the monitor address.
-        QTRY_VERIFY_WITH_TIMEOUT(listener.count(PacketType::PING) >= 1, generousMs);
-        QCOMPARE(int(listener.fromProgram().first().header.sourceAddress), 0);
-
-        const QByteArray payload = ping().payload;
+        // Its start-up ping, at the monitor address; the answer to ours.
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.heard(PacketType::PING).isEmpty(), generousMs);
+        QCOMPARE(int(listener.heard(PacketType::PING).first().header.sourceAddress), 0);
         listener.send(ping().bytes());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                for (const Heard& heard : listener.fromProgram())
-                    if (heard.header.type == PacketType::PONG && heard.payload.left(PingPayload::Size) == payload)
-                        return true;
-                return false;
-            }(),
-            generousMs);
-        QCOMPARE(listener.count(PacketType::SHUTDOWN), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.heard(PacketType::PONG, ping().payload).isEmpty(), generousMs);
+        QVERIFY(listener.heard(PacketType::SHUTDOWN).isEmpty());
 
         program.terminate();   // SIGTERM ends the event loop
         QVERIFY(program.waitForFinished(generousMs));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(listener.count(PacketType::SHUTDOWN), 1, generousMs);
-        for (const Heard& heard : listener.fromProgram())
-            if (heard.header.type == PacketType::SHUTDOWN)
-                QCOMPARE(int(heard.header.sourceAddress), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.heard(PacketType::SHUTDOWN).size(), 1, generousMs);
+        QCOMPARE(int(listener.heard(PacketType::SHUTDOWN).first().header.sourceAddress), 0);
 
         QFile log(temp.filePath("BelegungsPlaner.log"));
         QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));

@@ -1,7 +1,9 @@
-// The planner's top-level window in-process under the offscreen platform: its
-// frame, the network switch, the plan relay to the protocol (also in
-// competition mode), the refused address and the warning seam.
+// The planner in-process under the offscreen platform: its top-level window
+// with the planning widget, the network switch, the plan relay to the protocol
+// (also in competition mode), the refused address, the warning seam, and the
+// store of the current plan.
 #include "tests/support/Datagram.h"
+#include "tests/support/DebugCapture.h"
 #include "tests/support/PlannerFixture.h"
 #include "tests/support/SamplePlan.h"
 
@@ -33,32 +35,48 @@ private slots:
         Planner planner;
         TrainingsFlaecheWindow& window = *planner.window;
         QCOMPARE(window.windowTitle(), QString("BelegungsPlaner"));
+        QCOMPARE(window.centralWidget(), window.planner());
         QVERIFY(!window.reglementDB().isOpen());
         QCOMPARE(window.geometry(), QRect(50, 50, 640, 480));
         QVERIFY(!window.windowIcon().pixmap(64).isNull());
         QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()) != nullptr);
-        QCOMPARE(window.network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
         QString about;
         ApplicationWindow::setAboutHook([&](const QString&, const QString& text) { about = text; });
         window.about();
         ApplicationWindow::setAboutHook({});
-        QVERIFY2(about.startsWith("Netzwerk Version:<b> 12</b> <br><br>"), qPrintable(about));
-        QVERIFY(about.contains("2.2.0.3"));
-        QVERIFY(!planner.button()->isChecked());
+        QVERIFY2(about.startsWith("Netzwerk Version:<b> 12</b> <br><br>") && about.contains("2.2.0.3"),
+                 qPrintable(about));
+        // Transport warnings reach the warning seam.
+        emit window.network().Warning("Versions Konflikt");
+        QCOMPARE(planner.warnings, QStringList{"Versions Konflikt"});
     }
 
+    // Switching on: a ping at the old address, a shutdown there and a ping at
+    // the new one; then each area's plan goes out until switched off again.
     void planGoesOutOnlyWhileTheNetworkIsOn()
     {
         Planner planner;
         planner.setArea(1, plan(2));
         QCOMPARE(planner.sink.dataPackets().size(), 0);
+        QVERIFY(!planner.button()->isChecked());
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        planner.sink.clear();
 
         planner.button()->click();
         QVERIFY(planner.button()->isChecked());
         QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindBelegungsPlaner, 0, 0));
+        QList<QPair<quint8, quint8>> written;
+        for (const PacketHeader& header : planner.sink.headers())
+            if (header.type != PacketType::PONG)   // a heartbeat may come in between
+                written.append({header.type, header.sourceAddress});
+        QCOMPARE(written, (QList<QPair<quint8, quint8>>{
+                              {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}}));
+        bool ok = false;
+        planner.window->startNetwork(true, ok);   // on again: no second relay
+        QVERIFY(ok);
         for (int area = 1; area <= 4; ++area)
             planner.setArea(area, plan(area));
-        auto packets = planner.sink.dataPackets();
+        const auto packets = planner.sink.dataPackets();
         QCOMPARE(packets.size(), 4);
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(int(packets[i].first.destinationAddress), 0x70);
@@ -74,28 +92,6 @@ private slots:
         planner.setArea(2, plan(1));
         QCOMPARE(planner.sink.dataPackets().size(), 0);
         QVERIFY(planner.warnings.isEmpty());
-    }
-
-    // A ping at the old address, then the change of address: a shutdown at the
-    // old one and a ping at the new one. Switching on again changes nothing.
-    void switchingOnPingsBeforeTheAddressChanges()
-    {
-        Planner planner;
-        bool ok = false;
-        planner.window->startNetwork(true, ok);
-        QVERIFY(ok);
-        QList<QPair<quint8, quint8>> written;
-        for (const PacketHeader& header : planner.sink.headers())
-            if (header.type != PacketType::PONG)   // a heartbeat may come in between
-                written.append({header.type, header.sourceAddress});
-        const QList<QPair<quint8, quint8>> expected = {
-            {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}};
-        QCOMPARE(written, expected);
-
-        planner.window->startNetwork(true, ok);
-        QVERIFY(ok);
-        planner.setArea(3, plan(1));
-        QCOMPARE(planner.sink.dataPackets().size(), 1);
     }
 
     void competitionModeSendsToTheAreasDisplay()
@@ -125,11 +121,28 @@ private slots:
         QCOMPARE(planner.sink.dataPackets().size(), 0);
     }
 
-    void transportWarningsReachTheWarningSlot()
+    // Four floor areas, each set record announced once; other numbers refused.
+    void store()
     {
-        Planner planner;
-        emit planner.window->network().Warning("Versions Konflikt");
-        QCOMPARE(planner.warnings, QStringList{"Versions Konflikt"});
+        BelegungsPlanerStore store;
+        QList<int> announced;
+        connect(&store, &BelegungsPlanerStore::dataChanged, this, [&](int area, const TrainingsData& data) {
+            announced << area;
+            QVERIFY(data == store.data(area));
+        });
+        DebugCapture capture;
+        for (int area : {0, 1, 4, 5})
+            store.setData(1234, area, plan(area + 1));
+        QCOMPARE(announced, (QList<int>{1, 4}));
+        QVERIFY(store.data(4) == plan(5) && store.data(0).isEmpty() && store.data(5).isEmpty());
+        QVERIFY(capture.contains("BelegungsPlanerStore::setData: no floor area 5"));
+        store.setData(1300, 4, TrainingsData());   // cleared
+        QVERIFY(store.data(4).isEmpty() && announced.size() == 3);
+
+        // A starter's name keeps at most 63 bytes, cut between characters.
+        const TrainingsStarterEntry cut(5, QString(62, 'n') + QString::fromUtf8("\xc3\xbc"));
+        QCOMPARE(cut.nameText(), QString(62, 'n'));
+        QCOMPARE(TrainingsStarterEntry(5, QString(70, 'n')).nameText(), QString(63, 'n'));
     }
 };
 
