@@ -1,5 +1,5 @@
-// The table "Teams" on real database files: its exact layout, the statements
-// that write and read team rows, the upgrade of older files and the deletes.
+// The table "Teams" on real database files: its exact layout and statements,
+// rows read back, filters, the upgrade of older files, deletes and refusals.
 #include "db/RuvoDB.h"
 #include "records/ACTeamData.h"
 #include "tests/support/DebugCapture.h"
@@ -12,21 +12,10 @@
 namespace {
 
 // The statement as it runs; SQLite keeps it without the closing " ;".
-const char* const createTeams =
+const QString createTeams = QStringLiteral(
     "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
     "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
-    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) ) ;";
-
-// The layout of files written before gender, age class, reserves and e-mail were kept.
-const char* const oldTeams =
-    "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,"
-    "s4 INTEGER,s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,"
-    "BestOrt VARCHAR(32),Best INTEGER ) ;";
-
-const QStringList currentColumns = {
-    "ID", "s0", "s1", "s2", "s3", "s4", "s5", "Diszi", "Name", "UCIName", "BestDatum",
-    "BestOrt", "Best", "m_w", "ak", "r1", "r2", "Email",
-};
+    "BestOrt VARCHAR(32),Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER,Email VARCHAR(32) ) ;");
 
 ACTeamData sampleTeam()
 {
@@ -55,37 +44,27 @@ private slots:
     void init()
     {
         dir.reset(new QTemporaryDir);
-        owned.reset(new RuvoDB);
-        db = owned.get();
+        db.reset(new RuvoDB);
         QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
     }
 
-    void createsTheExactTable()
+    void statements()
     {
-        const QString statement = QString::fromLatin1(createTeams);
-        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(ACTeamData::createTable(db.get()));
         RuvoDBResult result;
         QVERIFY(db->query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Teams';"), &result));
-        QCOMPARE(result.rows.size(), 1);
-        QCOMPARE(result.rows.first().value(0), statement.chopped(2));
-        QCOMPARE(columnNames(), currentColumns);
-        // A second call finds the table current and changes nothing.
+        QCOMPARE(result.rows.value(0).value(0), createTeams.chopped(2));
         DebugCapture capture;
-        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(ACTeamData::createTable(db.get()));   // current: nothing changes
         QVERIFY(!capture.contains(QStringLiteral("ALTE MELDELISTE")));
-    }
 
-    void replaceStatementText()
-    {
         ACTeamData t = sampleTeam();
-        DebugCapture capture;
         const QString expected = QStringLiteral(
             "INSERT OR REPLACE INTO Teams VALUES ( NULL, 11, 0, 13, 0, 0, 0, 4, 'Team ''A''', 'GER', "
             "1588334400, 'O''Ort', 45678, 'w', '3', 15, 16, 'a@b,c' );");
         QCOMPARE(t.sqlReplaceText(), expected);
         QCOMPARE(t.sqlText, expected);
         QVERIFY(capture.lines().join('\n').contains(expected));
-
         ACTeamData empty;
         empty.ID = 7;
         QCOMPARE(empty.sqlReplaceText(), QStringLiteral(
@@ -99,77 +78,31 @@ private slots:
         QTest::newRow("2020") << QDate(2020, 5, 1);
         QTest::newRow("last day in 32 bits") << QDate(2038, 1, 18);
         QTest::newRow("first day past 32 bits") << QDate(2038, 1, 19);
-        QTest::newRow("2040") << QDate(2040, 2, 29);
     }
 
     void rowReadBack()
     {
         QFETCH(QDate, date);
-        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(ACTeamData::createTable(db.get()));
         ACTeamData t = sampleTeam();
         t.BestDatum = date;
-        const int id = t.insert(db);
-        QVERIFY(id > 0);
-        QCOMPARE(t.ID, id);
-
-        RuvoDBResult raw;
-        QVERIFY(db->query(QStringLiteral("SELECT s0, s1, s2, s3, r1, r2, Name, Email, m_w, ak FROM Teams;"), &raw));
-        QCOMPARE(raw.rows.first(), (QStringList{ "11", "0", "13", "0", "15", "16", "Team 'A'", "a@b,c", "w", "3" }));
-
+        const int id = t.insert(db.get());
+        QVERIFY(id > 0 && t.ID == id);
         ACTeamData back;
-        QVERIFY(ACTeamData::getById(db, back, id));
-        QCOMPARE(back.ID, id);
+        QVERIFY(ACTeamData::getById(db.get(), back, id));
         QCOMPARE(back.members, (QList<int>{ 11, 13 }));
         QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
-        QCOMPARE(back.disci, 4);
         QCOMPARE(back.Name + "|" + back.UCIName + "|" + back.BestOrt + "|" + back.Email,
                  QStringLiteral("Team 'A'|GER|O'Ort|a@b,c"));
         QCOMPARE(back.BestDatum, date);
-        QCOMPARE(back.Best, quint16(45678));
-        QCOMPARE(back.gender, 2);
-        QCOMPARE(back.ageClass, 3);
-    }
+        QCOMPARE(QVector<int>({ back.ID, back.disci, back.Best, back.gender, back.ageClass }),
+                 QVector<int>({ id, 4, 45678, 2, 3 }));
 
-    void updateReplacesInPlace()
-    {
-        QVERIFY(ACTeamData::createTable(db));
-        ACTeamData t = sampleTeam();
-        const int id = t.insert(db);
-        QVERIFY(id > 0);
-        // Values equal to column names stay values.
-        t.Name = QStringLiteral("Name");
-        t.UCIName = QStringLiteral("ak");
-        t.Email = QStringLiteral("Email");
         t.members = { 21, 22, 23, 24 };
-        QVERIFY(t.update(db));
-        QCOMPARE(db->count("Teams"), 1);
-        ACTeamData back;
-        QVERIFY(ACTeamData::getById(db, back, id));
-        QCOMPARE(back.Name + back.UCIName + back.Email, QStringLiteral("NameakEmail"));
-        QCOMPARE(back.members, (QList<int>{ 21, 22, 23, 24 }));
-
-        // insert always makes a new row, whatever ID the record held.
-        QVERIFY(t.insert(db) > id);
+        QVERIFY(t.update(db.get()) && ACTeamData::getById(db.get(), back, id));
+        QCOMPARE(back.members, t.members);
+        QVERIFY(t.insert(db.get()) > id);   // insert always makes a new row
         QCOMPARE(db->count("Teams"), 2);
-    }
-
-    void writesRefused()
-    {
-        ACTeamData t = sampleTeam();
-        t.ID = 8;
-        QCOMPARE(t.insert(db), -1);   // there is no table yet
-        QCOMPARE(t.ID, -1);
-        QVERIFY(db->lastError().contains(QStringLiteral("no such table")));
-
-        QVERIFY(ACTeamData::createTable(db));
-        for (int id : { 0, -4 }) {
-            t.ID = id;
-            t.sqlText = QStringLiteral("untouched");
-            QVERIFY(!t.update(db));
-            QCOMPARE(t.errorCode, int(RuvoDB::ErrBadIndex));
-            QCOMPARE(t.sqlText, QStringLiteral("untouched"));
-        }
-        QCOMPARE(db->count("Teams"), 0);
     }
 
     void selectText_data()
@@ -178,10 +111,7 @@ private slots:
         QTest::addColumn<QList<int>>("members");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("statement");
-        QTest::newRow("discipline and member") << 4 << QList<int>{ 0, 0, 17 } << 0
-                                               << "SELECT * FROM Teams WHERE  Diszi = 4 AND  s2 = 17;";
         QTest::newRow("nothing set") << 0 << QList<int>{ 0, -2 } << 0 << "SELECT * FROM Teams;";
-        QTest::newRow("ID only") << 0 << QList<int>{} << 12 << "SELECT * FROM Teams WHERE  ID = 12;";
         QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
                                    << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
         // Beyond the sixth position there is no column: empty places there are
@@ -205,77 +135,69 @@ private slots:
         QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
     }
 
-    void getTeamsFilters()
+    void getTeamsAndDelete()
     {
         RuvoDBList<ACTeamData> list;
         list.append(sampleTeam());
-        QVERIFY(!getTeams(db, list, 0));   // no table yet
-        QVERIFY(list.isEmpty());
-
-        QVERIFY(ACTeamData::createTable(db));
-        ACTeamData a = sampleTeam();
-        ACTeamData b;
+        QVERIFY(!getTeams(db.get(), list, 0) && list.isEmpty());   // no table yet
+        QVERIFY(ACTeamData::createTable(db.get()));
+        ACTeamData a = sampleTeam(), b, c;
         b.disci = 4;
         b.members = { 1, 2, 17, 4 };
-        ACTeamData c;
         c.disci = 2;
         c.members = { 17, 18 };
-        QVERIFY(a.insert(db) > 0);
-        QVERIFY(b.insert(db) > 0);
-        QVERIFY(c.insert(db) > 0);
-
-        QVERIFY(getTeams(db, list, 4));
-        QCOMPARE(list.size(), 2);
-        QCOMPARE(list.at(0).ID, a.ID);
-        QCOMPARE(list.at(1).ID, b.ID);
-
+        QVERIFY(a.insert(db.get()) > 0 && b.insert(db.get()) > 0 && c.insert(db.get()) > 0);
+        QVERIFY(getTeams(db.get(), list, 4));
+        QCOMPARE(QVector<int>({ list.size(), list.at(0).ID, list.at(1).ID }), QVector<int>({ 2, a.ID, b.ID }));
         ACTeamData filter;
         filter.disci = 4;
         filter.members = { 0, 0, 17, 0, 0, 0 };
-        QVERIFY(getTeams(db, list, &filter));
-        QCOMPARE(list.size(), 1);
-        QCOMPARE(list.first().ID, b.ID);
-        QCOMPARE(list.first().members, (QList<int>{ 1, 2, 17, 4 }));
-
-        QVERIFY(getTeams(db, list, nullptr));
-        QCOMPARE(list.size(), 3);
-        // A member at the seventh position has no column: refused, not broadened.
-        filter.members << 99;
-        QVERIFY(!getTeams(db, list, &filter));
-        QVERIFY(list.isEmpty());
+        QVERIFY(getTeams(db.get(), list, &filter) && list.size() == 1);
+        QCOMPARE(list.first().members, b.members);
+        filter.members << 99;   // a member at the seventh position: refused, not broadened
+        QVERIFY(!getTeams(db.get(), list, &filter) && list.isEmpty());
         QVERIFY2(db->lastError().contains(QStringLiteral("Position 6")), qPrintable(db->lastError()));
-    }
 
-    void getByIdRefusesMissingOrEmptyIds()
-    {
-        QVERIFY(ACTeamData::createTable(db));
-        ACTeamData stored = sampleTeam();
-        QVERIFY(stored.insert(db) > 0);
-        for (int id : { 0, -1, 999 }) {
+        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), a.ID));
+        QVERIFY(getTeams(db.get(), list, nullptr) && list.size() == 2);
+        // Missing or no IDs leave the record cleared but keep its error code.
+        for (int id : { 0, -1, a.ID }) {
             ACTeamData team = sampleTeam();
-            team.ID = 55;
             team.errorCode = 9;
-            QVERIFY(!ACTeamData::getById(db, team, id));
-            QVERIFY(team.members.isEmpty() && team.Name.isEmpty() && team.Email.isEmpty());
-            QVERIFY(team.ID == 0 && team.Best == 0);
+            QVERIFY(!ACTeamData::getById(db.get(), team, id));
+            QVERIFY(team.members.isEmpty() && team.Name.isEmpty() && team.ID == 0 && team.Best == 0);
             QCOMPARE(team.errorCode, 9);
         }
     }
 
-    void deleteTeam()
+    void refusals()
     {
-        QVERIFY(ACTeamData::createTable(db));
-        ACTeamData a = sampleTeam();
-        ACTeamData b = sampleTeam();
-        QVERIFY(a.insert(db) > 0);
-        QVERIFY(b.insert(db) > 0);
-        QVERIFY(!ACTeamData::deleteTeam(db, 0));
-        QCOMPARE(db->count("Teams"), 2);
-        QVERIFY(ACTeamData::deleteTeam(db, a.ID));
-        QCOMPARE(db->count("Teams"), 1);
-        ACTeamData back;
-        QVERIFY(!ACTeamData::getById(db, back, a.ID));
-        QVERIFY(ACTeamData::getById(db, back, b.ID));
+        ACTeamData t = sampleTeam();
+        t.ID = 8;
+        QCOMPARE(t.insert(db.get()), -1);   // there is no table yet
+        QCOMPARE(t.ID, -1);
+        QVERIFY(db->lastError().contains(QStringLiteral("no such table")));
+        QVERIFY(ACTeamData::createTable(db.get()));
+        for (int id : { 0, -4 }) {
+            t.ID = id;
+            t.sqlText = QStringLiteral("untouched");
+            QVERIFY(!t.update(db.get()));
+            QCOMPARE(t.errorCode, int(RuvoDB::ErrBadIndex));
+            QCOMPARE(t.sqlText, QStringLiteral("untouched"));
+        }
+        QCOMPARE(db->count("Teams"), 0);
+
+        RuvoDBList<ACTeamData> list;
+        list.append(t);
+        QVERIFY(!ACTeamData::createTable(nullptr) && !ACTeamData::upgradeTable(nullptr));
+        QCOMPARE(t.insert(nullptr), -1);
+        t.ID = 3;
+        QVERIFY(!t.update(nullptr));
+        QCOMPARE(t.errorCode, int(RuvoDB::ErrNotOpen));
+        QVERIFY(!ACTeamData::deleteTeam(nullptr, 3) && !ACTeamData::deleteAll(nullptr));
+        QVERIFY(!getTeams(nullptr, list, 0) && list.isEmpty());
+        QVERIFY(!ACTeamData::getById(nullptr, t, 3));
+        QCOMPARE(t.ID, 0);
     }
 
     void deleteAll_data()
@@ -292,8 +214,7 @@ private slots:
         QTest::newRow("failed commit")
             << "PRAGMA foreign_keys = ON; CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE "
                "INITIALLY DEFERRED ); INSERT INTO Entry SELECT ID FROM Teams;" << QString() << false << 2;
-        // Inside a caller's transaction: the caller's new row goes too, and the
-        // caller still decides.
+        // Inside a caller's transaction: the caller's new row goes too, and the caller still decides.
         const QString callerRow = "BEGIN; INSERT INTO Teams (Name) VALUES ('caller');";
         QTest::newRow("caller commits") << callerRow << "COMMIT;" << true << 0;
         QTest::newRow("caller rolls back") << callerRow << "ROLLBACK;" << true << 2;
@@ -306,94 +227,59 @@ private slots:
         QFETCH(QString, after);
         QFETCH(bool, deleted);
         QFETCH(int, left);
-        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(ACTeamData::createTable(db.get()));
         ACTeamData t = sampleTeam();
-        QVERIFY(t.insert(db) > 0);
-        QVERIFY(t.insert(db) > 0);
-        QVERIFY(db->setMagic(1));
-        if (!before.isEmpty())
-            QVERIFY(db->exec(before));
+        QVERIFY(t.insert(db.get()) > 0 && t.insert(db.get()) > 0 && db->setMagic(1));
+        QVERIFY(before.isEmpty() || db->exec(before));
         if (before.contains("writePassword"))
             QVERIFY(db->open(dir->filePath(QStringLiteral("teams.ldb")), false));
-
-        QCOMPARE(ACTeamData::deleteAll(db), deleted);
-        if (!after.isEmpty())
-            QVERIFY(db->exec(after));
+        QCOMPARE(ACTeamData::deleteAll(db.get()), deleted);
+        QVERIFY(after.isEmpty() || db->exec(after));
         QCOMPARE(db->count("Teams"), left);
-        if (!db->isWriteLocked()) {   // no transaction is left open
-            QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe;")));
-            QVERIFY(db->exec(QStringLiteral("COMMIT TRANSACTION probe;")));
-        }
+        if (!db->isWriteLocked())   // no transaction is left open
+            QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe; COMMIT TRANSACTION probe;")));
     }
 
-    void nullDatabase()
+    void upgrade_data()
     {
-        ACTeamData t = sampleTeam();
-        RuvoDBList<ACTeamData> list;
-        list.append(t);
-        QVERIFY(!ACTeamData::createTable(nullptr) && !ACTeamData::upgradeTable(nullptr));
-        QCOMPARE(t.insert(nullptr), -1);
-        t.ID = 3;
-        QVERIFY(!t.update(nullptr));
-        QCOMPARE(t.errorCode, int(RuvoDB::ErrNotOpen));
-        QVERIFY(!ACTeamData::deleteTeam(nullptr, 3) && !ACTeamData::deleteAll(nullptr));
-        QVERIFY(!getTeams(nullptr, list, 0));
-        QVERIFY(list.isEmpty());
-        QVERIFY(!ACTeamData::getById(nullptr, t, 3));
-        QCOMPARE(t.ID, 0);
+        QTest::addColumn<QString>("added");   // the columns the old layout had after Best
+        QTest::addColumn<QString>("row");
+        QTest::newRow("before gender, reserves, e-mail") << ""
+            << "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234 );";
+        QTest::newRow("before e-mail") << ",m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER"
+            << "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234, '?', '0', 0, 0 );";
     }
 
-    void oldTableUpgraded()
+    void upgrade()
     {
-        QVERIFY(db->exec(QString::fromLatin1(oldTeams)));
-        QVERIFY(db->exec(QStringLiteral(
-            "INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234 );")));
-
+        QFETCH(QString, added);
+        QFETCH(QString, row);
+        QVERIFY(!ACTeamData::upgradeTable(db.get()) && !db->hasTable(QStringLiteral("Teams")));
+        const int bestEnd = createTeams.indexOf(QStringLiteral(",m_w"));
+        QVERIFY(db->exec(createTeams.left(bestEnd) + added + " ) ;" + row));
         DebugCapture capture;
-        QVERIFY(ACTeamData::createTable(db));
+        QVERIFY(ACTeamData::createTable(db.get()));
         QVERIFY(capture.contains(QStringLiteral("ALTE MELDELISTE update TEAMS")));
-        QCOMPARE(columnNames(), currentColumns);
+        RuvoDBResult result;
+        QVERIFY(db->columns("Teams", &result));
+        QCOMPARE(result.columns.mid(12), QStringList({ "Best", "m_w", "ak", "r1", "r2", "Email" }));
 
         ACTeamData old;
-        QVERIFY(ACTeamData::getById(db, old, 5));
+        QVERIFY(ACTeamData::getById(db.get(), old, 5));
         QCOMPARE(old.members, (QList<int>{ 1, 2, 3, 4 }));
-        QCOMPARE(old.Name, QStringLiteral("Alt"));
-        QCOMPARE(QVector<int>({old.disci, old.Best, old.gender, old.ageClass}), QVector<int>({4, 1234, 0, 0}));
-        QVERIFY(old.reserves.isEmpty() && old.Email.isEmpty());
-
+        QCOMPARE(QVector<int>({ old.disci, old.Best, old.gender, old.ageClass }), QVector<int>({ 4, 1234, 0, 0 }));
+        QVERIFY(old.Name == "Alt" && old.reserves.isEmpty() && old.Email.isEmpty());
         ACTeamData fresh = sampleTeam();
-        const int id = fresh.insert(db);
         ACTeamData back;
-        QVERIFY(ACTeamData::getById(db, back, id));
+        QVERIFY(ACTeamData::getById(db.get(), back, fresh.insert(db.get())));
         QCOMPARE(back.reserves, (QList<int>{ 15, 16 }));
-        QCOMPARE(QVector<int>({back.gender, back.ageClass}), QVector<int>({2, 3}));
+        QCOMPARE(QVector<int>({ back.gender, back.ageClass }), QVector<int>({ 2, 3 }));
         QCOMPARE(back.Email, QStringLiteral("a@b,c"));
     }
 
-    void tableWithoutEmailUpgraded()
-    {
-        QVERIFY(!ACTeamData::upgradeTable(db));
-        QVERIFY(!db->hasTable(QStringLiteral("Teams")));
-        QString layout = QString::fromLatin1(oldTeams);
-        layout.replace(QStringLiteral("Best INTEGER )"),
-                       QStringLiteral("Best INTEGER,m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER )"));
-        QVERIFY(db->exec(layout));
-        QCOMPARE(columnNames().size(), 17);
-        QVERIFY(ACTeamData::upgradeTable(db));
-        QCOMPARE(columnNames(), currentColumns);
-    }
-
 private:
-    QStringList columnNames()
-    {
-        RuvoDBResult result;
-        db->columns("Teams", &result);
-        return result.columns;
-    }
-
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<RuvoDB> owned;
-    RuvoDB* db = nullptr;
+    std::unique_ptr<RuvoDB> db;
 };
 
 QTEST_GUILESS_MAIN(TestTeamsTable)
