@@ -46,67 +46,44 @@ private slots:
     {
         Figure code(QStringLiteral("1101a"));
         code = QStringLiteral("1101A");
-        QVERIFY(!code.isValid());
-        QVERIFY(code == QString());
+        QVERIFY(!code.isValid() && code == QString());
         code = QStringLiteral("4123b");
-        QVERIFY(code == QStringLiteral("4123b"));
-        QVERIFY(!(code == QStringLiteral("4123B")));
-        QVERIFY(code == Figure(QStringLiteral("4123b")));
+        QVERIFY(code == QStringLiteral("4123b") && !(code == QStringLiteral("4123B")) && code == Figure(QStringLiteral("4123b")));
     }
 
     void outsideTheList()
     {
         FigureList list;
         QVERIFY(list.setFigure(29, QStringLiteral("1101a")));
-        QVERIFY(!list.set(30, Figure(QStringLiteral("1102a"))));
-        QVERIFY(!list.set(-1, Figure(QStringLiteral("1102a"))));
+        QVERIFY(!list.set(30, Figure(QStringLiteral("1102a"))) && !list.set(-1, Figure(QStringLiteral("1102a"))));
         DebugCapture capture;
-        QVERIFY(!list.at(30).isValid());
-        QVERIFY(!list.at(-1).isValid());
+        QVERIFY(!list.at(30).isValid() && !list.at(-1).isValid());
         QVERIFY(capture.contains(QStringLiteral("return Null figure")));
-        QCOMPARE(list.disci, 1);
         for (int i = 0; i < 29; ++i)
             QVERIFY(!list.at(i).isValid());
-        QCOMPARE(list.at(29).text(), QStringLiteral("1101a"));
+        QCOMPARE(QString::number(list.disci) + list.at(29).text(), QStringLiteral("11101a"));
     }
 
+    // Each step: position, text, the result of setFigure, the discipline after.
     void setKeepsOneDiscipline()
     {
         FigureList list;
         QVERIFY(list.isEmpty());
-        // Empty or invalid text on an empty list is no change of discipline.
-        QVERIFY(list.setFigure(3, QString()));
-        QVERIFY(list.setFigure(4, QStringLiteral("1101A")));
-        QCOMPARE(list.disci, 0);
-        QVERIFY(list.setFigure(3, QStringLiteral("1101a")));
-        QCOMPARE(list.disci, 1);
-        QVERIFY(list.fits(Figure(QStringLiteral("1999z"))));
-        QVERIFY(!list.fits(Figure(QStringLiteral("2101a"))));
-
-        // Another discipline on the only code's position empties it, and the list with it.
-        QVERIFY(!list.setFigure(3, QStringLiteral("2101a")));
-        QVERIFY(!list.at(3).isValid());
-        QCOMPARE(list.disci, 0);
-        QVERIFY(list.isEmpty());
-
-        QVERIFY(list.setFigure(0, QStringLiteral("1101a")));
-        QVERIFY(!list.setFigure(3, QStringLiteral("1101A")));
-        QCOMPARE(list.disci, 1);
-        QVERIFY(!list.setFigure(0, QString()));
-        QCOMPARE(list.disci, 0);
-
-        QVERIFY(list.setFigure(5, QStringLiteral("2101a")));
-        QVERIFY(list.setFigure(1, QStringLiteral("2102b")));
-        QVERIFY(!list.setFigure(5, QStringLiteral("")));
-        QVERIFY(!list.setFigure(1, QStringLiteral("nonsense")));
-        QCOMPARE(list.disci, 0);
-
-        QVERIFY(list.setFigure(7, QStringLiteral("6101a")));
-        QVERIFY(list.setFigure(2, QStringLiteral("6102a")));
+        const struct { int at; const char* text; bool ok; int disci; } steps[] = {
+            { 3, "", true, 0 }, { 4, "1101A", true, 0 },   // no change of discipline on an empty list
+            { 3, "1101a", true, 1 },
+            { 3, "2101a", false, 0 },   // another discipline on the only code's position empties the list
+            { 0, "1101a", true, 1 }, { 3, "1101A", false, 1 }, { 0, "", false, 0 },
+            { 5, "2101a", true, 2 }, { 1, "2102b", true, 2 }, { 5, "", false, 2 }, { 1, "nonsense", false, 0 },
+            { 7, "6101a", true, 6 }, { 2, "6102a", true, 6 },
+        };
+        for (const auto& step : steps) {
+            QCOMPARE(list.setFigure(step.at, QString::fromLatin1(step.text)), step.ok);
+            QCOMPARE(list.disci, step.disci);
+        }
+        QVERIFY(list.isEmpty() == false && list.fits(Figure(QStringLiteral("6999z"))) && !list.fits(Figure(QStringLiteral("2101a"))));
         list.clear();
-        QCOMPARE(list.disci, 0);
-        QVERIFY(!list.at(2).isValid());
-        QVERIFY(!list.at(7).isValid());
+        QVERIFY(list.disci == 0 && !list.at(2).isValid() && !list.at(7).isValid());
     }
 
     void checksum_data()
@@ -137,20 +114,11 @@ private slots:
     void equalityAndSameCodes()
     {
         FigureList a, b, c;
-        a.setFigure(0, QStringLiteral("2101b"));
-        a.setFigure(1, QStringLiteral("2202aa"));
-        b.setFigure(4, QStringLiteral("2101b"));
-        b.setFigure(9, QStringLiteral("2202aa"));
-        c.setFigure(0, QStringLiteral("2202aa"));
-        c.setFigure(1, QStringLiteral("2101b"));
-
-        QVERIFY(a == b);
-        QVERIFY(!a.sameCodes(b));
-        QVERIFY(!(a == c));
-        QVERIFY(!a.sameCodes(c));
-        FigureList copy = a;
-        QVERIFY(copy == a);
-        QVERIFY(copy.sameCodes(a));
+        QVERIFY(a.setFigure(0, "2101b") && a.setFigure(1, "2202aa") && b.setFigure(4, "2101b") && b.setFigure(9, "2202aa"));
+        QVERIFY(c.setFigure(0, "2202aa") && c.setFigure(1, "2101b"));
+        QVERIFY(a == b && !a.sameCodes(b) && !(a == c) && !a.sameCodes(c));
+        const FigureList copy = a;
+        QVERIFY(copy == a && copy.sameCodes(a));
     }
 };
 

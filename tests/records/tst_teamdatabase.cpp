@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 ACTeamData team(int disci, const QList<int>& members, const QList<int>& reserves = {})
@@ -70,17 +72,6 @@ private slots:
         QCOMPARE(t.errorFlags, flags);
     }
 
-    void sizesByDiscipline()
-    {
-        const int sizes[][3] = { { 0, 1, 0 }, { 1, 1, 0 }, { 2, 2, 0 }, { 3, 1, 0 }, { 4, 4, 1 },
-                                 { 5, 4, 1 }, { 6, 6, 2 }, { 7, 6, 2 }, { 8, 1, 0 }, { -3, 1, 0 } };
-        for (const auto& s : sizes) {
-            ACTeamData t;
-            t.disci = s[0];
-            QCOMPARE(QVector<int>({t.minSportler(), t.maxSportler(), t.maxReserve()}), QVector<int>({s[1], s[1], s[2]}));
-        }
-    }
-
     void memberAndReserveMoves()
     {
         ACTeamData t;
@@ -115,24 +106,22 @@ private slots:
     void equality()
     {
         const ACTeamData a = team(2, { 11, 12, 0 }, { 5, 0 });
-        QVERIFY(a == team(2, { 11, 12 }, { 5 }));   // trailing empty slots do not count
-        QVERIFY(!(a != team(2, { 11, 12 }, { 5 })));
-        QVERIFY(a != team(2, { 11, 0, 12 }, { 5 }));
-        QVERIFY(a != team(2, { 12, 11 }, { 5 }));
-        QVERIFY(a != team(2, { 11, 12 }, {}));
-
+        QVERIFY(a == team(2, { 11, 12 }, { 5 }) && !(a != team(2, { 11, 12 }, { 5 })));   // trailing empty slots do not count
+        for (const ACTeamData& other : { team(2, { 11, 0, 12 }, { 5 }), team(2, { 12, 11 }, { 5 }), team(2, { 11, 12 }, {}) })
+            QVERIFY(a != other);
         ACTeamData b = a;
         b.sqlText = QStringLiteral("anything");
         QVERIFY(a == b);
-        b = a; b.ID = 3;                         QVERIFY(a != b);
-        b = a; b.gender = 2;                     QVERIFY(a != b);
-        b = a; b.ageClass = 4;                   QVERIFY(a != b);
-        b = a; b.UCIName = QStringLiteral("GER"); QVERIFY(a != b);
-        b = a; b.Name = QStringLiteral("vierer"); QVERIFY(a != b);
-        b = a; b.Best = 1;                       QVERIFY(a != b);
-        b = a; b.BestDatum = QDate(2020, 5, 1);  QVERIFY(a != b);
-        b = a; b.BestOrt = QStringLiteral("Ort"); QVERIFY(a != b);
-        b = a; b.Email = QStringLiteral("a@b");   QVERIFY(a != b);
+        const QList<std::function<void(ACTeamData&)>> changes = {
+            [](ACTeamData& t) { t.ID = 3; }, [](ACTeamData& t) { t.gender = 2; }, [](ACTeamData& t) { t.ageClass = 4; },
+            [](ACTeamData& t) { t.UCIName = "GER"; }, [](ACTeamData& t) { t.Name = "vierer"; }, [](ACTeamData& t) { t.Best = 1; },
+            [](ACTeamData& t) { t.BestDatum = QDate(2020, 5, 1); }, [](ACTeamData& t) { t.BestOrt = "Ort"; },
+            [](ACTeamData& t) { t.Email = "a@b"; } };
+        for (const auto& change : changes) {
+            b = a;
+            change(b);
+            QVERIFY(a != b);
+        }
     }
 
     void isSimilar_data()
@@ -154,6 +143,12 @@ private slots:
         // Empty positions are no shared athletes.
         QTest::newRow("empty slots both sides") << 4 << QList<int>{ 1, 0, 0, 0 } << none << 4 << QList<int>{ 2, 0, 0, 0 } << none << false;
         QTest::newRow("one shared, empty slots") << 4 << QList<int>{ 1, 0, 0, 0 } << none << 4 << QList<int>{ 1, 0, 0, 0 } << none << false;
+        // Reserves on one side only: all but one athlete must be shared, not half.
+        QTest::newRow("reserve on one side") << 4 << QList<int>{ 1, 2, 3, 4 } << QList<int>{ 5 } << 4 << QList<int>{ 1, 2, 3, 9 } << none << false;
+        QTest::newRow("reserve on the other side") << 4 << QList<int>{ 1, 2, 3, 9 } << none << 4 << QList<int>{ 1, 2, 3, 4 } << QList<int>{ 8 } << false;
+        // Reserves on one side only: all but one athlete must be shared, not half.
+        QTest::newRow("reserve on one side") << 4 << QList<int>{ 1, 2, 3, 4 } << QList<int>{ 5 } << 4 << QList<int>{ 1, 2, 3, 9 } << none << false;
+        QTest::newRow("reserve on the other side") << 4 << QList<int>{ 1, 2, 3, 9 } << none << 4 << QList<int>{ 1, 2, 3, 4 } << QList<int>{ 8 } << false;
         QTest::newRow("empty reserve slots") << 4 << QList<int>{ 1, 2, 3, 9 } << QList<int>{ 0 } << 4 << QList<int>{ 1, 2, 3, 4 } << QList<int>{ 0 } << false;
     }
 
