@@ -435,34 +435,22 @@ private slots:
         QCOMPARE(db->count("Teams"), 2);
     }
 
-    void selectText_data()
-    {
-        QTest::addColumn<int>("disci");
-        QTest::addColumn<QList<int>>("members");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("statement");
-        QTest::newRow("nothing set") << 0 << QList<int>{ 0, -2 } << 0 << "SELECT * FROM Teams;";
-        QTest::newRow("all three") << 2 << QList<int>{ 5, 6 } << 3
-                                   << "SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;";
-        // Beyond the sixth position there is no column: empty places there are
-        // fine, a named member makes a filter no statement can express.
-        QTest::newRow("empty beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 0, -1 } << 0
-                                         << "SELECT * FROM Teams WHERE  s5 = 9;";
-        QTest::newRow("member beyond s5") << 0 << QList<int>{ 0, 0, 0, 0, 0, 9, 10 } << 0 << QString();
-    }
-
     void selectText()
     {
-        QFETCH(int, disci);
-        QFETCH(QList<int>, members);
-        QFETCH(int, id);
-        QFETCH(QString, statement);
-        ACTeamData filter;
-        filter.disci = disci;
-        filter.members = members;
-        filter.ID = id;
-        QCOMPARE(ACTeamData::selectText(&filter), statement);
+        auto text = [](int disci, const QList<int>& members, int id) {
+            ACTeamData filter;
+            filter.disci = disci;
+            filter.members = members;
+            filter.ID = id;
+            return ACTeamData::selectText(&filter);
+        };
         QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
+        QCOMPARE(text(0, { 0, -2 }, 0), QStringLiteral("SELECT * FROM Teams;"));
+        QCOMPARE(text(2, { 5, 6 }, 3), QStringLiteral("SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;"));
+        // Beyond the sixth position there is no column: empty places there are
+        // fine, a named member makes a filter no statement can express.
+        QCOMPARE(text(0, { 0, 0, 0, 0, 0, 9, 0, -1 }, 0), QStringLiteral("SELECT * FROM Teams WHERE  s5 = 9;"));
+        QCOMPARE(text(0, { 0, 0, 0, 0, 0, 9, 10 }, 0), QString());
     }
 
     void getTeamsAndDelete()
