@@ -227,16 +227,20 @@ private slots:
         RuvoDBList<ACCompetitorData> entries;
         QVERIFY(ACCompetitorData::getACCompetitors(db, entries, &e, 0) && entries.size() == 1);
         QCOMPARE(entries.first().WbName + entries.first().team.BestOrt, stored + stored);
+        StarterList starters;
+        Starter_t starterFilter;
+        toCString(starterFilter.name, text, sizeof starterFilter.name);
+        QVERIFY(book.getStarter(starters, &starterFilter, 0) && starters.items.size() == 1);
 
-        NameEntry name(text, 0);
+        NameEntry name("  " + text + " ", -5);   // a negative ID counts as no row
         QList<NameEntry> names;
-        QVERIFY(book.insertName(name) == 1 && book.getNamen(names) && names.size() == 1);
+        QVERIFY(name.ID == 0 && book.insertName(name) == 1 && book.getNamen(names) && names.size() == 1);
         QCOMPARE(names.first().name, stored);
 
         NameIcon n;
         n.table = "icons";
-        n.setName(text);
-        n.setLongName(text);
+        n.setName(text + "  ");
+        n.setLongName(" " + text);
         n.icon = text.toUtf8();
         QVERIFY(!n.getById(book, n, -1) && n.Name == text);   // reads no row, not the only one
         QVERIFY(n.checkTable(book) && n.insert(book) == 1 && n.insert(book) == 2);   // another row each time
