@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(ok, result.isEmpty() || result.endsWith(')'));
     }
 
-    void idsBelowOne()
+    void idsBelowOneAndRemoval()
     {
         ACTeamData team;
         Starter_t s;
@@ -175,6 +175,10 @@ private slots:
         QVERIFY(!db->removeStarter(0) && !db->getStarterById(s, 0) && !db->getACCompetitorById(c, 0));
         QVERIFY(!db->updateStarter(s) && db->lastError() == "updateStarter (): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
         QVERIFY(!db->updateStarter(c) && db->lastError() == "updateACCompetitor(): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
+        int removed = 0;
+        connect(db.get(), &MeldeListeDB::signalStarterRemoved, [&removed](int id) { removed = id; });
+        s = entry(2, 1, "A", {1, 2});
+        QVERIFY(db->insertStarter(s) == 1 && db->removeStarter(1) && removed == 1 && db->starterCount() == 0);
     }
 
     void joinAndAssign()

@@ -629,6 +629,7 @@ private slots:
         ACTeamData team;
         team.disci = 4;
         team.Name = QStringLiteral("Die Vier");
+        team.members = { 26 };   // not in the entry: read as its reserve
         team.reserves = { 25 };
         QCOMPARE(team.insert(db.get()), 1);
         ACCompetitorData joined = entry(samples[2]);
@@ -643,7 +644,8 @@ private slots:
         QVERIFY(ACCompetitorData::getACCompetitors(db.get(), list, nullptr, 5));
         const ACCompetitorData& a = list.at(0);
         QCOMPARE(a.team.Name, QStringLiteral("Die Vier"));
-        QCOMPARE(QVector<int>({ a.team.ID, a.team.Best, a.team.reserves.value(0) }), QVector<int>({ 1, 777, 25 }));
+        QCOMPARE(QVector<int>({ a.team.ID, a.team.Best }), QVector<int>({ 1, 777 }));
+        QCOMPARE(a.team.reserves, (QList<int>{ 26, 25 }));
         const ACCompetitorData& b = list.at(1);   // its team row is gone: its own values stay
         QCOMPARE(QVector<int>({ b.team.ID, b.team.Best }), QVector<int>({ 0, 4321 }));
         QVERIFY(b.team.Name == "Solo" && b.team.BestDatum == orphan.team.BestDatum);
