@@ -489,6 +489,7 @@ private slots:
             "<b>Gender:</b> 2 --> 1 <br>", "<b>AgeClass:</b> 3 --> 4 <br>", "<b>Given:</b>  700,00--> 9,00<br>",
             "<b>Figure[1]:</b>4101a --> 4101b<br>", "" }));
         QCOMPARE(mine.WbName + mine.figure(0).text() + mine.figure(3).text(), longName + "4101a4103a");
+        QVERIFY(!(mine == other));   // the same ID, other values
 
         report.clear();
         QVERIFY(forced.merge(other, true, &report));
