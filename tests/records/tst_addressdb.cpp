@@ -1,6 +1,6 @@
 // The address book on real files: set-up of new, older and foreign files,
-// hostile names and name icons, every change with its signal (only after
-// success) and error text, joins, and the person lookups.
+// every change with its signal (only after success) and error text, joins,
+// and the person lookups.
 #include "records/AddressDB.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
@@ -143,38 +143,6 @@ private slots:
         found.sort();
         QCOMPARE(found.join(','), tables);
         QCOMPARE(plain.magic(), opened ? int(AddressDB::Magic) : magic ? magic : -1);
-    }
-
-    // Names and name icons are stored cleaned; what the record holds is read back.
-    void hostileNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("blanks") << "  Anna   Berg " << "Anna Berg";
-        QTest::newRow("quote, placeholders") << "O'Brien %1" << "O'Brien %1";
-        QTest::newRow("cleaned") << "a\"b;c&d\\e" << "a'b,c+d/e";
-        QTest::newRow("column name") << "NAME" << "NAME";
-        QTest::newRow("statement") << "x'); DELETE FROM namen; --" << "x'), DELETE FROM namen, --";
-    }
-
-    void hostileNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, stored);
-        NameEntry e(name, -5);
-        QList<NameEntry> names;
-        QVERIFY(e.ID == 0 && book->insertName(e) == 2 && book->getNamen(names) && names.size() == 2);
-        const NameEntry& b = names.last();   // every name sorts after Alpha
-        QCOMPARE(b.name + QString::number(b.ID), stored + "2");
-
-        NameIcon n = icon(0, name);
-        QVERIFY(!n.getById(*book, n, -1) && n.Name == name.simplified());   // reads no row, not the only one
-        QVERIFY(book->insertNameIcon(n) == 2 && book->insertNameIcon(n) == 3);   // another row each time
-        RuvoDBList<NameIcon> icons;   // the filter's name is a literal, compared as stored
-        n.ID = 0;
-        QVERIFY(n.getNameIcons(*book, icons, &n) && icons.size() == 2);
-        QCOMPARE(icons.first().Name + icons.first().LongName, stored + stored);
-        QCOMPARE(icons.first().icon + QByteArray::number(icons.first().ID), name.toUtf8() + "2");
     }
 
     void changes_data()

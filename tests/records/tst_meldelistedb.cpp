@@ -1,7 +1,5 @@
-// The entry list on real files: set-up of new and foreign files, hostile names
-// stored and read back, hooks, atomic inserts, removal guards, joins, team
-// assignment and the name maker.
-#include "db/Conversions.h"
+// The entry list on real files: set-up of new and foreign files, hooks, atomic
+// inserts, removal guards, joins, team assignment and the name maker.
 #include "records/MeldeListeDB.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
@@ -91,39 +89,6 @@ private slots:
         QCOMPARE(plain.magic(), opened ? int(MeldeListeDB::Magic) : magic);
     }
 
-    // Cleaned as every stored text, one statement whatever the name holds.
-    void hostileNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("quotes, placeholder") << "O'Brien's %1 \"Team\"" << "O'Brien's %1 'Team'";
-        QTest::newRow("statement") << "x'); DELETE FROM starter; --" << "x'), DELETE FROM starter, --";
-        QTest::newRow("column name") << "WbName" << "WbName";
-        QTest::newRow("unterminated") << QString(64, 'n') << QString(63, 'n');
-    }
-
-    void hostileNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, stored);
-        Starter_t s = entry(4, 1, "", {1, 2, 3, 4}, 1);
-        toCString(s.bestPlace, name, sizeof s.bestPlace);
-        memcpy(s.name, name.toUtf8(), size_t(qMin(name.toUtf8().size(), 64)));   // no NUL when long
-        memcpy(s.codes[0], "ABCDEFGH", 8);                // no NUL in the field
-        QCOMPARE(db->insertStarter(s), 1);
-        QVERIFY(db->updateWbName(1, name) && db->starterCount() == 1);
-        QVERIFY(db->getStarterById(s, 1));
-        QCOMPARE(QString(s.name) + '|' + s.codes[0], stored + "|ABCDEFG");
-        QCOMPARE(QString(s.bestPlace), stored.left(31));   // the team row's best place
-        StarterList list;
-        Starter_t filter;
-        toCString(filter.name, name, sizeof filter.name);
-        QVERIFY(db->getStarter(list, &filter, 0));
-        QCOMPARE(list.items.size(), name.size() < 64 ? 1 : 0);   // no field holds a longer name
-        RuvoDBList<ACTeamData> teams;
-        QVERIFY(db->getTeams(teams, 4) && teams.isEmpty() && db->getTeams(teams, 2) && teams.first().BestOrt == stored.left(31));
-    }
-
     void hooksAndFailures_data()
     {
         QTest::addColumn<QString>("op");
@@ -201,7 +166,7 @@ private slots:
         QCOMPARE(ok, result.isEmpty() || result.endsWith(')'));
     }
 
-    void idsBelowOne()
+    void idsBelowOneAndRemoval()
     {
         ACTeamData team;
         Starter_t s;
@@ -210,6 +175,10 @@ private slots:
         QVERIFY(!db->removeStarter(0) && !db->getStarterById(s, 0) && !db->getACCompetitorById(c, 0));
         QVERIFY(!db->updateStarter(s) && db->lastError() == "updateStarter (): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
         QVERIFY(!db->updateStarter(c) && db->lastError() == "updateACCompetitor(): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
+        int removed = 0;
+        connect(db.get(), &MeldeListeDB::signalStarterRemoved, [&removed](int id) { removed = id; });
+        s = entry(2, 1, "A", {1, 2});
+        QVERIFY(db->insertStarter(s) == 1 && db->removeStarter(1) && removed == 1 && db->starterCount() == 0);
     }
 
     void joinAndAssign()

@@ -1,11 +1,14 @@
-// Person records: the name formats, splitting a full name, the stored
-// simplified texts, and the warning for an athlete without a valid UCI-ID.
+// Person records and UCI-IDs: the name formats, splitting a full name, the
+// validity of licence texts with their nation prefix, the warning for an
+// athlete without a valid UCI-ID, and the edit-field validator with its red text.
 #include "db/RuvoDB.h"
 #include "db/RuvoProps.h"
 #include "records/Athlete.h"
+#include "records/UCIValidator.h"
 #include "records/UciLicence.h"
 #include "tests/support/MessageCatcher.h"
 
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -50,69 +53,43 @@ private slots:
         boxes.clear();
     }
 
-    void formatName_data()
+    // A full name split, then written first name first and last name first.
+    void names_data()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("first last") << "Anna" << "Schmidt" << 0 << "Anna Schmidt";
-        QTest::newRow("last, first") << "Anna" << "Schmidt" << 1 << "Schmidt, Anna";
-        QTest::newRow("any other format") << "Anna" << "Schmidt" << 7 << "Schmidt, Anna";
-        QTest::newRow("no names") << "" << "" << 1 << "";
-        QTest::newRow("first only 0") << "Anna" << "" << 0 << "Anna ";
-        QTest::newRow("first only 1") << "Anna" << "" << 1 << ", Anna";
-        QTest::newRow("last only 1") << "" << "Schmidt" << 1 << "Schmidt, ";
+        QTest::addColumn<QString>("full");
+        QTest::addColumn<QString>("split");
+        QTest::addColumn<QString>("firstLast");
+        QTest::addColumn<QString>("lastFirst");
+        QTest::newRow("first last") << "Anna Schmidt" << "Anna|Schmidt" << "Anna Schmidt" << "Schmidt, Anna";
+        QTest::newRow("rest is the last name") << "Anna Maria von Berg" << "Anna|Maria von Berg" << "Anna Maria von Berg" << "Maria von Berg, Anna";
+        QTest::newRow("comma") << "Schmidt, Anna" << "Anna|Schmidt" << "Anna Schmidt" << "Schmidt, Anna";
+        QTest::newRow("comma wins over blanks") << "von Berg, Anna Maria" << "Anna Maria|von Berg" << "Anna Maria von Berg" << "von Berg, Anna Maria";
+        QTest::newRow("second comma stays") << "Berg, Anna, jr." << "Anna, jr.|Berg" << "Anna, jr. Berg" << "Berg, Anna, jr.";
+        QTest::newRow("comma first") << ", Anna" << "Anna|" << "Anna " << ", Anna";
+        QTest::newRow("comma last") << "Schmidt," << "|Schmidt" << " Schmidt" << "Schmidt, ";
+        QTest::newRow("one word") << "Anna" << "Anna|" << "Anna " << ", Anna";
+        QTest::newRow("white space") << "  Anna \t  Maria\n Schmidt " << "Anna|Maria Schmidt" << "Anna Maria Schmidt" << "Maria Schmidt, Anna";
+        QTest::newRow("empty") << "" << "|" << "" << "";
     }
 
-    void formatName()
+    void names()
     {
-        QFETCH(QString, first);
-        QFETCH(QString, last);
-        QFETCH(int, format);
-        QFETCH(QString, name);
-        QCOMPARE(named(first, last).formatName(format), name);
-    }
-
-    void displayNameFollowsSetting()
-    {
-        const Person p = named(QStringLiteral("Jörg"), QStringLiteral("Müller-Lüdenscheidt"));
-        const QString firstLast = QStringLiteral("Jörg Müller-Lüdenscheidt");
+        QFETCH(QString, full);
+        QFETCH(QString, split);
+        QFETCH(QString, firstLast);
+        QFETCH(QString, lastFirst);
+        Person p = named(QStringLiteral("old"), QStringLiteral("old"));
+        p.setName(full);
+        QCOMPARE(p.Vorname + '|' + p.Nachname, split);
+        QCOMPARE(p.formatName(0), firstLast);
+        QCOMPARE(p.formatName(1), lastFirst);
+        QCOMPARE(p.formatName(7), lastFirst);   // any other format
         QCOMPARE(p.displayName(), firstLast);   // no setting
         for (const char* setting : {"0", "1", "2"}) {
             useNameFormat(setting);
-            QCOMPARE(p.displayName(), *setting == '1' ? QStringLiteral("Müller-Lüdenscheidt, Jörg") : firstLast);
+            QCOMPARE(p.displayName(), *setting == '1' ? lastFirst : firstLast);
         }
-    }
-
-    void setName_data()
-    {
-        QTest::addColumn<QString>("full");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("first last") << "Anna Schmidt" << "Anna" << "Schmidt";
-        QTest::newRow("rest is the last name") << "Anna Maria von Berg" << "Anna" << "Maria von Berg";
-        QTest::newRow("comma") << "Schmidt, Anna" << "Anna" << "Schmidt";
-        QTest::newRow("comma, no blank") << "Schmidt,Anna Maria" << "Anna Maria" << "Schmidt";
-        QTest::newRow("comma wins over blanks") << "von Berg, Anna Maria" << "Anna Maria" << "von Berg";
-        QTest::newRow("second comma stays") << "Berg, Anna, jr." << "Anna, jr." << "Berg";
-        QTest::newRow("comma first") << ", Anna" << "Anna" << "";
-        QTest::newRow("comma last") << "Schmidt," << "" << "Schmidt";
-        QTest::newRow("one word") << "Anna" << "Anna" << "";
-        QTest::newRow("white space") << "  Anna \t  Maria\n Schmidt " << "Anna" << "Maria Schmidt";
-        QTest::newRow("white space in last") << "\nvon  Berg, Anna\t Maria " << "Anna Maria" << "von Berg";
-        QTest::newRow("empty") << "" << "" << "";
-    }
-
-    void setName()
-    {
-        QFETCH(QString, full);
-        QFETCH(QString, first);
-        QFETCH(QString, last);
-        Person p = named(QStringLiteral("old"), QStringLiteral("old"));
-        p.setName(full);
-        QCOMPARE(p.Vorname, first);
-        QCOMPARE(p.Nachname, last);
+        RuvoProps::instance()->setDatabase(nullptr);
     }
 
     void check_data()
@@ -157,6 +134,96 @@ private slots:
         QCOMPARE(boxes, QStringList("UCI-Licence|" + QString::fromUtf8(warningText).arg(shownName) + "|"
                                     + QString::number(QMessageBox::Warning) + "|"
                                     + QString::number(QMessageBox::Ok) + "||1"));
+    }
+
+    void validityAndNation_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("nation");
+        QTest::newRow("eleven digits") << "12345678901" << true << "";
+        QTest::newRow("ten digits") << "1234567890" << false << "";
+        QTest::newRow("twelve digits") << "123456789012" << false << "";
+        QTest::newRow("blanks between") << "123 456 789 01" << false << "";
+        QTest::newRow("leading blank") << " 12345678901" << false << "";
+        QTest::newRow("letter inside") << "1234567890a" << false << "";
+        QTest::newRow("arabic-indic digits")
+            << "\xd9\xa1\xd9\xa2\xd9\xa3\xd9\xa4\xd9\xa5\xd9\xa6\xd9\xa7\xd9\xa8\xd9\xa9\xd9\xa0\xd9\xa1" << false << "";
+        QTest::newRow("nation form") << "GER19900101" << false << "GER";
+        QTest::newRow("nation lower case") << "ger19900101" << false << "";
+        QTest::newRow("nation, seven digits") << "GER1990010" << false << "";
+        QTest::newRow("nation, nine digits") << "GER199001011" << false << "";
+        QTest::newRow("empty") << "" << false << "";
+    }
+
+    void validityAndNation()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(QString, nation);
+        QCOMPARE(UciLicence::isValid(text), valid);
+        QCOMPARE(UciLicence::nation(text), nation);
+        UciLicence licence;
+        licence = text;
+        QCOMPARE(licence.text(), text);
+        QCOMPARE(licence.isValid(), valid);
+    }
+
+    void setRemovesBlanks()
+    {
+        UciLicence licence;
+        QVERIFY(!licence.isValid());
+        licence.set(QStringLiteral(" 123 456\t789  01 "));
+        QVERIFY(licence.text() == QStringLiteral("12345678901") && licence.isValid());
+    }
+
+    void validatorStates_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("state");
+        QTest::newRow("complete") << "12345678901" << int(QValidator::Acceptable);
+        QTest::newRow("four digits") << "1234" << int(QValidator::Intermediate);
+        QTest::newRow("too long") << "123456789012" << int(QValidator::Intermediate);
+        QTest::newRow("digit then letter") << "12a" << int(QValidator::Intermediate);
+        QTest::newRow("empty") << "" << int(QValidator::Invalid);
+        QTest::newRow("letter first") << "a1234" << int(QValidator::Invalid);
+        QTest::newRow("blank first") << " 1234" << int(QValidator::Invalid);
+    }
+
+    void validatorStates()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, state);
+        UCIValidator validator(nullptr);
+        QString text = input;
+        int pos = 2;
+        QCOMPARE(int(validator.validate(text, pos)), state);
+        QCOMPARE(text, input);
+        QCOMPARE(pos, 2);
+    }
+
+    void validatorColoursItsField()
+    {
+        QLineEdit field;
+        UCIValidator* validator = new UCIValidator(&field);
+        field.setValidator(validator);
+        const QColor normal = QPalette().color(field.foregroundRole());
+        QVERIFY(normal != QColor(Qt::red));
+
+        QTest::keyClicks(&field, QStringLiteral("x1234"));   // a letter first is refused
+        QCOMPARE(field.text(), QStringLiteral("1234"));
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            QCOMPARE(field.palette().color(group, field.foregroundRole()), QColor(Qt::red));
+
+        QTest::keyClicks(&field, QStringLiteral("5678901"));
+        QCOMPARE(field.text(), QStringLiteral("12345678901"));
+        QCOMPARE(field.palette().color(field.foregroundRole()), normal);
+
+        // The field is never emptied.
+        field.clear();
+        QTest::keyClicks(&field, QStringLiteral("1"));
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QCOMPARE(field.text(), QStringLiteral("1"));
     }
 
 private:
