@@ -182,10 +182,10 @@ using Send = std::function<void(TovkaProtocol&)>;
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes encodePlan(int area, const TrainingsData& data, time_t now, int* leftOut = nullptr)
+Bytes encodePlan(int area, const TrainingsData& data, time_t now)
 {
     Bytes buffer(1024, 0xAA);   // stale bytes that must never go out
-    const int length = TrainingPlanMessage::encode(buffer.data(), area, data, now, leftOut);
+    const int length = TrainingPlanMessage::encode(buffer.data(), area, data, now);
     buffer.resize(size_t(length));
     return buffer;
 }

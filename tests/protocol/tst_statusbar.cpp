@@ -23,14 +23,8 @@ struct Bar
         window.show();
     }
 
-    void hear(const TovkaAddress& address, const char* host = "halle-b")
-    {
-        rig.receive(heartbeat(address, host));
-    }
-    void lose(const TovkaAddress& address, const char* host = "halle-b")
-    {
-        rig.receive(shutdownNotice(address, host));
-    }
+    void hear(const TovkaAddress& address) { rig.receive(heartbeat(address, "halle-c")); }
+    void lose(const TovkaAddress& address) { rig.receive(shutdownNotice(address, "halle-c")); }
 
     QList<StatusLabel*> all() const
     {
@@ -133,10 +127,10 @@ private slots:
             shown = candidate->text() == label ? candidate : shown;
         QVERIFY(shown);
         QTEST(shown->baseColor(), "before");
-        bar.hear(peer, "halle-c");
+        bar.hear(peer);
         QTEST(shown->baseColor(), "after");
         QTEST(shown->backgroundColor(), "after");
-        bar.lose(peer, "halle-c");
+        bar.lose(peer);
         QTEST(shown->baseColor(), "before");
     }
 
