@@ -131,8 +131,8 @@ struct Recorder
             add(QString("uebungswertung %1 %2 %3").arg(w.tacticalValue).arg(w.startNumber).arg(w.marks[0]));
         });
         QObject::connect(&p, &TovkaProtocol::FullWertungReceived, [this](const Wertung_t& w, TovkaAddress) {
-            add(QString("full %1 %2 %3 %4 %5").arg(w.totalDeduction()).arg(w.startNumber).arg(w.tactical[8].value)
-                    .arg(w.exercises[29][4]).arg(w.judge));
+            add(QString("full %1 %2 %3:%4 %5 %6").arg(w.totalDeduction()).arg(w.startNumber).arg(w.tactical[8].value)
+                    .arg(w.tactical[8].exercise).arg(w.exercises[29][4]).arg(w.judge));
         });
         QObject::connect(&p, &TovkaProtocol::StarterResponseReceived, [this](int id, int sum, const char* t, TovkaAddress) {
             add(QString("response %1 %2 %3").arg(id).arg(sum).arg(QString::fromLatin1(t).size()));
@@ -400,7 +400,7 @@ private slots:
                  .leftJustified(32, '\0')},
             0x10, {"uebungswertung 16909060 9029 12"});
         row("full score", to([score](TovkaProtocol& p, auto d) { p.sendFullWertung(score, d); }), {}, 0x12,
-            {"full 65686 9029 800 99 0"});
+            {"full 65686 9029 800:9 99 0"});
         row("training plan, to the planners", [](TovkaProtocol& p) { p.sendBelegungsPlaner(3, planOf(2)); },
             {QByteArray::fromHex("02090000" "6553f100" "65540d20" "000000f0" "01020304" "00000000" "00000003"
                                  "6553f100" "4e722031").leftJustified(92, '\0')
