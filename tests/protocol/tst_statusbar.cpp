@@ -23,14 +23,8 @@ struct Bar
         window.show();
     }
 
-    void hear(const TovkaAddress& address, const char* host = "halle-b")
-    {
-        rig.receive(heartbeat(address, host));
-    }
-    void lose(const TovkaAddress& address, const char* host = "halle-b")
-    {
-        rig.receive(shutdownNotice(address, host));
-    }
+    void hear(const TovkaAddress& address) { rig.receive(heartbeat(address, "halle-c")); }
+    void lose(const TovkaAddress& address) { rig.receive(shutdownNotice(address, "halle-c")); }
 
     QList<StatusLabel*> all() const
     {
@@ -86,59 +80,58 @@ private slots:
         QCOMPARE(bar.visibleTexts(), QStringList());
     }
 
-    // Which peer turns which label green, by the label's text.
+    // Which peer turns which label green, by the label's text; a jury in jury
+    // mode takes its trainer for its chief.
     void peerTurnsItsLabelGreen_data()
     {
         QTest::addColumn<uint>("ownKind");
         QTest::addColumn<uint>("ownArea");
+        QTest::addColumn<bool>("juryMode");
         QTest::addColumn<TovkaAddress>("peer");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QColor>("before");
         QTest::addColumn<QColor>("after");
-        const uint planner = KindBelegungsPlaner;
-        QTest::newRow("planner 2") << planner << 0u << TovkaAddress(planner, 0, 2) << "Training 2" << yellow << green;
-        QTest::newRow("jury of the own area") << uint(KindChief) << 2u << TovkaAddress(KindJury, 2, 3) << "Jury 3" << red
-                                              << green;
-        QTest::newRow("jury of another area") << uint(KindChief) << 2u << TovkaAddress(KindJury, 1, 3) << "Jury 3"
-                                              << red << red;
-        QTest::newRow("display of the own area") << uint(KindChief) << 2u << TovkaAddress(KindAnzeige, 2, 0) << "Anzeige"
-                                                 << yellow << green;
-        QTest::newRow("office to a chief") << uint(KindBuero) << 0u << TovkaAddress(KindChief, 2, 0) << "Chief 2" << red
-                                           << green;
-        QTest::newRow("office of another chief") << uint(KindBuero) << 0u << TovkaAddress(KindChief, 2, 0) << "Chief 1"
-                                                 << red << red;
-        for (uint kind : {planner, uint(KindChief), uint(KindJury)})
-            QTest::addRow("office seen by kind %u", kind) << kind << 3u << TovkaAddress(KindBuero, 0, 0) << "Buero"
-                                                          << yellow << green;
+        const uint planner = KindBelegungsPlaner, chief = KindChief, jury = KindJury;
+        const auto row = [](const char* name, uint kind, uint area, bool juryMode, TovkaAddress peer, const char* label,
+                            QColor before, QColor after) {
+            QTest::newRow(name) << kind << area << juryMode << peer << QString(label) << before << after;
+        };
+        row("planner 2", planner, 0, false, TovkaAddress(planner, 0, 2), "Training 2", yellow, green);
+        row("planner 4", planner, 0, false, TovkaAddress(planner, 0, 4), "Training 3", yellow, yellow);
+        row("jury of the own area", chief, 2, false, TovkaAddress(jury, 2, 3), "Jury 3", red, green);
+        row("jury of another area", chief, 2, false, TovkaAddress(jury, 1, 3), "Jury 3", red, red);
+        row("display of the own area", chief, 2, false, TovkaAddress(KindAnzeige, 2, 0), "Anzeige", yellow, green);
+        row("office to a chief", KindBuero, 0, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
+        row("office of another chief", KindBuero, 0, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
+        for (uint kind : {planner, chief, jury})
+            QTest::addRow("office seen by kind %u", kind) << kind << 3u << false << TovkaAddress(KindBuero, 0, 0)
+                                                          << "Buero" << yellow << green;
+        row("chief of its area", jury, 1, false, TovkaAddress(chief, 1, 0), "Chief", red, green);
+        row("chief of another area", jury, 1, false, TovkaAddress(chief, 2, 0), "Chief", red, red);
+        row("trainer outside jury mode", jury, 1, false, TovkaAddress(KindAusbilder, 1, 0), "Chief", red, red);
+        row("jury mode: trainer", jury, 1, true, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, green);
+        row("jury mode: chief", jury, 1, true, TovkaAddress(chief, 1, 0), "Chief", red, red);
     }
     void peerTurnsItsLabelGreen()
     {
         QFETCH(uint, ownKind);
         QFETCH(uint, ownArea);
+        QFETCH(bool, juryMode);
         QFETCH(TovkaAddress, peer);
         QFETCH(QString, label);
         Bar bar;
         QVERIFY(bar.rig.net.setOwnAddress(ownKind, quint8(ownArea), 1));
+        bar.rig.net.setJuryMode(juryMode);
         StatusLabel* shown = nullptr;
         for (StatusLabel* candidate : bar.all())
             shown = candidate->text() == label ? candidate : shown;
         QVERIFY(shown);
         QTEST(shown->baseColor(), "before");
-        bar.hear(peer, "halle-c");
+        bar.hear(peer);
         QTEST(shown->baseColor(), "after");
         QTEST(shown->backgroundColor(), "after");
-        bar.lose(peer, "halle-c");
+        bar.lose(peer);
         QTEST(shown->baseColor(), "before");
-    }
-
-    void plannerOfInstanceFourOrMoreChangesNothing()
-    {
-        Bar bar;
-        QVERIFY(bar.rig.net.setOwnAddress(KindBelegungsPlaner, 0, 0));
-        bar.hear(TovkaAddress(KindBelegungsPlaner, 0, 4));
-        bar.hear(TovkaAddress(KindBelegungsPlaner, 1, 9));
-        for (StatusLabel* label : bar.all())
-            QVERIFY(label->baseColor() != green);
     }
 
     void maxKampfrichterHidesTheRest()
@@ -157,8 +150,6 @@ private slots:
         auto* timer = label.findChild<QTimer*>();
         label.setGreen();
         label.startBlink();
-        QVERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 500);
         QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));   // one tick of the timer
         QCOMPARE(label.backgroundColor(), yellow);
         label.slotBlink();
@@ -167,54 +158,17 @@ private slots:
         label.stopBlink();
         QVERIFY(!timer->isActive());
         QCOMPARE(label.backgroundColor(), green);
-
-        label.setYellow();
-        label.slotBlink();
-        QCOMPARE(label.backgroundColor(), yellow);   // nothing to see
     }
 
     void alertPaintsTheBarRed()
     {
         Bar bar;
         bar.status->showAlert(true, "Netz weg");
-        QVERIFY(bar.status->autoFillBackground());
         QCOMPARE(bar.status->palette().brush(bar.status->backgroundRole()).color(), QColor("red"));
         QCOMPARE(bar.status->currentMessage(), QString("Netz weg"));
-
-        bar.status->clearMessage();
-        bar.status->showAlert(false, QString());
-        QVERIFY(!bar.status->autoFillBackground());
-        QVERIFY(bar.status->palette().brush(bar.status->backgroundRole()).color() != QColor("red"));
-        QCOMPARE(bar.status->currentMessage(), QString());
-
         bar.status->showAlert(false, "Netz da");
+        QVERIFY(!bar.status->autoFillBackground());
         QCOMPARE(bar.status->currentMessage(), QString("Netz da"));
-    }
-
-    void chiefLabelOfAJury_data()
-    {
-        QTest::addColumn<bool>("juryMode");
-        QTest::addColumn<uint>("kind");
-        QTest::addColumn<uint>("subKind");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("chief of its area") << false << uint(KindChief) << 1u << green;
-        QTest::newRow("chief of another area") << false << uint(KindChief) << 2u << red;
-        QTest::newRow("trainer outside jury mode") << false << uint(KindAusbilder) << 1u << red;
-        QTest::newRow("jury mode: trainer") << true << uint(KindAusbilder) << 2u << green;
-        QTest::newRow("jury mode: chief") << true << uint(KindChief) << 1u << red;
-    }
-    void chiefLabelOfAJury()
-    {
-        QFETCH(bool, juryMode);
-        QFETCH(uint, kind);
-        QFETCH(uint, subKind);
-        QFETCH(QColor, colour);
-        Bar bar;
-        QVERIFY(bar.rig.net.setOwnAddress(KindJury, 1, 1));
-        bar.rig.net.setJuryMode(juryMode);
-        QCOMPARE(bar.status->chiefLabel()->baseColor(), red);
-        bar.hear(TovkaAddress(kind, quint8(subKind), 0), "halle-j");
-        QCOMPARE(bar.status->chiefLabel()->baseColor(), colour);
     }
 };
 
