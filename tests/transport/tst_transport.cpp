@@ -69,7 +69,7 @@ private slots:
         ping.version = 11;
         QTest::newRow("other version") << ping.bytes();
         // From the own address: a duplicate if it were read.
-        ping = pongFrom("halle-b", PacketHeader::ProtocolVersion, Planner);
+        ping = heartbeat(Planner, "halle-b");
         ping.payload.chop(PongPayload::Size - 71);
         QTest::newRow("pong of 71") << ping.bytes();
         ping.payload.clear();
@@ -261,6 +261,31 @@ private slots:
         QCOMPARE(acks.last().sequence, 2u);
         QCOMPARE(int(acks.first().destinationAddress), 0x30);
         QCOMPARE(int(acks.first().sourceInstance), 2);
+    }
+
+    void statisticsGoOutInPacketsOf32AndAreHandedOnWhole()
+    {
+        TransportRig rig(7, 0, 0);
+        NetStatisticList list;
+        for (int i = 0; i < 33; ++i) {
+            list << NetStatistic();
+            list.last().key = quint32(0x1000 + i);
+        }
+        QList<int> received;
+        connect(&rig.net, &TovkaNetIo::StatisticReceived, this, [&](const NetStatisticList& got, TovkaAddress& from) {
+            received << got.size();
+            QCOMPARE(from, Office);
+            QCOMPARE(got.last().key, quint32(0x1000 + received.size() * 32 - 32 + got.size() - 1));
+        });
+        rig.sink.clear();
+        rig.net.sendStatistic(list);
+        for (const QByteArray& written : rig.sink.written()) {
+            Datagram statistic = dataPacket(0, Planner);
+            statistic.type = PacketType::STATISTIC;
+            statistic.payload = written.mid(PacketHeader::Size);
+            rig.feed(statistic);
+        }
+        QCOMPARE(received, (QList<int>{32, 1}));
     }
 
     void destinationsFollowTheJuryModeAndTheOfficeRule()

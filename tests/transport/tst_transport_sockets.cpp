@@ -144,9 +144,9 @@ private slots:
     {
         TransportRig rig; // the loopback socket was just opened: ten checks to go
         QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
-        rig.feed(pongFrom("<halle-b>", 11));
-        rig.feed(pongFrom("<halle-b>", 11)); // the same line once
-        Datagram pong = pongFrom("halle-c", 10, TovkaAddress(2, 1, 3));
+        rig.feed(heartbeat(Monitor, "<halle-b>", 11));
+        rig.feed(heartbeat(Monitor, "<halle-b>", 11)); // the same line once
+        Datagram pong = heartbeat(TovkaAddress(2, 1, 3), "halle-c", 10);
         rig.feed(pong);
         pong.version = 14;
         pong.type = PacketType::PING; // only pongs count
@@ -166,7 +166,7 @@ private slots:
         TransportRig many;
         QSignalSpy manyWarnings(&many.net, &TovkaNetIo::Warning);
         for (int i = 0; i < 200; ++i)
-            many.feed(pongFrom(QByteArray("halle-" + QByteArray::number(i)).constData(), 13));
+            many.feed(heartbeat(Monitor, QByteArray("halle-" + QByteArray::number(i)).constData(), 13));
         many.check(10);
         QCOMPARE(manyWarnings.first().first().toString().count(QStringLiteral("<b>neuere</b> Version<br>")),
                  TovkaNetIo::maxVersionConflictLines);
@@ -228,7 +228,7 @@ private slots:
         // no longer come back over the external network.
         QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
         for (int i = 0; i < 3; ++i) {
-            rig.feed(pongFrom("halle-a"), QStringLiteral("127.0.0.1"));
+            rig.feed(heartbeat(Monitor, "halle-a"), QStringLiteral("127.0.0.1"));
             rig.check();
             rig.clock.advanceSeconds(26);
         }
