@@ -387,11 +387,17 @@ private slots:
         QCOMPARE(rig.sink.written().size(), 0);
     }
 
-    void quittingTheApplicationSendsOneShutdown()
+    void goingOrQuittingSendsOneShutdown()
     {
+        RecordingSink sink;
+        {
+            TovkaNetIo net(7, 0, 0); // gone without a quit: it says so itself
+            net.setDatagramSink(&sink);
+        }
+        QCOMPARE(sink.count(PacketType::SHUTDOWN), 1);
+        sink.clear();
         // The program never destroys its transport: its notice goes out when
         // the application quits.
-        RecordingSink sink;
         {
             TovkaNetIo net(7, 0, 0);
             net.setDatagramSink(&sink);
