@@ -66,12 +66,14 @@ inline QByteArray pongPayload(quint32 seconds, quint32 ms, const char* host, qui
 }
 
 // The heartbeat of another program: a pong carrying its own time and host name.
-inline Datagram heartbeat(const TovkaAddress& from, const char* host)
+inline Datagram heartbeat(const TovkaAddress& from, const char* host,
+                          quint8 version = PacketHeader::ProtocolVersion)
 {
     Datagram pong;
     pong.type = PacketType::PONG;
     pong.from = from;
     pong.host = host;
+    pong.version = version;
     pong.payload = pongPayload(1, 2, host);
     return pong;
 }

@@ -1,4 +1,4 @@
-// Recording and lossy delivery of a transport's datagrams in tests.
+// Recording, and passing on, of a transport's datagrams in tests.
 #include "tests/support/RecordingSink.h"
 
 #include "net/transport/TovkaNetIo.h"
@@ -6,23 +6,23 @@
 
 #include <QThread>
 
-RecordingSink::RecordingSink(TovkaNetIo* transport, quint32 seed)
-    : downstream(transport ? &transport->socketWriter() : nullptr), random(seed), home(QThread::currentThread())
+namespace {
+
+PacketHeader headerOf(const QByteArray& datagram)
 {
+    PacketHeader header;
+    PacketHeader::read(bytes(datagram), datagram.size(), &header);
+    return header;
 }
+
+} // namespace
+
+RecordingSink::RecordingSink() : home(QThread::currentThread()) {}
 
 void RecordingSink::setDownstream(TovkaNetIo* transport)
 {
     std::lock_guard<std::mutex> lock(mutex);
     downstream = transport ? &transport->socketWriter() : nullptr;
-}
-
-void RecordingSink::setLoss(double drop, double duplicate, double reorder)
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    dropChance = drop;
-    duplicateChance = duplicate;
-    reorderChance = reorder;
 }
 
 void RecordingSink::dropType(quint8 type)
@@ -45,8 +45,7 @@ void RecordingSink::setWriteHook(WriteHook writeHook)
 
 bool RecordingSink::writeDatagram(const char* data, int size)
 {
-    PacketHeader header;
-    PacketHeader::read(reinterpret_cast<const uint8_t*>(data), size, &header);
+    const PacketHeader header = headerOf(QByteArray::fromRawData(data, size));
     WriteHook run;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -57,52 +56,26 @@ bool RecordingSink::writeDatagram(const char* data, int size)
     std::lock_guard<std::mutex> lock(mutex);
     record.emplace_back(data, size_t(size));
     recordWriters.push_back(QThread::currentThread());
-    if (!downstream || droppedTypes.count(header.type))
-        return true;
-    std::uniform_real_distribution<double> chance(0.0, 1.0);
-    if (chance(random) < dropChance)
-        return true;
-    if (held.empty() && chance(random) < reorderChance) {
-        held.assign(data, size_t(size));
-        return true;
-    }
-    pass(data, size);
-    if (chance(random) < duplicateChance)
-        pass(data, size);
-    if (!held.empty()) {
-        const std::string late = held;
-        held.clear();
-        pass(late.data(), int(late.size()));
-    }
+    if (downstream && !droppedTypes.count(header.type))
+        downstream->writeDatagram(data, size);
     return true;
-}
-
-void RecordingSink::pass(const char* data, int size)
-{
-    ++passed;
-    downstream->writeDatagram(data, size);
 }
 
 QList<QByteArray> RecordingSink::written() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<QByteArray> copy;
-    for (size_t i = 0; i < record.size(); ++i) {
-        if (homeThreadOnly && recordWriters[i] != home)
-            continue;
-        copy.append(QByteArray(record[i].data(), int(record[i].size())));
-    }
+    for (size_t i = 0; i < record.size(); ++i)
+        if (!homeThreadOnly || recordWriters[i] == home)
+            copy.append(QByteArray(record[i].data(), int(record[i].size())));
     return copy;
 }
 
 QList<PacketHeader> RecordingSink::headers() const
 {
     QList<PacketHeader> result;
-    for (const QByteArray& datagram : written()) {
-        PacketHeader header;
-        PacketHeader::read(bytes(datagram), datagram.size(), &header);
-        result.append(header);
-    }
+    for (const QByteArray& datagram : written())
+        result.append(headerOf(datagram));
     return result;
 }
 
@@ -125,22 +98,13 @@ int RecordingSink::count(quint8 type) const
     return n;
 }
 
-int RecordingSink::passedOn() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return passed;
-}
-
 QList<QThread*> RecordingSink::writers(quint8 type) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<QThread*> result;
-    for (size_t i = 0; i < record.size(); ++i) {
-        PacketHeader header;
-        PacketHeader::read(reinterpret_cast<const uint8_t*>(record[i].data()), int(record[i].size()), &header);
-        if (header.type == type)
+    for (size_t i = 0; i < record.size(); ++i)
+        if (headerOf(QByteArray::fromRawData(record[i].data(), int(record[i].size()))).type == type)
             result.append(recordWriters[i]);
-    }
     return result;
 }
 

@@ -1,7 +1,6 @@
 // A datagram sink for tests: records every datagram a transport writes, and
-// the thread that wrote it, and, when given the transport, passes it on to
-// the transport's socket writer, dropping, repeating or holding back datagrams at random from a
-// fixed seed, or every datagram of chosen packet types.
+// the thread that wrote it, and, when given a transport, passes it on to
+// that transport's socket writer, except datagrams of chosen packet types.
 #pragma once
 
 #include "net/transport/DatagramSink.h"
@@ -13,7 +12,6 @@
 
 #include <functional>
 #include <mutex>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,13 +22,11 @@ class TovkaNetIo;
 class RecordingSink : public DatagramSink
 {
 public:
-    explicit RecordingSink(TovkaNetIo* downstream = nullptr, quint32 seed = 1);
+    RecordingSink();
 
     // Declare the sink before the transport it passes on to, so it outlives
     // the shutdown the transport writes when it goes.
     void setDownstream(TovkaNetIo* transport);
-    // Chances from 0 to 1 for each datagram passed on.
-    void setLoss(double drop, double duplicate, double reorder);
     void dropType(quint8 type);
     // The heartbeat is written on the transport's own thread, whenever its
     // timer fires: with this on, what the test reads (written, headers,
@@ -48,20 +44,13 @@ public:
     // The data packets written so far: header and payload.
     QList<QPair<PacketHeader, QByteArray>> dataPackets() const;
     int count(quint8 type) const;
-    int passedOn() const;
     // The threads that wrote datagrams of a type, in order, whatever was left out.
     QList<QThread*> writers(quint8 type) const;
     void clear();
 
 private:
-    void pass(const char* data, int size);
-
-    DatagramSink* downstream;
+    DatagramSink* downstream = nullptr;
     mutable std::mutex mutex;
-    std::mt19937 random;
-    double dropChance = 0;
-    double duplicateChance = 0;
-    double reorderChance = 0;
     std::set<quint8> droppedTypes;
     QThread* home;
     bool homeThreadOnly = false;
@@ -70,6 +59,4 @@ private:
     // confuse the thread sanitizer, as Qt itself is not instrumented.
     std::vector<std::string> record;
     std::vector<QThread*> recordWriters;
-    std::string held;
-    int passed = 0;
 };

@@ -86,13 +86,6 @@ public:
         return true;
     }
 
-    // Ends the program without its shutdown packet, as a crash would.
-    void kill()
-    {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-
 private:
     void collect()
     {

@@ -3,19 +3,13 @@
 // commands on standard input and reports on standard output, one line each,
 // what the transport signals and the messages it receives, decoded.
 //   tovka_peer KIND SUBKIND INSTANCE | tovka_peer --raw-echo
-// commands: plan AREA K S I STARTERS  sends a plan of that many starters to K/S/I
-//           send K S I TEXT           sends TEXT as a data packet
-//           address K S I | announce | mute-acks | quit
-// reports:  ready K/S/I | sent | muted | address 1/0 | queued SEQ | unknown command | gone
-//           data K/S/I TEXT (control bytes as dots) | txsuccess SEQ | txfailure SEQ REASON
-//           app+ K/S/I HOST | app- K/S/I HOST | warning TEXT
+// commands: mute-acks (acknowledges nothing any more) | quit
+// reports:  ready K/S/I | muted | unknown command | gone | warning TEXT
+//           data K/S/I TEXT (control bytes as dots) | app+ K/S/I HOST | app- K/S/I HOST
 //           plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
-//           text from K/S/I type=T time=hh:mm:ss text=...
-//           clock from K/S/I start=SECONDS | stop | reset | countdown=0/1
 // With --raw-echo it instead answers every datagram sent to the raw echo
 // group on its veth0 link, for round-trip comparisons.
 #include "tests/support/RecordingSink.h"
-#include "tests/support/SamplePlan.h"
 
 #include "net/transport/TovkaNetIo.h"
 #include "net/protocol/TovkaProtocol.h"
@@ -44,11 +38,6 @@ void report(const QString& line)
 QString addressText(const TovkaAddress& address)
 {
     return QStringLiteral("%1/%2/%3").arg(address.kind).arg(address.subKind).arg(address.instance);
-}
-
-TovkaAddress addressOf(const QStringList& words, int first)
-{
-    return TovkaAddress(words[first].toUInt(), quint8(words[first + 1].toUInt()), quint8(words[first + 2].toUInt()));
 }
 
 // A payload as one line: control bytes would break it up.
@@ -113,25 +102,10 @@ public:
         const QString& command = words.first();
         if (command == "quit") {
             QCoreApplication::quit();
-        } else if (command == "announce") {
-            transport.announce();
         } else if (command == "mute-acks") {
             sink.dropType(PacketType::ACK);
             transport.setDatagramSink(&sink);
             report(QStringLiteral("muted"));
-        } else if (command == "address" && words.size() == 4) {
-            const TovkaAddress own = addressOf(words, 1);
-            report(QStringLiteral("address %1").arg(transport.setOwnAddress(own.kind, own.subKind, own.instance) ? 1 : 0));
-        } else if (command == "send" && words.size() >= 5) {
-            const TovkaAddress to = addressOf(words, 1);
-            const QByteArray text = words.mid(4).join(' ').toUtf8();
-            report(QStringLiteral("queued %1").arg(transport.sendData(text.constData(), quint32(text.size()), &to)));
-        } else if (command == "plan" && words.size() == 6) {
-            const int area = words[1].toInt();
-            const TovkaAddress to = addressOf(words, 2);
-            protocol.sendBelegungsPlaner(area, samplePlan(words[5].toInt(), QStringLiteral("Peer %1.").arg(area),
-                                                          1700000000 + area * 3600), &to);
-            report(QStringLiteral("sent"));
         } else {
             report(QStringLiteral("unknown command"));
         }
@@ -144,11 +118,6 @@ private:
                          [](const void* payload, int length, TovkaAddress& sender) {
                              report(QStringLiteral("data %1 %2").arg(addressText(sender), lineText(payload, length)));
                          });
-        QObject::connect(&transport, &TovkaNetIo::TxSuccess,
-                         [](int sequence) { report(QStringLiteral("txsuccess %1").arg(sequence)); });
-        QObject::connect(&transport, &TovkaNetIo::TxFailure, [](int sequence, const QString& reason) {
-            report(QStringLiteral("txfailure %1 %2").arg(sequence).arg(reason));
-        });
         QObject::connect(&transport, &TovkaNetIo::newApp, [](const AppLocation& app) {
             report(QStringLiteral("app+ %1 %2").arg(addressText(app.address), app.hostNameText()));
         });
@@ -170,20 +139,6 @@ private:
                                         .arg(qint64(data.end)).arg(qint64(data.slot)).arg(data.starters.size())
                                         .arg(names.join('|')));
                          });
-        QObject::connect(&protocol, &TovkaProtocol::TextMessageReceived, [](NetTextMessage message, TovkaAddress from) {
-            report(QStringLiteral("text from %1 type=%2 time=%3 text=%4")
-                       .arg(addressText(from)).arg(message.type).arg(message.time.toString("hh:mm:ss"), message.text));
-        });
-        QObject::connect(&protocol, &TovkaProtocol::startClockReceived, [](int seconds, TovkaAddress from) {
-            report(QStringLiteral("clock from %1 start=%2").arg(addressText(from)).arg(seconds));
-        });
-        QObject::connect(&protocol, &TovkaProtocol::stopClockReceived,
-                         [](TovkaAddress from) { report(QStringLiteral("clock from %1 stop").arg(addressText(from))); });
-        QObject::connect(&protocol, &TovkaProtocol::resetClockReceived,
-                         [](TovkaAddress from) { report(QStringLiteral("clock from %1 reset").arg(addressText(from))); });
-        QObject::connect(&protocol, &TovkaProtocol::countDownReceived, [](bool on, TovkaAddress from) {
-            report(QStringLiteral("clock from %1 countdown=%2").arg(addressText(from)).arg(on ? 1 : 0));
-        });
     }
 
     RecordingSink sink; // outlives the transport's last shutdown

@@ -42,17 +42,6 @@ inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 cou
     return data;
 }
 
-inline Datagram pongFrom(const char* host, quint8 version = PacketHeader::ProtocolVersion, const TovkaAddress& from = Monitor)
-{
-    Datagram pong;
-    pong.type = PacketType::PONG;
-    pong.from = from;
-    pong.host = host;
-    pong.version = version;
-    pong.payload = pongPayload(1, 2, host);
-    return pong;
-}
-
 struct TransportRig
 {
     explicit TransportRig(quint32 kind = 0, quint32 subKind = 0, quint32 instance = 0) : net(kind, subKind, instance)

@@ -118,18 +118,6 @@ private slots:
         QCOMPARE(office->count(QStringLiteral("data ")), 2);
     }
 
-    void anAddressInUseOnAnotherHostIsRefused()
-    {
-        TovkaNetIo net(0, 0, 0);
-        QSignalSpy warnings(&net, &TovkaNetIo::Warning);
-        QVERIFY(hall.startPeer(QStringLiteral("halle-c"), Planner));
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Planner, "halle-c"), Patience);
-        QVERIFY(!net.setOwnAddress(7, 0, 0));
-        QCOMPARE(net.ownAddress(), Monitor);
-        QVERIFY(!warnings.isEmpty());
-        QVERIFY(warnings.last().first().toString().contains(QStringLiteral("'<b>halle-c</b>'")));
-    }
-
     void aCopyStartedLaterOnAnotherHostIsWarnedAbout()
     {
         TovkaNetIo net(0, 0, 0);
@@ -171,26 +159,16 @@ private slots:
         QVERIFY(net.setOwnAddress(7, 0, 0));
     }
 
-    void aPeerLeavingSaysSoAndASilentOneExpires()
+    void aPeerLeavingSaysSo()
     {
-        FakeClock clock; // outlives the transport that reads it
         TovkaNetIo net(0, 0, 0);
         QSignalSpy lost(&net, &TovkaNetIo::appLost);
-        const TovkaAddress jury(6, 0, 0);
         PeerProcess* leaving = hall.startPeer(QStringLiteral("halle-b"), Office);
-        PeerProcess* crashing = hall.startPeer(QStringLiteral("halle-d"), jury);
-        QVERIFY(leaving && crashing);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-b") && knows(net, jury, "halle-d"), Patience);
+        QVERIFY(leaving);
+        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-b"), Patience);
         QVERIFY(leaving->stop());
         QTRY_VERIFY_WITH_TIMEOUT(!knows(net, Office, "halle-b"), Patience);
-        QVERIFY(!lost.isEmpty());
-
-        crashing->kill();
-        clock.monotonic = TransportClock::system().monotonicMs() + 26000;
-        net.setClock(&clock);
-        net.checkAlive();
-        QVERIFY(!knows(net, jury, "halle-d"));
-        net.setClock(nullptr);
+        QCOMPARE(lost.count(), 1);
     }
 
 private:

@@ -261,24 +261,6 @@ private slots:
         QCOMPARE(queue.inFlight()->header.sequence, 2u);
     }
 
-    void everyQueuedPacketCanBeGivenUp()
-    {
-        FakeClock clock;
-        PeerTable peers(clock);
-        peers.insert(peer(Planner(), "halle-b"));
-        SendQueue queue(clock);
-        for (int i = 0; i < 3; ++i)
-            queue.append(packetTo(Planner(), queue, clock));
-        queue.next(peers);
-        const QList<SendQueue::Outcome> given = queue.giveUpAll(QStringLiteral("gone"));
-        QCOMPARE(given.size(), 3);
-        QCOMPARE(given.first().sequence, 1);
-        QCOMPARE(given.last().reason, QStringLiteral("gone"));
-        QVERIFY(queue.isEmpty());
-        QVERIFY(!queue.inFlight());
-        QVERIFY(queue.pendingAcks().isEmpty());
-    }
-
     void theEchoAlertComesOncePerLoss_data()
     {
         QTest::addColumn<int>("external"); // second the own packets came back externally, -1 = never
