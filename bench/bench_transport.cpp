@@ -2,10 +2,14 @@
 // program's own event loop, with the debug log on: one data packet from
 // sendData to TxSuccess with four acknowledging programs on four other hosts,
 // beside a raw UDP multicast round trip to four echoing programs on the same
-// hosts in the same run, both waiting in the event loop (goal: median within
-// 1.4x); data packets per second read, checked, acknowledged and dispatched,
-// beside a raw socket that reads, checks and answers the same datagrams; and
-// the share of a 10,000 per second flood lost, on loopback and over veth.
+// hosts in the same run that writes and reads what the transports write and
+// read (every datagram on the loopback and the group socket, every answer to
+// the group), both waiting in the event loop (goal: median within 1.4x); data
+// packets per second read, checked, acknowledged and dispatched on a host with
+// only its loopback and on one joined to the hall, beside raw sockets that
+// read, check and answer the same datagrams; and the share of a 10,000 per
+// second flood lost, on loopback and over veth.
+//   bench_transport [benchmark options] | bench_transport --raw-echo N
 #include "tests/support/FloodPeer.h"
 #include "tests/support/TestHall.h"
 
@@ -19,23 +23,132 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkInterface>
+#include <QSocketNotifier>
 #include <QUdpSocket>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int Peers = 4;
 constexpr quint16 EchoPort = 20594;
 const char* const EchoGroup = "239.255.5.98";
+const char* const LoopbackBroadcast = "127.255.255.255";
 const int Patience = 60000;
+// A question is as long as the benchmark's data packet, an answer as an acknowledgement.
+constexpr int QuestionSize = PacketHeader::Size + 13;
+constexpr int AnswerSize = PacketHeader::Size;
+constexpr char Question = 'Q';
+constexpr char Answer = 'A';
 
 TestHall* hall = nullptr;
 bool hallReady = false;
+
+// A program's two sockets, raw: one on the loopback, one in the echo group
+// on the hall's link; each datagram is written on both, as the transport's
+// writer does.
+struct EchoSockets
+{
+    EchoSockets()
+    {
+        const QHostAddress group{QString::fromLatin1(EchoGroup)};
+        const QNetworkInterface link = QNetworkInterface::interfaceFromName(QStringLiteral("veth0"));
+        const auto share = QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint;
+        loopback.bind(QHostAddress(QString::fromLatin1(LoopbackBroadcast)), EchoPort, share);
+        if (linked.bind(group, EchoPort, share) && linked.joinMulticastGroup(group, link))
+            linked.setMulticastInterface(link);
+    }
+
+    bool ready() const
+    {
+        return loopback.state() == QAbstractSocket::BoundState && linked.state() == QAbstractSocket::BoundState;
+    }
+
+    void write(const char* data, int size)
+    {
+        writeTo(loopback, LoopbackBroadcast, data, size);
+        writeTo(linked, EchoGroup, data, size);
+    }
+
+    QUdpSocket loopback;
+    QUdpSocket linked;
+
+private:
+    static void writeTo(QUdpSocket& socket, const char* address, const char* data, int size)
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(EchoPort);
+        to.sin_addr.s_addr = inet_addr(address);
+        ::sendto(int(socket.socketDescriptor()), data, size_t(size), MSG_NOSIGNAL,
+                 reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    }
+};
+
+// Calls back with every datagram read from either socket, read as the
+// transport reads: each socket until a read finds nothing, with the sender.
+template <typename Handle>
+void readEvery(EchoSockets& sockets, Handle handle)
+{
+    for (QUdpSocket* socket : {&sockets.loopback, &sockets.linked}) {
+        QObject::connect(socket, &QUdpSocket::readyRead, [socket, handle] {
+            char datagram[PacketHeader::MaxPacket];
+            QHostAddress from;
+            qint64 size;
+            while ((size = socket->readDatagram(datagram, sizeof(datagram), &from)) >= 0)
+                handle(datagram, int(size));
+        });
+    }
+}
+
+// The raw counterpart of a peer program on a hall host: answers each
+// question to the group and the loopback, and reads every answer, its own
+// too. Ends at its first line of input ("quit") or at the input's end.
+int runRawEcho(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&input] {
+        input.setEnabled(false);
+        QCoreApplication::quit();
+    });
+    const char self = char(QCoreApplication::arguments().value(2).toInt());
+    EchoSockets sockets;
+    if (!sockets.ready())
+        return 1;
+    readEvery(sockets, [&sockets, self](const char* datagram, int size) {
+        if (size < QuestionSize || datagram[0] != Question)
+            return;
+        char answer[AnswerSize] = {Answer, self};
+        std::memcpy(answer + 2, datagram + 2, sizeof(quint32));
+        sockets.write(answer, AnswerSize);
+    });
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+// A peer whose reports go nowhere once it is ready: the benchmark's event
+// loop must not read four lines per data packet that the raw side never writes.
+bool startQuietly(const QString& host, const QStringList& command)
+{
+    return hall->start(host, QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                                         QStringLiteral("echo ready; exec \"$0\" \"$@\" >/dev/null")}
+                                 + command);
+}
 
 bool openHall()
 {
@@ -46,9 +159,10 @@ bool openHall()
         const QString host = QStringLiteral("halle-%1").arg(i);
         if (!hall->addHost(host, QStringLiteral("10.77.0.%1").arg(i + 1)))
             return false;
-        if (!hall->startPeer(host, TovkaAddress(7, 0, quint8(i))))
+        if (!startQuietly(host, {TestHall::peerProgram(), "7", "0", QString::number(i)}))
             return false;
-        if (!hall->start(host, {TestHall::peerProgram(), QStringLiteral("--raw-echo")}))
+        if (!hall->start(host, {QCoreApplication::applicationFilePath(), QStringLiteral("--raw-echo"),
+                                QString::number(i)}))
             return false;
     }
     return true;
@@ -75,16 +189,41 @@ qint64 percentile(std::vector<qint64> values, int percent)
     return values[std::min(values.size() - 1, values.size() * size_t(percent) / 100)];
 }
 
-// One datagram to the echo group and the four answers back, in microseconds.
-qint64 rawRoundTrip(QUdpSocket& socket, int& answers)
+// The raw round trip: a question on both sockets and the four echoers'
+// answers of this round back, in microseconds.
+class RawRoundTrip
 {
-    QElapsedTimer timer;
-    timer.start();
-    answers = 0;
-    socket.writeDatagram("echo", QHostAddress(QString::fromLatin1(EchoGroup)), EchoPort);
-    waitInLoop([&] { return answers >= Peers; });
-    return timer.nsecsElapsed() / 1000;
-}
+public:
+    RawRoundTrip()
+    {
+        readEvery(sockets, [this](const char* datagram, int size) {
+            if (size < AnswerSize || datagram[0] != Answer)
+                return;
+            quint32 of;
+            std::memcpy(&of, datagram + 2, sizeof(of));
+            if (of == round)
+                ++answers;
+        });
+    }
+
+    qint64 run()
+    {
+        char question[QuestionSize] = {Question};
+        ++round;
+        std::memcpy(question + 2, &round, sizeof(round));
+        answers = 0;
+        QElapsedTimer timer;
+        timer.start();
+        sockets.write(question, QuestionSize);
+        waitInLoop([this] { return answers >= Peers; });
+        return timer.nsecsElapsed() / 1000;
+    }
+
+private:
+    EchoSockets sockets;
+    quint32 round = 0;
+    int answers = 0;
+};
 
 void BM_SendDataToFourPeers(benchmark::State& state)
 {
@@ -104,15 +243,7 @@ void BM_SendDataToFourPeers(benchmark::State& state)
         state.SkipWithError("the four programs were not heard");
         return;
     }
-    QUdpSocket raw;
-    raw.bind(QHostAddress(QHostAddress::AnyIPv4), 0);
-    raw.setMulticastInterface(QNetworkInterface::interfaceFromName(QStringLiteral("veth0")));
-    int answers = 0;
-    QObject::connect(&raw, &QUdpSocket::readyRead, [&] {
-        char buffer[64];
-        while (raw.readDatagram(buffer, sizeof(buffer)) >= 0)
-            ++answers;
-    });
+    RawRoundTrip raw;
     int lastSuccess = 0;
     QObject::connect(&net, &TovkaNetIo::TxSuccess, [&](int sequence) { lastSuccess = sequence; });
 
@@ -125,7 +256,7 @@ void BM_SendDataToFourPeers(benchmark::State& state)
         waitInLoop([&] { return lastSuccess == sequence; });
         transportUs.push_back(timer.nsecsElapsed() / 1000);
         state.PauseTiming();
-        rawUs.push_back(rawRoundTrip(raw, answers));
+        rawUs.push_back(raw.run());
         state.ResumeTiming();
     }
     const qint64 transportMedian = percentile(transportUs, 50);
@@ -142,12 +273,12 @@ BENCHMARK(BM_SendDataToFourPeers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 // each socket, to the loopback broadcast address or to the group.
 struct RawSockets
 {
-    RawSockets()
+    explicit RawSockets(bool linked)
     {
         QString error;
         UdpSocketLinux::bindLoopback(&loopback, &error);
         const QNetworkInterface link = QNetworkInterface::interfaceFromName(QStringLiteral("veth0"));
-        if (link.isValid())
+        if (linked && link.isValid())
             UdpSocketLinux::bindMulticast(&group, link, &error);
     }
 
@@ -187,10 +318,21 @@ void answerRaw(QUdpSocket& socket, RawSockets& sockets, int& handled)
 }
 
 // A batch of data packets lands in the socket while the loop is held, then
-// the loop reads them: the transport, and a raw socket doing the same work.
+// the loop reads them: the transport, and raw sockets doing the same work.
+// On a host with only its loopback (0; the hall's link is down meanwhile),
+// and on one joined to the hall (1), where every acknowledgement also goes
+// to the group and the four programs on the other hosts.
 void BM_ReceiveBatch(benchmark::State& state)
 {
     constexpr int Batch = 128; // well within a socket's default receive buffer
+    const bool linked = state.range(0) == 1;
+    if (linked && !hallReady) {
+        state.SkipWithError("no test hosts (root and the tovka_peer program are needed)");
+        return;
+    }
+    const QString hallLink = QStringLiteral("veth0");
+    if (!linked && hallReady)
+        PrivateHost::setLinkUp(hallLink, false);
     const QString loopback = QStringLiteral("127.255.255.255");
     qint64 transportNs = 0;
     qint64 rawNs = 0;
@@ -213,7 +355,7 @@ void BM_ReceiveBatch(benchmark::State& state)
             state.PauseTiming();
         }
         {
-            RawSockets raw;
+            RawSockets raw(linked);
             for (QUdpSocket* socket : {&raw.loopback, &raw.group})
                 QObject::connect(socket, &QUdpSocket::readyRead, [&, socket] { answerRaw(*socket, raw, handled); });
             handled = 0;
@@ -227,12 +369,14 @@ void BM_ReceiveBatch(benchmark::State& state)
         }
         state.ResumeTiming();
     }
+    if (!linked && hallReady)
+        PrivateHost::setLinkUp(hallLink, true);
     const double runs = double(state.iterations()) * Batch;
     state.counters["transport_per_s"] = transportNs > 0 ? runs * 1e9 / double(transportNs) : 0.0;
     state.counters["raw_per_s"] = rawNs > 0 ? runs * 1e9 / double(rawNs) : 0.0;
     state.counters["ratio"] = rawNs > 0 ? double(transportNs) / double(rawNs) : 0.0;
 }
-BENCHMARK(BM_ReceiveBatch)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_ReceiveBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 // 30,000 data packets at 10,000 a second from a program on loopback (0) or
 // on another host over veth (1): the share the transport never acknowledged.
@@ -263,6 +407,8 @@ BENCHMARK(BM_ReceiveFlood)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "--raw-echo") == 0)
+        return runRawEcho(argc, argv);
     if (!PrivateHost::enter(QStringLiteral("halle-a"), true))
         return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -596,7 +596,7 @@ void TovkaNetIo::receiveDatagram(const uint8_t* data, int size, const QHostAddre
     PacketHeader::read(data, size, &packet.header);
     packet.payload = data + PacketHeader::Size;
     packet.payloadLength = packet.header.length;
-    packet.from = from;
+    packet.from = &from;
     dispatch(packet);
 }
 
@@ -611,7 +611,7 @@ void TovkaNetIo::dispatch(const Received& packet)
                receiving ? "TWICE" : "", int(header.length), int(header.type), int(header.sequence),
                int(source.kind), int(source.subKind), int(source.instance), int(destination.kind),
                int(destination.subKind), int(destination.instance), int(header.delay),
-               qPrintable(packet.from.toString()), PacketHeader::hostNameText(header.hostName).constData(),
+               qPrintable(packet.from->toString()), PacketHeader::hostNameText(header.hostName).constData(),
                static_cast<void*>(QThread::currentThread()));
     }
     const bool outer = !receiving;
@@ -622,7 +622,7 @@ void TovkaNetIo::dispatch(const Received& packet)
         if (packet.payloadLength < PingPayload::Size)
             break;
         refreshLastHeard(sender, true);
-        answerPing(packet, &packet.from);
+        answerPing(packet, packet.from);
         break;
     case PacketType::PONG:
         if (packet.payloadLength < PongPayload::Size)
@@ -638,7 +638,7 @@ void TovkaNetIo::dispatch(const Received& packet)
         checkAck(header);
         break;
     case PacketType::DATA:
-        receiveData(packet);
+        receiveData(packet, sender);
         break;
     case PacketType::STATISTIC:
         handleStatistic(packet);
@@ -731,8 +731,7 @@ AppLocation TovkaNetIo::senderRecord(const PacketHeader& header) const
 {
     AppLocation record;
     record.address = header.source();
-    const QByteArray host = PacketHeader::hostNameText(header.hostName);
-    record.setHostName(host.constData(), host.size());
+    record.setHostName(header.hostName.data(), PacketHeader::HostNameMaxText);
     record.lastHeard = 0;
     record.lastUpdate = nowSeconds();
     record.transmissionCounter = header.transmissionCounter;
@@ -846,7 +845,7 @@ void TovkaNetIo::handlePong(const Received& packet)
     if (PacketHeader::hostNameText(pong.ping.hostName) != ownName) {
         aliveWatch.heardExternal();
         statistics->countPong(sourceKey);
-    } else if (packet.from.isLoopback()) {
+    } else if (packet.from->isLoopback()) {
         aliveWatch.heardLoopback();
     } else {
         aliveWatch.heardExternal();
@@ -1104,10 +1103,9 @@ void TovkaNetIo::handleAck(const PacketHeader& ack)
     pumpQueue();
 }
 
-void TovkaNetIo::receiveData(const Received& packet)
+void TovkaNetIo::receiveData(const Received& packet, const AppLocation& sender)
 {
     const PacketHeader& header = packet.header;
-    const AppLocation sender = senderRecord(header);
     const ReceiveFilter filter(ownAddressByte(), ownInstance(), jury);
     switch (filter.judge(header, peerTable.find(sender))) {
     case ReceiveFilter::Old:

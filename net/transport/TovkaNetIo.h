@@ -125,7 +125,7 @@ private:
         PacketHeader header;
         const uint8_t* payload = nullptr;
         int payloadLength = 0;
-        QHostAddress from;
+        const QHostAddress* from = nullptr; // the reader's, for the datagram's handling
     };
     // The test's clock when one is set, else the system's.
     class SwitchableClock : public TransportClock
@@ -194,7 +194,7 @@ private:
     void sendAck(const PacketHeader& data);
     void handleAck(const PacketHeader& ack);
     void checkAck(const PacketHeader& ack);
-    void receiveData(const Received& packet);
+    void receiveData(const Received& packet, const AppLocation& sender);
     void deliver(const Received& packet, const AppLocation& sender);
 
     // Alive check.
