@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 
@@ -24,6 +25,8 @@ struct DebugLogState
     QElapsedTimer monotonic;
     std::function<qint64()> clock;
     qint64 lastFlush = 0;
+    time_t second = -1;     // the second that secondText shows
+    char secondText[9] = {};
 
     qint64 now() const { return clock ? clock() : monotonic.elapsed(); }
 };
@@ -49,29 +52,45 @@ const char* typeName(QtMsgType type)
 
 // "hh:mm:ss:zzz" of the local time. Qt's clock re-reads the time zone on
 // every call (a file lookup each time); the C library's reentrant call keeps
-// what tzset() read when the log was installed.
-QByteArray timeOfDay()
+// what tzset() read when the log was installed. A busy log writes many lines
+// a second, so "hh:mm:ss" is worked out once per second.
+void timeOfDay(DebugLogState& s, char (&text)[13])
 {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
-    char text[16];
-    snprintf(text, sizeof text, "%02d:%02d:%02d:%03d", local.tm_hour, local.tm_min, local.tm_sec,
-             int(now.tv_nsec / 1000000));
-    return QByteArray(text);
+    if (now.tv_sec != s.second) {
+        tm local{};
+        localtime_r(&now.tv_sec, &local);
+        snprintf(s.secondText, sizeof s.secondText, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+        s.second = now.tv_sec;
+    }
+    const int ms = int(now.tv_nsec / 1000000);
+    memcpy(text, s.secondText, 8);
+    text[8] = ':';
+    text[9] = char('0' + ms / 100);
+    text[10] = char('0' + ms / 10 % 10);
+    text[11] = char('0' + ms % 10);
+    text[12] = ' ';
 }
 
+// Written piece by piece into the file's buffer: no line is assembled in
+// memory first.
 void writeMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     DebugLogState& s = state();
+    const QByteArray utf8 = text.toUtf8();
     // The local time is read under the lock too: the C library's time-zone
     // set-up is guarded in a way the thread checker cannot see.
     std::lock_guard<std::mutex> lock(s.mutex);
-    const QByteArray bytes = timeOfDay() + ' ' + typeName(type) + ' ' + text.toUtf8() + '\n';
     if (!s.file)
         return;
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), s.file);
+    char time[13];
+    timeOfDay(s, time);
+    fwrite(time, 1, sizeof time, s.file);
+    fputs(typeName(type), s.file);
+    fputc(' ', s.file);
+    fwrite(utf8.constData(), 1, size_t(utf8.size()), s.file);
+    fputc('\n', s.file);
     const qint64 now = s.now();
     if (type != QtDebugMsg || now - s.lastFlush > flushIntervalMs) {
         fflush(s.file);
@@ -91,6 +110,7 @@ void installDebugLog()
         s.path = QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName()
                  + QLatin1String(".log");
         tzset();
+        s.second = -1;
         s.file = fopen(QFile::encodeName(s.path).constData(), "w");
         if (!s.monotonic.isValid())
             s.monotonic.start();
