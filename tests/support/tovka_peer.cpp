@@ -2,32 +2,24 @@
 // the protocol on it, at the address given on the command line, takes
 // commands on standard input and reports on standard output, one line each,
 // what the transport signals and the messages it receives, decoded.
-//   tovka_peer KIND SUBKIND INSTANCE | tovka_peer --raw-echo
+//   tovka_peer KIND SUBKIND INSTANCE
 // commands: mute-acks (acknowledges nothing any more) | quit
 // reports:  ready K/S/I | muted | unknown command | gone | warning TEXT
 //           data K/S/I TEXT (control bytes as dots) | app+ K/S/I HOST | app- K/S/I HOST
 //           plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
-// With --raw-echo it instead answers every datagram sent to the raw echo
-// group on its veth0 link, for round-trip comparisons.
 #include "tests/support/RecordingSink.h"
 
 #include "net/transport/TovkaNetIo.h"
 #include "net/protocol/TovkaProtocol.h"
 
 #include <QApplication>
-#include <QNetworkDatagram>
-#include <QNetworkInterface>
 #include <QSocketNotifier>
-#include <QUdpSocket>
 
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
 
 namespace {
-
-constexpr quint16 RawEchoPort = 20594;
-const char* const RawEchoGroup = "239.255.5.98";
 
 void report(const QString& line)
 {
@@ -146,28 +138,6 @@ private:
     TovkaProtocol protocol;
 };
 
-int runRawEcho()
-{
-    QUdpSocket socket;
-    if (!socket.bind(QHostAddress::AnyIPv4, RawEchoPort, QUdpSocket::ShareAddress))
-        return 1;
-    const QNetworkInterface link = QNetworkInterface::interfaceFromName(QStringLiteral("veth0"));
-    if (!socket.joinMulticastGroup(QHostAddress(QString::fromLatin1(RawEchoGroup)), link))
-        return 1;
-    QObject::connect(&socket, &QUdpSocket::readyRead, [&socket] {
-        while (socket.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = socket.receiveDatagram();
-            socket.writeDatagram(datagram.data(), datagram.senderAddress(), quint16(datagram.senderPort()));
-        }
-    });
-    CommandInput input([](const QStringList& words) {
-        if (words.first() == "quit")
-            QCoreApplication::quit();
-    });
-    report(QStringLiteral("ready"));
-    return QCoreApplication::exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -175,10 +145,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // the transport talks a lot
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.contains("--raw-echo"))
-        return runRawEcho();
     if (args.size() != 4) {
-        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE | tovka_peer --raw-echo\n");
+        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE\n");
         return 2;
     }
     int result = 0;
