@@ -7,6 +7,7 @@
 #include "db/RuvoDB.h"
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "records/RecordWrites.h"
 #include "rules/ReglementDB.h"
 
 #include <QCoreApplication>
@@ -211,27 +212,12 @@ QString& ACTeamData::sqlReplaceText()
 
 int ACTeamData::insert(RuvoDB* db)
 {
-    ID = 0;
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        ID = -1;
-        return ID;
-    }
-    ID = db->execInsert(sqlReplaceText());
-    return ID;
+    return RecordWrites::insert(*this, db);
 }
 
 bool ACTeamData::update(RuvoDB* db)
 {
-    if (ID < 1) {
-        errorCode = RuvoDB::ErrBadIndex;
-        return false;
-    }
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        return false;
-    }
-    return db->exec(sqlReplaceText());
+    return RecordWrites::update(*this, db);
 }
 
 bool ACTeamData::deleteTeam(RuvoDB* db, int id)

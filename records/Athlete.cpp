@@ -4,6 +4,7 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
+#include "records/RecordWrites.h"
 #include "records/TableLayout.h"
 
 #include <QDebug>
@@ -104,27 +105,12 @@ QString& Athlete::sqlReplaceText()
 
 int Athlete::insert(RuvoDB* db)
 {
-    ID = 0;
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        ID = -1;
-        return ID;
-    }
-    ID = db->execInsert(sqlReplaceText());
-    return ID;
+    return RecordWrites::insert(*this, db);
 }
 
 bool Athlete::update(RuvoDB* db)
 {
-    if (ID < 1) {
-        errorCode = RuvoDB::ErrBadIndex;
-        return false;
-    }
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        return false;
-    }
-    return db->exec(sqlReplaceText());
+    return RecordWrites::update(*this, db);
 }
 
 bool Athlete::deleteAthlete(RuvoDB* db, int id)

@@ -6,6 +6,7 @@
 #include "db/RuvoDB.h"
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "records/RecordWrites.h"
 #include "records/TableLayout.h"
 
 #include <QDebug>
@@ -100,27 +101,12 @@ QString& Club::sqlReplaceText()
 
 int Club::insert(RuvoDB* db)
 {
-    ID = 0;
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        ID = -1;
-        return ID;
-    }
-    ID = db->execInsert(sqlReplaceText());
-    return ID;
+    return RecordWrites::insert(*this, db);
 }
 
 bool Club::update(RuvoDB* db)
 {
-    if (ID < 1) {
-        errorCode = RuvoDB::ErrBadIndex;
-        return false;
-    }
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        return false;
-    }
-    return db->exec(sqlReplaceText());
+    return RecordWrites::update(*this, db);
 }
 
 bool Club::deleteClub(RuvoDB* db, int id)

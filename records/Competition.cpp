@@ -4,6 +4,7 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
+#include "records/RecordWrites.h"
 #include "records/TableLayout.h"
 
 #include <QDebug>
@@ -71,27 +72,12 @@ QString& Competition::sqlReplaceText()
 
 int Competition::insert(RuvoDB* db)
 {
-    ID = 0;
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        ID = -1;
-        return ID;
-    }
-    ID = db->execInsert(sqlReplaceText());
-    return ID;
+    return RecordWrites::insert(*this, db);
 }
 
 bool Competition::update(RuvoDB* db)
 {
-    if (ID < 1) {
-        errorCode = RuvoDB::ErrBadIndex;
-        return false;
-    }
-    if (!db) {
-        errorCode = RuvoDB::ErrNotOpen;
-        return false;
-    }
-    return db->exec(sqlReplaceText());
+    return RecordWrites::update(*this, db);
 }
 
 bool Competition::deleteCompetition(RuvoDB* db, int id)
