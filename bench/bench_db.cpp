@@ -3,13 +3,13 @@
 // Writing: 10,000 team rows inserted inside one transaction guard, against
 // the same statements in one raw transaction. Reading: getTeams, against
 // raw stepping of the same query into the same QStrings.
+#include "bench/RawSqlite.h"
 #include "db/RuvoDB.h"
 #include "db/RuvoTransaction.h"
 #include "frame/DebugLog.h"
 #include "records/ACTeamData.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -22,12 +22,8 @@ namespace {
 
 constexpr int rowCount = 10000;
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using raw::Clock;
+using raw::secondsSince;
 
 ACTeamData team(int i)
 {
@@ -55,35 +51,11 @@ std::vector<ACTeamData> teams()
     return all;
 }
 
-sqlite3* openRaw(const QString& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db,
-                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE,
-                    nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
-    return db;
-}
-
 void createTeams(const QString& path)
 {
     RuvoDB db;
     db.open(path, false);
     ACTeamData::createTable(&db);
-}
-
-double rawInserts(const QString& path, const std::vector<QByteArray>& statements)
-{
-    createTeams(path);
-    sqlite3* db = openRaw(path);
-    const auto start = Clock::now();
-    sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
-    for (const QByteArray& sql : statements)
-        sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
-    const double seconds = secondsSince(start);
-    sqlite3_close(db);
-    return seconds;
 }
 
 // As a caller does it: every record builds its statement and inserts itself.
@@ -110,33 +82,15 @@ void BM_InsertTeams(benchmark::State& state)
     double rawTotal = 0, ruvoTotal = 0;
     int round = 0;
     for (auto _ : state) {
-        rawTotal += rawInserts(dir.filePath(QStringLiteral("raw%1.ldb").arg(round)), statements);
+        const QString rawPath = dir.filePath(QStringLiteral("raw%1.ldb").arg(round));
+        createTeams(rawPath);
+        rawTotal += raw::insert(rawPath, statements);
         ruvoTotal += guardedInserts(dir.filePath(QStringLiteral("ruvo%1.ldb").arg(round)), all);
         ++round;
     }
     state.counters["raw_ms"] = 1000 * rawTotal / round;
     state.counters["ruvo_ms"] = 1000 * ruvoTotal / round;
     state.counters["ratio"] = rawTotal > 0 ? ruvoTotal / rawTotal : 0;
-}
-
-// Every cell as text into a row of QStrings, the previous result released.
-double rawQuery(sqlite3* db, QList<QStringList>& result)
-{
-    const auto start = Clock::now();
-    result.clear();
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM Teams;", -1, &statement, nullptr);
-    const int columns = sqlite3_column_count(statement);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        QStringList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                     sqlite3_column_bytes(statement, i));
-        result << row;
-    }
-    sqlite3_finalize(statement);
-    return secondsSince(start);
 }
 
 void BM_GetTeams(benchmark::State& state)
@@ -146,7 +100,7 @@ void BM_GetTeams(benchmark::State& state)
     std::vector<ACTeamData> all = teams();
     guardedInserts(path, all);
 
-    sqlite3* raw = openRaw(path);
+    sqlite3* rawDb = raw::open(path);
     RuvoDB db;
     db.open(path, false);
     RuvoDBList<ACTeamData> list;
@@ -154,13 +108,15 @@ void BM_GetTeams(benchmark::State& state)
     double rawTotal = 0, ruvoTotal = 0;
     int rounds = 0;
     for (auto _ : state) {
-        rawTotal += rawQuery(raw, rawRows);
-        const auto start = Clock::now();
+        auto start = Clock::now();
+        raw::read(rawDb, "SELECT * FROM Teams;", rawRows);
+        rawTotal += secondsSince(start);
+        start = Clock::now();
         getTeams(&db, list, nullptr);
         ruvoTotal += secondsSince(start);
         ++rounds;
     }
-    sqlite3_close(raw);
+    sqlite3_close(rawDb);
     if (rawRows.size() != rowCount || list.size() != rowCount || list.last() != all.back())
         state.SkipWithError("the teams read back differ");
     state.counters["raw_ms"] = 1000 * rawTotal / rounds;

@@ -2,11 +2,11 @@
 // 10,000 start entries stored with insertStarter inside one transaction guard
 // (each an INSERT and the read of its stored form), and all of them read back
 // with getStarter. The counter "ratio" is the entry list's time over raw.
+#include "bench/RawSqlite.h"
 #include "db/RuvoTransaction.h"
 #include "records/MeldeListeDB.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -19,12 +19,8 @@ namespace {
 
 constexpr int entryCount = 10000;
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using raw::Clock;
+using raw::secondsSince;
 
 // Singles and fours with a dozen codes each, as an entry list holds them.
 std::vector<Starter_t> sampleEntries()
@@ -58,34 +54,6 @@ void createFile(const QString& path)
     db.open(path, false);
 }
 
-sqlite3* openRaw(const QString& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db,
-                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE,
-                    nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
-    return db;
-}
-
-// Every cell as text into QStrings, as the database layer reads a result.
-void rawRead(sqlite3* db, const QByteArray& sql, QList<QStringList>& rows)
-{
-    rows.clear();
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
-    const int columns = sqlite3_column_count(statement);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        QStringList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                     sqlite3_column_bytes(statement, i));
-        rows << row;
-    }
-    sqlite3_finalize(statement);
-}
-
 QByteArray selectById(int id)
 {
     Starter_t filter;
@@ -96,13 +64,13 @@ QByteArray selectById(int id)
 double rawInserts(const QString& path, const std::vector<QByteArray>& inserts, const std::vector<QByteArray>& reads)
 {
     createFile(path);
-    sqlite3* db = openRaw(path);
+    sqlite3* db = raw::open(path);
     QList<QStringList> rows;
     const auto start = Clock::now();
     sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
     for (size_t i = 0; i < inserts.size(); ++i) {
         sqlite3_exec(db, inserts[i].constData(), nullptr, nullptr, nullptr);
-        rawRead(db, reads[i], rows);
+        raw::read(db, reads[i], rows);
     }
     sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
     const double seconds = secondsSince(start);
@@ -155,7 +123,7 @@ void BM_GetStarter(benchmark::State& state)
     const int order = ACCompetitorData::ByIdAscending;
     const QByteArray sql = MeldeListeDB::starterSelectText(nullptr, order).toUtf8();
 
-    sqlite3* raw = openRaw(path);
+    sqlite3* rawDb = raw::open(path);
     MeldeListeDB db;
     db.open(path, false);
     StarterList list;
@@ -164,14 +132,14 @@ void BM_GetStarter(benchmark::State& state)
     int rounds = 0;
     for (auto _ : state) {
         auto start = Clock::now();
-        rawRead(raw, sql, rawRows);
+        raw::read(rawDb, sql, rawRows);
         rawTotal += secondsSince(start);
         start = Clock::now();
         db.getStarter(list, nullptr, order);
         listTotal += secondsSince(start);
         ++rounds;
     }
-    sqlite3_close(raw);
+    sqlite3_close(rawDb);
     if (rawRows.size() != entryCount || list.items.size() != entryCount)
         state.SkipWithError("row count differs");
     state.counters["raw_ms"] = 1000 * rawTotal / rounds;

@@ -1,12 +1,12 @@
 // The table "starter" beside raw sqlite3 doing the same SQL in the same run:
 // 10,000 start entries stored inside one transaction guard, and read back
 // with a filter into entries. The counter "ratio" is the records' time over raw.
+#include "bench/RawSqlite.h"
 #include "db/RuvoDB.h"
 #include "db/RuvoTransaction.h"
 #include "records/ACCompetitorData.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -18,12 +18,8 @@ namespace {
 
 constexpr int entryCount = 10000;
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using raw::Clock;
+using raw::secondsSince;
 
 // Singles and fours of two disciplines with a dozen codes each, as an entry list holds them.
 std::vector<ACCompetitorData> sampleEntries()
@@ -48,36 +44,12 @@ std::vector<ACCompetitorData> sampleEntries()
     return entries;
 }
 
-sqlite3* openRaw(const QString& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db,
-                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE,
-                    nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=OFF;", nullptr, nullptr, nullptr);
-    return db;
-}
-
 // The database file as the records make it, empty.
 void createFile(const QString& path)
 {
     RuvoDB db;
     db.open(path, false);
     ACCompetitorData::createTable(&db);
-}
-
-double rawInserts(const QString& path, const std::vector<QByteArray>& statements)
-{
-    createFile(path);
-    sqlite3* db = openRaw(path);
-    const auto start = Clock::now();
-    sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
-    for (const QByteArray& sql : statements)
-        sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
-    const double seconds = secondsSince(start);
-    sqlite3_close(db);
-    return seconds;
 }
 
 double recordInserts(const QString& path, std::vector<ACCompetitorData>& entries)
@@ -103,33 +75,15 @@ void BM_InsertEntries(benchmark::State& state)
     double rawTotal = 0, recordTotal = 0;
     int round = 0;
     for (auto _ : state) {
-        rawTotal += rawInserts(dir.filePath(QStringLiteral("raw%1.ldb").arg(round)), statements);
+        const QString rawPath = dir.filePath(QStringLiteral("raw%1.ldb").arg(round));
+        createFile(rawPath);
+        rawTotal += raw::insert(rawPath, statements);
         recordTotal += recordInserts(dir.filePath(QStringLiteral("records%1.ldb").arg(round)), entries);
         ++round;
     }
     state.counters["raw_ms"] = 1000 * rawTotal / round;
     state.counters["records_ms"] = 1000 * recordTotal / round;
     state.counters["ratio"] = rawTotal > 0 ? recordTotal / rawTotal : 0;
-}
-
-// Every cell as text into QStrings, as the database layer reads a result.
-double rawQuery(sqlite3* db, const QByteArray& sql, QList<QStringList>& result)
-{
-    const auto start = Clock::now();
-    result.clear();
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
-    const int columns = sqlite3_column_count(statement);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        QStringList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                     sqlite3_column_bytes(statement, i));
-        result << row;
-    }
-    sqlite3_finalize(statement);
-    return secondsSince(start);
 }
 
 void BM_ReadEntries(benchmark::State& state)
@@ -145,7 +99,7 @@ void BM_ReadEntries(benchmark::State& state)
     const int order = ACCompetitorData::ByGiven;
     const QByteArray sql = ACCompetitorData::selectText(&filter, order).toUtf8();
 
-    sqlite3* raw = openRaw(path);
+    sqlite3* rawDb = raw::open(path);
     RuvoDB db;
     db.open(path, false);
     RuvoDBList<ACCompetitorData> list;
@@ -153,13 +107,15 @@ void BM_ReadEntries(benchmark::State& state)
     double rawTotal = 0, recordTotal = 0;
     int rounds = 0;
     for (auto _ : state) {
-        rawTotal += rawQuery(raw, sql, rawRows);
-        const auto start = Clock::now();
+        auto start = Clock::now();
+        raw::read(rawDb, sql, rawRows);
+        rawTotal += secondsSince(start);
+        start = Clock::now();
         ACCompetitorData::getACCompetitors(&db, list, &filter, order);
         recordTotal += secondsSince(start);
         ++rounds;
     }
-    sqlite3_close(raw);
+    sqlite3_close(rawDb);
     if (rawRows.isEmpty() || rawRows.size() != list.size())
         state.SkipWithError("row count differs");
     state.counters["rows"] = list.size();
