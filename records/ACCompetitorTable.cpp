@@ -9,11 +9,10 @@
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "records/MeldeListeDB.h"
+#include "records/StarterStatements.h"
 #include "records/Starter_t.h"
 
 #include <QDebug>
-
-#include <cstdio>
 
 namespace {
 
@@ -64,19 +63,7 @@ enum {
     ColumnCount = 62,
 };
 
-const char* const orderTexts[] = {
-    " ;", " ORDER BY Diszi;", " ORDER BY AK;", " ORDER BY aufgestellt;", " ORDER BY Bestleistung;",
-    " ORDER BY starter.ID ASC;", " ORDER BY starter.ID DESC;",
-};
-
-// Numbers are written without a temporary text: one statement holds about fifty.
-void appendNumber(QString& s, const char* before, qint64 n)
-{
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(n));
-    s += QLatin1String(before);
-    s += QLatin1String(digits, length);
-}
+using StarterStatements::appendNumber;
 
 // A text, cleaned, as an SQL literal.
 QString literal(const QString& text)
@@ -310,8 +297,7 @@ QString ACCompetitorData::selectText(const ACCompetitorData* filter, int order)
         if (!filter->WbName.isEmpty())
             addCondition(s, first, QStringLiteral("starter.WbName = ") + literal(filter->WbName));
     }
-    const bool known = order >= 0 && order < int(sizeof orderTexts / sizeof *orderTexts);
-    return s + QLatin1String(orderTexts[known ? order : 0]);
+    return s + StarterStatements::orderText(order);
 }
 
 bool ACCompetitorData::getACCompetitors(RuvoDB* db, RuvoDBList<ACCompetitorData>& out,

@@ -8,10 +8,9 @@
 #include "db/Conversions.h"
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
+#include "records/StarterStatements.h"
 
 #include <QDebug>
-
-#include <cstdio>
 
 namespace {
 
@@ -47,21 +46,9 @@ enum {
     ColumnCount = 51,
 };
 
-const char* const orderTexts[] = {
-    " ;", " ORDER BY Diszi;", " ORDER BY AK;", " ORDER BY aufgestellt;", " ORDER BY Bestleistung;",
-    " ORDER BY starter.ID ASC;", " ORDER BY starter.ID DESC;",
-};
-
 const char* const refused = "refused by user";
 
-// Numbers are written without a temporary text: a statement holds about fifty.
-void appendNumber(QString& s, const char* before, qint64 n)
-{
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(n));
-    s += QLatin1String(before);
-    s += QLatin1String(digits, length);
-}
+using StarterStatements::appendNumber;
 
 // A fixed-width text field, read no further than its width.
 QString field(const char* text, int width)
@@ -302,8 +289,7 @@ QString MeldeListeDB::starterSelectText(const Starter_t* filter, int order)
     QString s = QLatin1String(selectStarters);
     if (!conditions.isEmpty())
         s += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    const bool known = order >= 0 && order < int(sizeof orderTexts / sizeof *orderTexts);
-    return s + QLatin1String(orderTexts[known ? order : 0]);
+    return s + StarterStatements::orderText(order);
 }
 
 bool MeldeListeDB::getStarter(StarterList& list, const Starter_t* filter, int order)
