@@ -1,6 +1,7 @@
 // The network status bar under the offscreen platform: which labels the own
 // kind shows, their colours as peers come and go, the blink and the alert.
-#include "tests/protocol/ProtocolRig.h"
+#include "tests/support/Datagram.h"
+#include "tests/support/RecordingSink.h"
 
 #include "net/statusbar/StatusLabel.h"
 #include "net/statusbar/TovkaStatusBar.h"
@@ -17,14 +18,13 @@ const QColor red("#Ff4040");
 
 struct Bar
 {
-    Bar() : status(new TovkaStatusBar(&rig.net, &window))
+    Bar() : status(new TovkaStatusBar(&net, &window))
     {
+        net.setDatagramSink(&sink);
         window.setStatusBar(status);
         window.show();
     }
-
-    void hear(const TovkaAddress& address) { rig.receive(heartbeat(address, "halle-c")); }
-    void lose(const TovkaAddress& address) { rig.receive(shutdownNotice(address, "halle-c")); }
+    ~Bar() { net.setDatagramSink(nullptr); }
 
     QList<StatusLabel*> all() const
     {
@@ -41,7 +41,8 @@ struct Bar
         return texts;
     }
 
-    ProtocolRig rig{TovkaAddress(KindNetMon, 0, 0)};
+    RecordingSink sink;
+    TovkaNetIo net{KindNetMon, 0, 0};
     QMainWindow window;
     TovkaStatusBar* status;
 };
@@ -54,29 +55,32 @@ class TestStatusBar : public QObject
 {
     Q_OBJECT
 private slots:
+    // The monitor address shows none.
     void labelsPerOwnKind_data()
     {
         QTest::addColumn<uint>("kind");
-        QTest::addColumn<uint>("subKind");
+        QTest::addColumn<int>("judges");
         QTest::addColumn<QStringList>("visible");
-        QTest::newRow("planner") << uint(KindBelegungsPlaner) << 0u
+        const QStringList juries{"Jury 1", "Jury 2", "Jury 3", "Anzeige", "Buero"};
+        QTest::newRow("planner") << uint(KindBelegungsPlaner) << 3
                                  << QStringList{"BelegungsPlaner", "Training 1", "Training 2", "Training 3"};
-        QTest::newRow("chief") << uint(KindChief) << 2u << QStringList{"Jury 1", "Jury 2", "Jury 3", "Anzeige", "Buero"};
-        QTest::newRow("office") << uint(KindBuero) << 0u << QStringList{"Chief 1", "Chief 2", "Chief 3"};
-        QTest::newRow("jury") << uint(KindJury) << 1u << QStringList{"Chief"};
-        QTest::newRow("display") << uint(KindAnzeige) << 1u << QStringList();
+        QTest::newRow("chief") << uint(KindChief) << 3 << juries;
+        QTest::newRow("chief of two judges") << uint(KindChief) << 2 << QStringList(juries.mid(0, 2) + juries.mid(3));
+        QTest::newRow("office") << uint(KindBuero) << 3 << QStringList{"Chief 1", "Chief 2", "Chief 3"};
+        QTest::newRow("jury") << uint(KindJury) << 3 << QStringList{"Chief"};
+        QTest::newRow("display") << uint(KindAnzeige) << 3 << QStringList();
     }
     void labelsPerOwnKind()
     {
         QFETCH(uint, kind);
-        QFETCH(uint, subKind);
-        QFETCH(QStringList, visible);
+        QFETCH(int, judges);
         Bar bar;
-        bar.hear(TovkaAddress(KindBuero, 0, 0));
-        QCOMPARE(bar.visibleTexts(), QStringList());   // the monitor address shows none
-        QVERIFY(bar.rig.net.setOwnAddress(kind, quint8(subKind), 1));
-        QCOMPARE(bar.visibleTexts(), visible);
-        QVERIFY(bar.rig.net.setOwnAddress(KindNetMon, 0, 0));
+        receive(bar.net, heartbeat(TovkaAddress(KindBuero, 0, 0), "halle-c"));
+        QCOMPARE(bar.visibleTexts(), QStringList());
+        bar.status->setMaxKampfrichter(judges);   // kept for the kind set next
+        QVERIFY(bar.net.setOwnAddress(kind, 1, 1));
+        QTEST(bar.visibleTexts(), "visible");
+        QVERIFY(bar.net.setOwnAddress(KindNetMon, 0, 0));
         QCOMPARE(bar.visibleTexts(), QStringList());
     }
 
@@ -85,62 +89,52 @@ private slots:
     void peerTurnsItsLabelGreen_data()
     {
         QTest::addColumn<uint>("ownKind");
-        QTest::addColumn<uint>("ownArea");
         QTest::addColumn<bool>("juryMode");
         QTest::addColumn<TovkaAddress>("peer");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QColor>("before");
         QTest::addColumn<QColor>("after");
         const uint planner = KindBelegungsPlaner, chief = KindChief, jury = KindJury;
-        const auto row = [](const char* name, uint kind, uint area, bool juryMode, TovkaAddress peer, const char* label,
+        const auto row = [](const char* name, uint kind, bool juryMode, TovkaAddress peer, const char* label,
                             QColor before, QColor after) {
-            QTest::newRow(name) << kind << area << juryMode << peer << QString(label) << before << after;
+            QTest::newRow(name) << kind << juryMode << peer << QString(label) << before << after;
         };
-        row("planner 2", planner, 0, false, TovkaAddress(planner, 0, 2), "Training 2", yellow, green);
-        row("planner 4", planner, 0, false, TovkaAddress(planner, 0, 4), "Training 3", yellow, yellow);
-        row("jury of the own area", chief, 2, false, TovkaAddress(jury, 2, 3), "Jury 3", red, green);
-        row("jury of another area", chief, 2, false, TovkaAddress(jury, 1, 3), "Jury 3", red, red);
-        row("display of the own area", chief, 2, false, TovkaAddress(KindAnzeige, 2, 0), "Anzeige", yellow, green);
-        row("office to a chief", KindBuero, 0, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
-        row("office of another chief", KindBuero, 0, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
+        // The own program is of floor area 2.
+        row("planner 2", planner, false, TovkaAddress(planner, 0, 2), "Training 2", yellow, green);
+        row("planner 4", planner, false, TovkaAddress(planner, 0, 4), "Training 3", yellow, yellow);
+        row("jury of the own area", chief, false, TovkaAddress(jury, 2, 3), "Jury 3", red, green);
+        row("jury of another area", chief, false, TovkaAddress(jury, 1, 3), "Jury 3", red, red);
+        row("display of the own area", chief, false, TovkaAddress(KindAnzeige, 2, 0), "Anzeige", yellow, green);
+        row("office to a chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
+        row("office of another chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
         for (uint kind : {planner, chief, jury})
-            QTest::addRow("office seen by kind %u", kind) << kind << 3u << false << TovkaAddress(KindBuero, 0, 0)
-                                                          << "Buero" << yellow << green;
-        row("chief of its area", jury, 1, false, TovkaAddress(chief, 1, 0), "Chief", red, green);
-        row("chief of another area", jury, 1, false, TovkaAddress(chief, 2, 0), "Chief", red, red);
-        row("trainer outside jury mode", jury, 1, false, TovkaAddress(KindAusbilder, 1, 0), "Chief", red, red);
-        row("jury mode: trainer", jury, 1, true, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, green);
-        row("jury mode: chief", jury, 1, true, TovkaAddress(chief, 1, 0), "Chief", red, red);
+            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero"
+                                                          << yellow << green;
+        row("chief of its area", jury, false, TovkaAddress(chief, 2, 0), "Chief", red, green);
+        row("chief of another area", jury, false, TovkaAddress(chief, 1, 0), "Chief", red, red);
+        row("trainer outside jury mode", jury, false, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, red);
+        row("jury mode: trainer", jury, true, TovkaAddress(KindAusbilder, 1, 0), "Chief", red, green);
+        row("jury mode: chief", jury, true, TovkaAddress(chief, 2, 0), "Chief", red, red);
     }
     void peerTurnsItsLabelGreen()
     {
         QFETCH(uint, ownKind);
-        QFETCH(uint, ownArea);
         QFETCH(bool, juryMode);
         QFETCH(TovkaAddress, peer);
         QFETCH(QString, label);
         Bar bar;
-        QVERIFY(bar.rig.net.setOwnAddress(ownKind, quint8(ownArea), 1));
-        bar.rig.net.setJuryMode(juryMode);
+        QVERIFY(bar.net.setOwnAddress(ownKind, 2, 1));
+        bar.net.setJuryMode(juryMode);
         StatusLabel* shown = nullptr;
         for (StatusLabel* candidate : bar.all())
             shown = candidate->text() == label ? candidate : shown;
         QVERIFY(shown);
         QTEST(shown->baseColor(), "before");
-        bar.hear(peer);
+        receive(bar.net, heartbeat(peer, "halle-c"));
         QTEST(shown->baseColor(), "after");
         QTEST(shown->backgroundColor(), "after");
-        bar.lose(peer);
+        receive(bar.net, shutdownNotice(peer, "halle-c"));
         QTEST(shown->baseColor(), "before");
-    }
-
-    void maxKampfrichterHidesTheRest()
-    {
-        Bar bar;
-        QVERIFY(bar.rig.net.setOwnAddress(KindChief, 1, 0));
-        bar.status->setMaxKampfrichter(2);
-        QVERIFY(bar.status->judgeLabel(2)->isVisible());
-        QVERIFY(!bar.status->judgeLabel(3)->isVisible());
     }
 
     void blinkAlternatesWithYellow()
