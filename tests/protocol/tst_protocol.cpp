@@ -3,6 +3,8 @@
 // corrected by the packet's delay. Then the codecs' bounds: lists split or
 // refused, names and texts cut at their fields, entry counts following the
 // length, birth dates, the starter record and the import of a received one.
+// Last the network status bar: which labels the own kind shows, their colours
+// as peers come and go, the blink and the alert.
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SamplePlan.h"
@@ -10,11 +12,15 @@
 #include "net/protocol/NetImport.h"
 #include "net/protocol/TovkaProtocol.h"
 #include "net/protocol/TrainingPlanMessage.h"
+#include "net/statusbar/StatusLabel.h"
+#include "net/statusbar/TovkaStatusBar.h"
 #include "net/transport/TovkaNetIo.h"
 #include "records/ExpandedAthlete.h"
 #include "records/Starter_t.h"
 #include "rules/Wertungsbogen.h"
 
+#include <QMainWindow>
+#include <QTimer>
 #include <QtTest>
 
 #include <ctime>
@@ -193,23 +199,37 @@ QByteArray starterPayload(const NetStarter_t& record)
     return payload;
 }
 
-Bytes encodePlan(const TrainingsData& data, time_t now)
-{
-    Bytes buffer(1024, 0xAA);   // stale bytes that must never go out
-    buffer.resize(size_t(TrainingPlanMessage::encode(buffer.data(), 1, data, now)));
-    return buffer;
-}
+const QColor green("#00E900");
+const QColor yellow("yellow");
+const QColor red("#Ff4040");
 
-TrainingPlanMessage decodePlan(const Bytes& wire)
+// A status bar in a window, on a transport at the monitor address.
+struct Bar
 {
-    TrainingPlanMessage decoded;
-    [&] { QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded)); }();
-    return decoded;
-}
+    Bar() : status(new TovkaStatusBar(&rig.net, &window))
+    {
+        window.setStatusBar(status);
+        window.show();
+    }
+    QList<StatusLabel*> labels() const { return status->findChildren<StatusLabel*>(); }
+    QStringList visibleTexts() const
+    {
+        QStringList texts;
+        for (StatusLabel* label : labels())
+            if (label->isVisible())
+                texts << label->text();
+        return texts;
+    }
+
+    Rig rig{TovkaAddress(KindNetMon, 0, 0)};
+    QMainWindow window;
+    TovkaStatusBar* status;
+};
 
 } // namespace
 
 Q_DECLARE_METATYPE(Send)
+Q_DECLARE_METATYPE(TovkaAddress)
 
 class TestProtocol : public QObject
 {
@@ -394,10 +414,13 @@ private slots:
             {hex("0209 0000 6553f100 65540d20 000000f0 01020304 00000000 00000003 6553f100 4e722031").leftJustified(92, '\0')
              + hex("6553f1f0 4e722032").leftJustified(64, '\0')},
             0x70, {"plan 16909060 3 2"});
-        row("queue notice, to the office", [](P& p, To) { p.sendTextMessage(QString("abc")); },
-            {hex("0503 0000 10 39 28 02") + "abc" + '\0'}, 0x30, {"text 16:57:40 2 abc"});
-        row("text without time", [](P& p, To) { p.sendTextMessage(NetTextMessage(QTime(), 6, "ho"), TovkaAddress(1, 2, 1)); },
-            {hex("0503 0000 10 39 28 06") + "ho" + '\0'}, 0x12, {"text 16:57:40 6 ho"});
+        // A long text first: the notice after it must not carry its bytes.
+        row("long text without time, then a queue notice to the office", [](P& p, To) {
+                p.sendTextMessage(NetTextMessage(QTime(), 6, QString(1000, 'x')), TovkaAddress(1, 2, 1));
+                p.sendTextMessage(QString("abc"));
+            },
+            {hex("0503 0000 10 39 28 06") + QByteArray(899, 'x') + '\0', hex("0503 0000 10 39 28 02") + "abc" + '\0'},
+            0x30, {"text 16:57:40 6 " + QString(899, 'x'), "text 16:57:40 2 abc"});
     }
 
     void everyMessageByteExactAndBack()
@@ -548,121 +571,61 @@ private slots:
         QCOMPARE(packets[3].second.size(), 988);
     }
 
-    void noByteOfAnEarlierMessageGoesOutAgain()
-    {
-        Rig rig;
-        rig.protocol.sendTextMessage(QString(800, 'x'));
-        rig.protocol.sendBelegungsPlaner(1, samplePlan(1, "Nr "));
-        const QByteArray plan = rig.sink.dataPackets().at(1).second;
-        QCOMPARE(plan.mid(20, 4), QByteArray(4, '\0'));
-        QCOMPARE(plan.mid(2, 2), QByteArray(2, '\0'));
-        QCOMPARE(plan.mid(28 + 4 + 5), QByteArray(plan.size() - 37, '\0'));   // after "Nr 1"
-    }
-
-    void nothingGoesOutFromTheMonitorAddress()
-    {
-        Rig rig(TovkaAddress(KindNetMon, 0, 0));
-        rig.protocol.sendBelegungsPlaner(1, samplePlan(1));
-        QCOMPARE(rig.sink.dataPackets().size(), 0);
-    }
-
-    void nameIsCutTo59Bytes_data()
+    // Times travel as their low 32 bits; a name is cut to 59 bytes, a
+    // two-byte character across the cut left out whole.
+    void planBounds_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("arrives");
         const QString b58(58, 'b');
         QTest::newRow("59") << b58 + "c" << b58 + "c";
         QTest::newRow("60") << b58 + "cd" << b58 + "c";
-        // A two-byte character across the cut is left out whole.
         QTest::newRow("utf8 at cut") << b58 + QString::fromUtf8("ä") << b58;
         QTest::newRow("utf8 before cut") << b58.left(57) + QString::fromUtf8("äz") << b58.left(57) + QString::fromUtf8("ä");
     }
-    void nameIsCutTo59Bytes()
+    void planBounds()
     {
         QFETCH(QString, name);
         TrainingsData data;
-        data.starters.append(TrainingsStarterEntry(1, name));
-        const Bytes wire = encodePlan(data, 0);
-        QCOMPARE(wire[28 + 63], 0);
-        QTEST(decodePlan(wire).data.starters.value(0).nameText(), "arrives");
-    }
-
-    void timesTravelAsTheirLow32Bits()
-    {
-        TrainingsData data;
         data.start = time_t(0x100000005LL);   // beyond 2106
         data.end = time_t(-1);                // before 1970
-        data.starters.append(TrainingsStarterEntry(time_t(0x1FFFFFFFFLL), "late"));
-        const TrainingPlanMessage decoded = decodePlan(encodePlan(data, time_t(0x200000007LL)));
-        QCOMPARE(qint64(decoded.data.start), qint64(5));
-        QCOMPARE(qint64(decoded.data.end), qint64(0xFFFFFFFFLL));
-        QCOMPARE(qint64(decoded.data.starters.value(0).time), qint64(0xFFFFFFFFLL));
-        QCOMPARE(qint64(decoded.senderTime), qint64(7));
+        data.starters.append(TrainingsStarterEntry(time_t(0x1FFFFFFFFLL), name));
+        Bytes wire(1024, 0xAA);               // stale bytes that must never go out
+        wire.resize(size_t(TrainingPlanMessage::encode(wire.data(), 1, data, time_t(0x200000007LL))));
+        QCOMPARE(wire[28 + 63], 0);
+        TrainingPlanMessage decoded;
+        QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
+        const TrainingsStarterEntry entry = decoded.data.starters.value(0);
+        QCOMPARE(QList<qint64>({decoded.data.start, decoded.data.end, entry.time, decoded.senderTime}),
+                 QList<qint64>({5, 0xFFFFFFFFLL, 0xFFFFFFFFLL, 7}));
+        QTEST(entry.nameText(), "arrives");
     }
 
-    void entryCountFollowsTheLength_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<int>("entries");
-        const auto row = [](int length, bool accepted, int entries) {
-            QTest::addRow("%d", length) << length << accepted << entries;
-        };
-        row(27, false, 0);
-        row(28, true, 0);
-        row(91, true, 0);
-        row(92, true, 1);
-        row(988, true, 15);
-        row(4000, true, 15);
-    }
+    // Whole entries only, each name read within its field.
     void entryCountFollowsTheLength()
     {
-        QFETCH(int, length);
-        QFETCH(bool, accepted);
-        Bytes payload(size_t(length), 'n');   // names without any NUL
-        payload[0] = 2;
-        payload[1] = 9;
-        const Bytes before = payload;
-        TrainingPlanMessage decoded;
-        QCOMPARE(TrainingPlanMessage::decode(payload.data(), length, 0, &decoded), accepted);
-        QCOMPARE(payload, before);
-        QTEST(decoded.data.starters.size(), "entries");
-        for (const TrainingsStarterEntry& entry : decoded.data.starters)
-            QCOMPARE(entry.nameText(), QString(60, 'n'));   // read within its field
-    }
-
-    void textMessageCutTo899Bytes()
-    {
-        Bytes buffer(1024, 0xAA);
-        const int length = NetTextMessage::encode(buffer.data(), NetTextMessage(QTime(), 1, QString(1000, 'x')), QTime(8, 9, 10));
-        QCOMPARE(length, 908);
-        QCOMPARE(int(buffer[4]), 8);   // an invalid time gives way to the current one
-        QCOMPARE(int(buffer[907]), 0);
-        NetTextMessage decoded;
-        QVERIFY(NetTextMessage::decode(buffer.data(), length, &decoded));
-        QCOMPARE(decoded.text, QString(899, 'x'));
-        QCOMPARE(decoded.time, QTime(8, 9, 10));
-        QCOMPARE(decoded.type, 1);
+        for (const auto& [length, entries] : std::vector<std::pair<int, int>>{{28, 0}, {91, 0}, {92, 1}, {988, 15}, {4000, 15}}) {
+            Bytes payload(size_t(length), 'n');   // names without any NUL
+            payload[0] = 2;
+            payload[1] = 9;
+            const Bytes before = payload;
+            TrainingPlanMessage decoded;
+            QVERIFY(TrainingPlanMessage::decode(payload.data(), length, 0, &decoded));
+            QCOMPARE(payload, before);
+            QCOMPARE(decoded.data.starters.size(), entries);
+            for (const TrainingsStarterEntry& entry : decoded.data.starters)
+                QCOMPARE(entry.nameText(), QString(60, 'n'));
+        }
     }
 
     // Two-digit years after the current one are of the last century.
-    void birthDates_data()
+    void birthDatesKeepTheirCentury()
     {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<int>("packed");
-        QTest::addColumn<QDate>("readIn2025");
-        QTest::newRow("99") << QDate(1999, 12, 31) << 99 * 512 + 11 * 32 + 31 << QDate(1999, 12, 31);
-        QTest::newRow("26") << QDate(2026, 1, 1) << 26 * 512 + 1 << QDate(1926, 1, 1);
-        QTest::newRow("25") << QDate(1925, 1, 1) << 25 * 512 + 1 << QDate(2025, 1, 1);
-        QTest::newRow("none") << QDate() << 0 << QDate();
-    }
-    void birthDates()
-    {
-        QFETCH(QDate, date);
-        NetSprotler_t athlete;
-        athlete.birth = NetSprotler_t::packBirthDate(date);
-        QTEST(int(athlete.birth), "packed");
-        QTEST(athlete.birthDate(2025), "readIn2025");
+        for (const QDate& date : {QDate(1999, 12, 31), QDate(1926, 1, 1), QDate(2025, 1, 1), QDate()}) {
+            NetSprotler_t athlete;
+            athlete.birth = NetSprotler_t::packBirthDate(date);
+            QCOMPARE(athlete.birthDate(2025), date);
+        }
     }
 
     // What the starter record takes of a start entry and its athletes.
@@ -708,7 +671,117 @@ private slots:
         QVERIFY(import.readAthletes());   // called without its clubs
         QCOMPARE(import.athletes.at(0).Verein, 0);
     }
+
+    // The monitor address shows none.
+    void labelsPerOwnKind_data()
+    {
+        QTest::addColumn<uint>("kind");
+        QTest::addColumn<int>("judges");
+        QTest::addColumn<QStringList>("visible");
+        const QStringList juries{"Jury 1", "Jury 2", "Jury 3", "Anzeige", "Buero"};
+        QTest::newRow("planner") << uint(KindBelegungsPlaner) << 3
+                                 << QStringList{"BelegungsPlaner", "Training 1", "Training 2", "Training 3"};
+        QTest::newRow("chief") << uint(KindChief) << 3 << juries;
+        QTest::newRow("chief of two judges") << uint(KindChief) << 2 << QStringList(juries.mid(0, 2) + juries.mid(3));
+        QTest::newRow("office") << uint(KindBuero) << 3 << QStringList{"Chief 1", "Chief 2", "Chief 3"};
+        QTest::newRow("jury") << uint(KindJury) << 3 << QStringList{"Chief"};
+        QTest::newRow("display") << uint(KindAnzeige) << 3 << QStringList();
+    }
+    void labelsPerOwnKind()
+    {
+        QFETCH(uint, kind);
+        QFETCH(int, judges);
+        Bar bar;
+        receive(bar.rig.net, heartbeat(TovkaAddress(KindBuero, 0, 0), "halle-c"));
+        QCOMPARE(bar.visibleTexts(), QStringList());
+        bar.status->setMaxKampfrichter(judges);   // kept for the kind set next
+        QVERIFY(bar.rig.net.setOwnAddress(kind, 1, 1));
+        QTEST(bar.visibleTexts(), "visible");
+        QVERIFY(bar.rig.net.setOwnAddress(KindNetMon, 0, 0));
+        QCOMPARE(bar.visibleTexts(), QStringList());
+    }
+
+    // Which peer turns which label green, by the label's text; a jury in jury
+    // mode takes its trainer for its chief.
+    void peerTurnsItsLabelGreen_data()
+    {
+        QTest::addColumn<uint>("ownKind");
+        QTest::addColumn<bool>("juryMode");
+        QTest::addColumn<TovkaAddress>("peer");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QColor>("before");
+        QTest::addColumn<QColor>("after");
+        const uint planner = KindBelegungsPlaner, chief = KindChief, jury = KindJury;
+        const auto row = [](const char* name, uint kind, bool juryMode, TovkaAddress peer, const char* label,
+                            QColor before, QColor after) {
+            QTest::newRow(name) << kind << juryMode << peer << QString(label) << before << after;
+        };
+        // The own program is of floor area 2.
+        row("planner 2", planner, false, TovkaAddress(planner, 0, 2), "Training 2", yellow, green);
+        row("planner 4", planner, false, TovkaAddress(planner, 0, 4), "Training 3", yellow, yellow);
+        row("jury of the own area", chief, false, TovkaAddress(jury, 2, 3), "Jury 3", red, green);
+        row("jury of another area", chief, false, TovkaAddress(jury, 1, 3), "Jury 3", red, red);
+        row("display of the own area", chief, false, TovkaAddress(KindAnzeige, 2, 0), "Anzeige", yellow, green);
+        row("office to a chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
+        row("office of another chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
+        for (uint kind : {planner, chief, jury})
+            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero"
+                                                          << yellow << green;
+        row("chief of its area", jury, false, TovkaAddress(chief, 2, 0), "Chief", red, green);
+        row("chief of another area", jury, false, TovkaAddress(chief, 1, 0), "Chief", red, red);
+        row("trainer outside jury mode", jury, false, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, red);
+        row("jury mode: trainer", jury, true, TovkaAddress(KindAusbilder, 1, 0), "Chief", red, green);
+        row("jury mode: chief", jury, true, TovkaAddress(chief, 2, 0), "Chief", red, red);
+    }
+    void peerTurnsItsLabelGreen()
+    {
+        QFETCH(uint, ownKind);
+        QFETCH(bool, juryMode);
+        QFETCH(TovkaAddress, peer);
+        QFETCH(QString, label);
+        Bar bar;
+        QVERIFY(bar.rig.net.setOwnAddress(ownKind, 2, 1));
+        bar.rig.net.setJuryMode(juryMode);
+        StatusLabel* shown = nullptr;
+        for (StatusLabel* candidate : bar.labels())
+            shown = candidate->text() == label ? candidate : shown;
+        QVERIFY(shown);
+        QTEST(shown->baseColor(), "before");
+        receive(bar.rig.net, heartbeat(peer, "halle-c"));
+        QTEST(shown->baseColor(), "after");
+        QTEST(shown->backgroundColor(), "after");
+        receive(bar.rig.net, shutdownNotice(peer, "halle-c"));
+        QTEST(shown->baseColor(), "before");
+    }
+
+    void blinkAlternatesWithYellow()
+    {
+        QWidget parent;
+        StatusLabel label(&parent);
+        auto* timer = label.findChild<QTimer*>();
+        label.setGreen();
+        label.startBlink();
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));   // one tick of the timer
+        QCOMPARE(label.backgroundColor(), yellow);
+        label.slotBlink();
+        QCOMPARE(label.backgroundColor(), green);
+        label.slotBlink();
+        label.stopBlink();
+        QVERIFY(!timer->isActive());
+        QCOMPARE(label.backgroundColor(), green);
+    }
+
+    void alertPaintsTheBarRed()
+    {
+        Bar bar;
+        bar.status->showAlert(true, "Netz weg");
+        QCOMPARE(bar.status->palette().brush(bar.status->backgroundRole()).color(), QColor("red"));
+        QCOMPARE(bar.status->currentMessage(), QString("Netz weg"));
+        bar.status->showAlert(false, "Netz da");
+        QVERIFY(!bar.status->autoFillBackground());
+        QCOMPARE(bar.status->currentMessage(), QString("Netz da"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestProtocol)
+QTEST_MAIN(TestProtocol)
 #include "tst_protocol.moc"
