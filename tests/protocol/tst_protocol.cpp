@@ -65,7 +65,14 @@ struct Rig
     P protocol;
 };
 
-QString tag(const TovkaAddress& from) { return QString(" %1/%2/%3").arg(from.kind).arg(from.subKind).arg(from.instance); }
+QString text(const QString& value) { return value; }
+QString text(const char* value) { return QString::fromUtf8(value); }
+QString text(const TovkaAddress& a) { return QString("%1/%2/%3").arg(a.kind).arg(a.subKind).arg(a.instance); }
+template<typename T, typename = std::enable_if_t<std::is_arithmetic<T>::value>>
+QString text(T value) { return QString::number(value); }
+
+template<typename... Values>
+QString fields(char separator, const Values&... values) { return QStringList{text(values)...}.join(separator); }
 
 template<typename List, typename Text>
 QString join(const List& list, Text text)
@@ -81,81 +88,71 @@ struct Recorder
 {
     explicit Recorder(P& p)
     {
-        connect(p, &P::startClockReceived, [this](int s, TovkaAddress) { add(QString("start %1").arg(s)); });
-        connect(p, &P::stopClockReceived, [this](TovkaAddress f) { add("stop" + tag(f)); });
+        connect(p, &P::startClockReceived, [this](int s, TovkaAddress) { add("start", s); });
+        connect(p, &P::stopClockReceived, [this](TovkaAddress f) { add("stop", f); });
         connect(p, &P::resetClockReceived, [this](TovkaAddress) { add("reset"); });
-        connect(p, &P::countDownReceived, [this](bool on, TovkaAddress) { add(QString("count %1").arg(on)); });
-        connect(p, &P::AmpelReceived, [this](bool on, TovkaAddress) { add(QString("ampel %1").arg(on)); });
-        connect(p, &P::PlatzReceived, [this](int n, TovkaAddress) { add(QString("platz %1").arg(n)); });
-        connect(p, &P::PauseReceived, [this](bool on, TovkaAddress) { add(QString("pause %1").arg(on)); });
-        connect(p, &P::RecordReceived, [this](int n, QString t) { add(QString("record %1 %2").arg(n).arg(t)); });
-        connect(p, &P::SiegerehrungReceived, [this](int a, int b) { add(QString("sieger %1 %2").arg(a).arg(b)); });
-        connect(p, &P::RequestWertungReceived, [this](short n, TovkaAddress) { add(QString("wertung %1").arg(n)); });
-        connect(p, &P::RequestWettkampfReceived, [this](To f) { add("wettkampf" + tag(*f)); });
+        connect(p, &P::countDownReceived, [this](bool on, TovkaAddress) { add("count", on); });
+        connect(p, &P::AmpelReceived, [this](bool on, TovkaAddress) { add("ampel", on); });
+        connect(p, &P::PlatzReceived, [this](int n, TovkaAddress) { add("platz", n); });
+        connect(p, &P::PauseReceived, [this](bool on, TovkaAddress) { add("pause", on); });
+        connect(p, &P::RecordReceived, [this](int n, QString t) { add("record", n, t); });
+        connect(p, &P::SiegerehrungReceived, [this](int a, int b) { add("sieger", a, b); });
+        connect(p, &P::RequestWertungReceived, [this](short n, TovkaAddress) { add("wertung", n); });
+        connect(p, &P::RequestWettkampfReceived, [this](To f) { add("wettkampf", *f); });
         connect(p, &P::RequestErgebnisListReceived, [this](TovkaAddress) { add("ergebnisse"); });
         connect(p, &P::ReadyReceived, [this](TovkaAddress) { add("ready"); });
-        connect(p, &P::CurrentUebungReceived, [this](int n, TovkaAddress) { add(QString("uebung %1").arg(n)); });
+        connect(p, &P::CurrentUebungReceived, [this](int n, TovkaAddress) { add("uebung", n); });
         connect(p, &P::WbFreigebenReceived, [this] { add("frei"); });
         connect(p, &P::WbAbschliessenReceived, [this] { add("zu"); });
         connect(p, &P::StatusRequestReceived, [this](TovkaAddress) { add("status"); });
-        connect(p, &P::KampfrichterReceived, [this](QString a, QString b, QString c, TovkaAddress f) {
-            add(QString("judges %1|%2|%3").arg(a, b, c) + tag(f));
-        });
-        connect(p, &P::AnzeigeWertungReceived, [this](const NetStarter* s, TovkaAddress) {
-            add(QString("anzeige %1 %2 %3").arg(s->number).arg(s->value2).arg(s->text));
-        });
+        connect(p, &P::KampfrichterReceived,
+                [this](QString a, QString b, QString c, TovkaAddress f) { add("judges", fields('|', a, b, c), f); });
+        connect(p, &P::AnzeigeWertungReceived,
+                [this](const NetStarter* s, TovkaAddress) { add("anzeige", s->number, s->value2, s->text); });
         connect(p, &P::NextStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("next", s); });
         connect(p, &P::RequestedStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("requested", s); });
         connect(p, &P::ErgebnisListReceived, [this](StartErgebnisList& list, TovkaAddress) {
-            add("ergebnis " + join(list, [](const StartErgebnisList_t* e) {
-                    return QString("%1:%2:%3:%4").arg(e->number).arg(e->place).arg(e->notPlaced).arg(e->result);
-                }));
+            add("ergebnis", join(list, [](auto e) { return fields(':', e->number, e->place, e->notPlaced, e->result); }));
         });
-        connect(p, &P::StarterRequestReceived, [this](StarterRequestList& list, TovkaAddress) {
-            add("requ " + join(list, [](int n) { return QString::number(n); }));
-        });
+        connect(p, &P::StarterRequestReceived,
+                [this](StarterRequestList& list, TovkaAddress) { add("requ", join(list, [](int n) { return text(n); })); });
         connect(p, &P::FactorListReceived, [this](FactorList& list, TovkaAddress) {
-            add("factor " + join(list, [](QPair<int, double> f) { return QString("%1:%2").arg(f.first).arg(f.second); }));
+            add("factor", join(list, [](QPair<int, double> f) { return fields(':', f.first, f.second); }));
         });
         connect(p, &P::QualiListReceived, [this](QualiList& list, TovkaAddress) {
-            add(QString("quali %1 %2:%3").arg(list.size()).arg(list.value(0).first).arg(list.value(0).second));
+            add("quali", list.size(), fields(':', list.value(0).first, list.value(0).second));
         });
         connect(p, &P::UebungsWertungReceived, [this](const NetUebungsWertung_t& w, TovkaAddress) {
-            add(QString("uebungswertung %1 %2 %3").arg(w.tacticalValue).arg(w.startNumber).arg(w.marks[0]));
+            add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]);
         });
         connect(p, &P::FullWertungReceived, [this](const Wertung_t& w, TovkaAddress) {
-            add(QString("full %1 %2 %3:%4 %5 %6").arg(w.totalDeduction()).arg(w.startNumber).arg(w.tactical[8].value)
-                    .arg(w.tactical[8].exercise).arg(w.exercises[29][4]).arg(w.judge));
+            add("full", w.totalDeduction(), w.startNumber, fields(':', w.tactical[8].value, w.tactical[8].exercise),
+                w.exercises[29][4], w.judge);
         });
-        connect(p, &P::StarterResponseReceived, [this](int id, int sum, const char* t, TovkaAddress) {
-            add(QString("response %1 %2 %3").arg(id).arg(sum).arg(QString::fromLatin1(t).size()));
-        });
-        connect(p, &P::BelegungsPlanerReceived, [this](time_t t, int area, TrainingsData d, TovkaAddress) {
-            add(QString("plan %1 %2 %3").arg(qint64(t)).arg(area).arg(d.starters.size()));
-        });
+        connect(p, &P::StarterResponseReceived,
+                [this](int id, int sum, const char* t, TovkaAddress) { add("response", id, sum, qstrlen(t)); });
+        connect(p, &P::BelegungsPlanerReceived,
+                [this](time_t t, int area, TrainingsData d, TovkaAddress) { add("plan", t, area, d.starters.size()); });
         connect(p, &P::WettkampfReceived, [this](const Competition& c, TovkaAddress) {
-            add(QString("competition %1 %2|%3|%4").arg(c.Datum.toString(Qt::ISODate), c.Ort, c.Veranstalter, c.Name));
+            add("competition", c.Datum.toString(Qt::ISODate), fields('|', c.Ort, c.Veranstalter, c.Name));
         });
         connect(p, &P::StarterReceived, [this](NetImport& import) { starter(import); });
         connect(p, &P::WholeWertungReceived, [this](const Starter_t& s, WertungList& list, TovkaAddress) {
-            add(QString("whole %1 %2 %3 %4 %5 [%6]").arg(s.netInfo).arg(s.gender).arg(s.ageClass)
-                    .arg(QString::fromUtf8(s.name), QString::fromLatin1(s.codes[29], int(qstrnlen(s.codes[29], 8))),
-                         join(list, [](const Wertung_t* w) {
-                             return QString("%1:%2:%3").arg(w->judge).arg(w->startNumber).arg(w->totalDeduction());
-                         })));
+            const QString code = QString::fromLatin1(s.codes[29], int(qstrnlen(s.codes[29], 8)));
+            add("whole", s.netInfo, s.gender, s.ageClass, s.name, code,
+                "[" + join(list, [](auto w) { return fields(':', w->judge, w->startNumber, w->totalDeduction()); }) + "]");
         });
-        connect(p, &P::TextMessageReceived, [this](NetTextMessage m, TovkaAddress) {
-            add(QString("text %1 %2 %3").arg(m.time.toString("hh:mm:ss")).arg(m.type).arg(m.text));
-        });
+        connect(p, &P::TextMessageReceived,
+                [this](NetTextMessage m, TovkaAddress) { add("text", m.time.toString("hh:mm:ss"), m.type, m.text); });
     }
 
     template<typename Signal, typename Slot>
     void connect(P& p, Signal signal, Slot slot) { QObject::connect(&p, signal, slot); }
-    void add(const QString& line) { lines << line; }
+    template<typename... Values>
+    void add(const Values&... values) { lines << fields(' ', values...); }
     void starterLong(const char* what, const NetStarterLong* s)
     {
-        add(QString("%1 %2 %3 %4|%5|%6|%7").arg(what).arg(s->number).arg(s->category)
-                .arg(s->name, QString::fromLatin1(s->clubs), s->categoryName, s->nation));
+        add(what, s->number, s->category, fields('|', s->name, QString::fromLatin1(s->clubs), s->categoryName, s->nation));
     }
     // What a receiver makes of a starter: club, athletes, entry, scores.
     void starter(NetImport& import)
@@ -189,6 +186,30 @@ Datagram dataPacket(const QByteArray& payload, int delay)
     data.delay = quint16(delay);
     data.payload = payload;
     return data;
+}
+
+// A pair's starter record as built from its start entry. Max, without a last
+// name, is no athlete for a receiver; the first nation given is the pair's.
+NetStarter_t pairRecord()
+{
+    Starter_t start;
+    start.netInfo = 0x104D2;   // the low 16 bits travel
+    start.gender = 2;
+    start.disci = 4;
+    start.ageClass = 3;
+    qstrncpy(start.codes[0], "4101a", 8);
+    qstrncpy(start.codes[1], "4102b", 8);
+    QList<ExpandedAthlete> athletes;
+    for (const auto& name : {QStringList{"Anna", "Berg", ""}, QStringList{"Max", "", "A"}, QStringList{"Eva", "Kurz", "CH"}}) {
+        athletes << ExpandedAthlete();
+        athletes.last().Vorname = name[0];
+        athletes.last().Nachname = name[1];
+        athletes.last().Nation = name[2];
+    }
+    athletes[0].Geburtsdatum = QDate(2007, 3, 15);
+    athletes[0].Geschlecht = 2;
+    athletes[2].Geburtsdatum = QDate(1999, 12, 31);
+    return NetStarter_t::fromStarter(start, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Normal);
 }
 
 // Message 4/3 with the record as its body.
@@ -484,27 +505,8 @@ private slots:
         row("text without NUL", hex("0503 0000 0102 0307").leftJustified(1024, 't'), {"text 01:02:03 7 " + QString(900, 't')});
         // A received starter becomes a club, its athletes, one entry and, for a
         // starter who is absent or has a certificate, one score.
-        NetStarter_t record;
-        qstrncpy(record.clubs, "RV Zell", sizeof record.clubs);
-        qstrncpy(record.association, "BDR", sizeof record.association);
-        qstrncpy(record.sheetName, "Berg/Kurz", sizeof record.sheetName);
-        qstrncpy(record.nation, "GER", sizeof record.nation);
-        const char* names[3][2] = {{"Anna", "Berg"}, {"Max", ""}, {"Eva", "Kurz"}};   // Max has no last name
-        for (int i = 0; i < 3; ++i) {
-            qstrncpy(record.athletes[i].firstName, names[i][0], NetSprotler_t::NameSize);
-            qstrncpy(record.athletes[i].lastName, names[i][1], NetSprotler_t::NameSize);
-            record.athletes[i].gender = 2;
-        }
-        record.athletes[0].birth = NetSprotler_t::packBirthDate(QDate(2007, 3, 15));
-        record.athletes[2].birth = 99 * 512 + 11 * 32 + 31;
-        record.sex = 2;
-        record.disci = 4;
-        record.ageClass = 3;
-        record.number = 1234;
-        record.rulesYear = 2024;
-        qstrncpy(record.codes[0], "4101a", 8);
-        qstrncpy(record.codes[1], "4102b", 8);
-        const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 GER,Eva Kurz 1999-12-31 -1 GER] Berg/Kurz "
+        NetStarter_t record = pairRecord();
+        const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 A,Eva Kurz 1999-12-31 -1 A] Berg/Kurz "
                              "-1,-2 d4 g2 a3 n1234 4101a,4102b y2024 %1 scores %2";
         row("starter of two athletes", starterPayload(record), {pair.arg("single", "")});
         record.entryType = NetStarter_t::Absent;
@@ -628,32 +630,18 @@ private slots:
         }
     }
 
-    // What the starter record takes of a start entry and its athletes.
+    // Where the starter record puts what it takes of a start entry and its athletes.
     void starterRecordOfAStart()
     {
-        Starter_t starter;
-        starter.netInfo = 0x10102;
-        starter.disci = 2;
-        qstrncpy(starter.codes[6], "2107a", 8);
-        QList<ExpandedAthlete> athletes{ExpandedAthlete(), ExpandedAthlete(), ExpandedAthlete()};
-        athletes[0].Vorname = "Anna";
-        athletes[0].Nachname = QString(40, 'B');   // cut to 31 bytes
-        athletes[0].Geburtsdatum = QDate(2007, 3, 15);
-        athletes[0].Geschlecht = 2;
-        athletes[1].Nation = "A";                  // the first athlete with a nation gives it
-        athletes[2].Nation = "CH";
-        const NetStarter_t record =
-            NetStarter_t::fromStarter(starter, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Team);
         Bytes wire(NetStarter_t::Size, 0xAA);
-        record.write(wire.data());
+        pairRecord().write(wire.data());
         const QByteArray hex = QByteArray(reinterpret_cast<const char*>(wire.data()), int(wire.size())).toHex();
         QCOMPARE(hex.mid(0, 16), QByteArray("RV Zell").toHex() + "00");
         QCOMPARE(hex.mid(2 * 64, 16), QByteArray("0e4f0200") + QByteArray("Anna").toHex());   // 2007-03-15
-        QCOMPARE(hex.mid(2 * 100, 64), QByteArray(31, 'B').toHex() + "00");
-        QCOMPARE(hex.mid(2 * 132, 2 * 340), QByteArray(2 * 340, '0'));        // athletes 2 to 6 empty
-        QCOMPARE(hex.mid(2 * 472, 4 * 2), QByteArray("00020003"));
-        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000010207e8"));        // nation, number, rules year
-        QCOMPARE(hex.mid(2 * (516 + 6 * 8), 16), QByteArray("2107a").toHex() + "000000");
+        QCOMPARE(hex.mid(2 * 268, 2 * 204), QByteArray(2 * 204, '0'));                        // athletes 4 to 6 unused
+        QCOMPARE(hex.mid(2 * 472, 2 * 4), QByteArray("02040300"));
+        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "04d2" "07e8"));                  // nation, number, rules year
+        QCOMPARE(hex.mid(2 * 516, 16), QByteArray("4101a").toHex() + "000000");
         QCOMPARE(NetStarter_t::rulesYearOf("2024-03-01"), 2024);
         QCOMPARE(NetStarter_t::rulesYearOf("Stand 12"), 2006);
     }
