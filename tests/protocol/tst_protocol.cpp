@@ -34,15 +34,8 @@ using To = const TovkaAddress*;
 using Send = std::function<void(P&, To)>;
 using Bytes = std::vector<unsigned char>;
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }   // spaces are skipped
-
-QByteArray bytes(std::initializer_list<int> values, int length)
-{
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result.leftJustified(length, '\0', true);
-}
+// Bytes given in hex, spaces skipped, padded with zeros to `length`.
+QByteArray hex(const char* text, int length = 0) { return QByteArray::fromHex(text).leftJustified(length, '\0'); }
 
 // A protocol whose transport writes into a list.
 struct Rig
@@ -175,19 +168,6 @@ struct Recorder
     QStringList lines;
 };
 
-// A data packet from another program, as it arrives through the transport.
-Datagram dataPacket(const QByteArray& payload, int delay)
-{
-    Datagram data;
-    data.type = PacketType::DATA;
-    data.from = TovkaAddress(KindAnzeige, 1, 0);
-    data.to = TovkaAddress(KindBelegungsPlaner, 0, 0);
-    data.sequence = 1;
-    data.delay = quint16(delay);
-    data.payload = payload;
-    return data;
-}
-
 // A pair's starter record as built from its start entry. Max, without a last
 // name, is no athlete for a receiver; the first nation given is the pair's.
 NetStarter_t pairRecord()
@@ -215,7 +195,7 @@ NetStarter_t pairRecord()
 // Message 4/3 with the record as its body.
 QByteArray starterPayload(const NetStarter_t& record)
 {
-    QByteArray payload = bytes({4, 3}, TovkaProtocol::starterLength);
+    QByteArray payload = hex("0403", TovkaProtocol::starterLength);
     record.write(reinterpret_cast<uint8_t*>(payload.data()) + 4);
     return payload;
 }
@@ -293,12 +273,12 @@ private slots:
         row("status request", [](P& p, To d) { p.sendStatusRequest(d); }, {hex("040a 0000")}, 0x12, {"status"});
         const QString recordText = QString::fromUtf8("Rekord für Anna");
         row("record", [recordText](P& p, To) { p.sendRecord(205, recordText); },
-            {bytes({2, 11, 0, 0, 0, 205}, 68).replace(6, 16, recordText.toUtf8())}, 0x42, {"record 205 " + recordText});
+            {hex("020b 0000 00cd", 68).replace(6, 16, recordText.toUtf8())}, 0x42, {"record 205 " + recordText});
         const QByteArray ceremony = hex("020c 0000 0102 0304");
         row("award ceremony, to three displays", [](P& p, To) { p.sendSiegerehrung(0x0102, 0x0304); },
             {ceremony, ceremony, ceremony}, 0x43, {"sieger 258 772", "sieger 258 772", "sieger 258 772"});
         row("judges", [](P& p, To d) { p.sendKampfrichter(QString(40, 'A'), "", "C", d); },
-            {bytes({4, 2}, 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
+            {hex("0402", 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
             {QString("judges %1||C 2/2/3").arg(QString(31, 'A'))});
         Competition cup;
         cup.Datum = QDate(2026, 5, 17);
@@ -306,7 +286,7 @@ private slots:
         cup.Name = QString(40, 'N');   // cut to 31 bytes
         cup.ID = 9;                    // not carried
         row("competition", [cup](P& p, To d) { p.sendWettkampf(cup, d); },
-            {bytes({4, 1, 0, 0, 17, 5, 0x07, 0xEA}, 106).replace(8, 12, cup.Ort.toUtf8())
+            {hex("0401 0000 1105 07ea", 106).replace(8, 12, cup.Ort.toUtf8())
                  .replace(72, 31, QByteArray(31, 'N')).replace(104, 1, hex("01"))},
             0x12, {QString("competition 2026-05-17 %1||%2").arg(cup.Ort, QString(31, 'N'))});
         Starter_t entry;
@@ -315,7 +295,7 @@ private slots:
         entry.disci = 4;
         entry.ageClass = 3;
         row("starter response", [entry](P& p, To d) { p.sendStarterResponse(entry, "ok", d); },
-            {bytes({4, 9, 0, 0, 1, 2, 3, 4, 0x23, 0x45, 4, 3, 'o', 'k'}, 268)}, 0x12, {"response 9029 16909060 2"});
+            {hex("0409 0000 0102 0304 2345 0403", 268).replace(12, 2, "ok")}, 0x12, {"response 9029 16909060 2"});
         // From a score sheet without entry list and catalogue: no club texts,
         // no athletes, no category, the rules year 2006.
         Starter_t start;
@@ -345,18 +325,18 @@ private slots:
         };
         const QByteArray code = QByteArray("4101a").leftJustified(48, '\0') + "4107a";
         row("next starter", sheetOf(0, [](P& p, Wertungsbogen& s, To d) { p.sendNextStarter(s, d); }),
-            {bytes({2, 1, 0, 0, 1, 2, 0, 7, 0, 0, 4, 0xE2}, 180).replace(16, 9, "Berg/Kurz").replace(143, 1, hex("6c"))},
+            {hex("0201 0000 0102 0007 0000 04e2", 180).replace(16, 9, "Berg/Kurz").replace(143, 1, hex("6c"))},
             0x12, {"next 258 108 Berg/Kurz|||"});
         row("starter, one absent score of a team", sheetOf(1, [](P& p, Wertungsbogen& s, To d) { p.sendStarter(s, d, true); }),
-            {bytes({4, 3}, 760).replace(36, 9, "Berg/Kurz").replace(476, 4, hex("0104 0402"))
+            {hex("0403", 760).replace(36, 9, "Berg/Kurz").replace(476, 4, hex("0104 0402"))
                  .replace(516, 4, hex("0102 07d6")).replace(520, 53, code)},
             0x12, {"starter / []  0,0 d0 g0 a0 n0 , y2006 single scores 258:5"});
         row("whole score, three of four", sheetOf(4, [](P& p, Wertungsbogen& s, To) { p.sendWholeWertung(s); }),
-            {bytes({5, 1, 0, 0, 1, 2, 1, 4}, 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
+            {hex("0501 0000 0102 0104", 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
                  .replace(292, 3, hex("010205")).replace(528, 4, hex("0000000a")).replace(536, 3, hex("010205"))
                  .replace(772, 4, hex("00000014")).replace(780, 3, hex("010205"))},
             0x30, {"whole 258 1 4 Berg/Kurz  [1:258:0,2:258:10,3:258:20]"});
-        QByteArray all = bytes({5, 2}, 292);
+        QByteArray all = hex("0502", 292);
         all.replace(4, 3, "An1").replace(36, 3, "Sc1").replace(68, 5, "Chief");
         all.replace(132, 3, "Sc2").replace(164, 5, "Chief").replace(196, 3, "An3").replace(260, 5, "Chief");
         row("all judges", [](P& p, To) { p.sendAllKampfrichter("Chief", "An1", "Sc1", "", "Sc2", "An3", ""); }, {all},
@@ -372,7 +352,7 @@ private slots:
             },
             {hex("0202 0000 0102 ab00 0304 0506 ffff fffe").leftJustified(48, '\0').replace(16, 11, "Zeitwertung")}, 0x12,
             {"anzeige 258 4294967294 Zeitwertung"});
-        QByteArray requested = bytes({2, 7, 0, 0, 0, 42, 0, 0, 0, 0, 0x30, 0x39}, 180);
+        QByteArray requested = hex("0207 0000 002a 0000 0000 3039", 180);
         requested.replace(16, 9, "Anna Berg").replace(48, 31, QByteArray(31, 'c')).replace(80, 7, "Platz 1");
         requested.replace(140, 4, hex("00000077")).replace(144, 3, "BDR").replace(176, 3, "GER");
         row("requested starter", [](P& p, To d) {
@@ -475,7 +455,7 @@ private slots:
         const auto row = [](const char* name, const QByteArray& payload, const QStringList& received, int delay = 0) {
             QTest::newRow(name) << payload << delay << received;
         };
-        const QByteArray plan = bytes({2, 9}, 28).replace(16, 4, hex("6553f100")).replace(27, 1, hex("02"));
+        const QByteArray plan = hex("0209", 28).replace(16, 4, hex("6553f100")).replace(27, 1, hex("02"));
         row("plan, 499 ms", plan, {"plan 1700000000 2 0"}, 499);
         row("plan, 1500 ms", plan, {"plan 1700000002 2 0"}, 1500);
         row("clock, 1600 ms", hex("0101 0000 012c"), {"start 302"}, 1600);
@@ -483,7 +463,7 @@ private slots:
         row("reset of any length", hex("0103 0000 090909"), {"reset"});
         row("start clock of 7", hex("0101 0000 012c00"), {});
         row("count-down of 6", hex("0104 0000 0000"), {});
-        QByteArray older = bytes({2, 1, 0, 0, 0, 9}, 144).replace(16, 4, "Team");
+        QByteArray older = hex("0201 0000 0009", 144).replace(16, 4, "Team");
         older[143] = 5;   // category code
         row("older next starter", older, {"next 9 5 Team|||"});
         row("next starter of 143", older.left(143), {"next 9 0 Team|||"});
@@ -494,12 +474,12 @@ private slots:
         const QByteArray response = hex("0409 0000 ffff fffe 0102 0304") + QByteArray(256, 'x');   // no NUL
         row("response without NUL", response, {"response 258 -2 255"});
         row("response of 267", response.left(267), {});
-        row("full score of 247", bytes({4, 8}, 247), {});
+        row("full score of 247", hex("0408", 247), {});
         // Unknown groups and sub-types, and payloads one byte short of their message.
         for (const QByteArray& refused : {hex("0102 00"), hex("0001 0000"), hex("0601 0000"), hex("0105 0000"),
                                           hex("020d 0000"), hex("0306 0000"), hex("040b 0000"), hex("0504 0000"),
-                                          bytes({2, 9}, 27), bytes({2, 11}, 69), bytes({4, 2}, 99), bytes({4, 1}, 105),
-                                          bytes({4, 3}, 759), bytes({5, 1}, 268), bytes({5, 1}, 400), bytes({5, 3}, 7)})
+                                          hex("0209", 27), hex("020b", 69), hex("0402", 99), hex("0401", 105),
+                                          hex("0403", 759), hex("0501", 268), hex("0501", 400), hex("0503", 7)})
             QTest::addRow("refused %s of %d", refused.toHex().left(4).constData(), refused.size()) << refused << 0 << QStringList{};
         row("text of 8", hex("0503 0000 0102 0307"), {"text 01:02:03 7 "});
         row("text without NUL", hex("0503 0000 0102 0307").leftJustified(1024, 't'), {"text 01:02:03 7 " + QString(900, 't')});
@@ -513,8 +493,8 @@ private slots:
         row("absent starter", starterPayload(record), {pair.arg("single", "1234:5")});
         record.entryType = NetStarter_t::Team;
         row("team starter", starterPayload(record), {pair.arg("team", "")});
-        row("whole score without scores", bytes({5, 1}, 284).replace(12, 4, "Anna"), {"whole 0 0 0 Anna  []"});
-        row("whole score of 1016", bytes({5, 1, 0, 0, 0x30, 0x39, 2, 3}, 1016).replace(284 + 9, 1, hex("07")),
+        row("whole score without scores", hex("0501", 284).replace(12, 4, "Anna"), {"whole 0 0 0 Anna  []"});
+        row("whole score of 1016", hex("0501 0000 3039 0203", 1016).replace(284 + 9, 1, hex("07")),
             {"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"});
     }
 
@@ -526,8 +506,9 @@ private slots:
         Rig rig;
         Recorder recorder(rig.protocol);
         const QByteArray before = payload;
-        if (delay)
-            receive(rig.net, dataPacket(payload, delay));
+        if (delay)   // through the transport, whose packet's delay corrects times
+            receive(rig.net, Datagram{PacketType::DATA, TovkaAddress(KindAnzeige, 1, 0), TovkaAddress(KindBelegungsPlaner, 0, 0),
+                                      "halle-b", payload, 1, 0, quint16(delay)});
         else
             rig.deliver(payload);
         QCOMPARE(recorder.lines, received);
