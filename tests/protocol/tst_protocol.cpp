@@ -104,20 +104,17 @@ struct Recorder
                 [this](const NetStarter* s, TovkaAddress) { add("anzeige", s->number, s->value2, s->text); });
         connect(p, &P::NextStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("next", s); });
         connect(p, &P::RequestedStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("requested", s); });
-        connect(p, &P::ErgebnisListReceived, [this](StartErgebnisList& list, TovkaAddress) {
-            add("ergebnis", join(list, [](auto e) { return fields(':', e->number, e->place, e->notPlaced, e->result); }));
+        connect(p, &P::ErgebnisListReceived, [this](StartErgebnisList& l, TovkaAddress) {
+            add("ergebnis", join(l, [](auto e) { return fields(':', e->number, e->place, e->notPlaced, e->result); }));
         });
         connect(p, &P::StarterRequestReceived,
                 [this](StarterRequestList& list, TovkaAddress) { add("requ", join(list, [](int n) { return text(n); })); });
-        connect(p, &P::FactorListReceived, [this](FactorList& list, TovkaAddress) {
-            add("factor", join(list, [](QPair<int, double> f) { return fields(':', f.first, f.second); }));
-        });
-        connect(p, &P::QualiListReceived, [this](QualiList& list, TovkaAddress) {
-            add("quali", list.size(), fields(':', list.value(0).first, list.value(0).second));
-        });
-        connect(p, &P::UebungsWertungReceived, [this](const NetUebungsWertung_t& w, TovkaAddress) {
-            add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]);
-        });
+        connect(p, &P::FactorListReceived,
+                [this](FactorList& l, TovkaAddress) { add("factor", join(l, [](auto f) { return fields(':', f.first, f.second); })); });
+        connect(p, &P::QualiListReceived,
+                [this](QualiList& l, TovkaAddress) { add("quali", l.size(), fields(':', l.value(0).first, l.value(0).second)); });
+        connect(p, &P::UebungsWertungReceived,
+                [this](const NetUebungsWertung_t& w, TovkaAddress) { add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]); });
         connect(p, &P::FullWertungReceived, [this](const Wertung_t& w, TovkaAddress) {
             add("full", w.totalDeduction(), w.startNumber, fields(':', w.tactical[8].value, w.tactical[8].exercise),
                 w.exercises[29][4], w.judge);
@@ -153,17 +150,14 @@ struct Recorder
         import.run();
         WertungList scores;
         import.getEntries(scores);
+        const ACCompetitorData e = import.competitors.value(0);
         const QString athletes = join(import.athletes, [](const Athlete& a) {
-            return QString("%1 %2 %3 %4 %5").arg(a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate),
-                                                  QString::number(a.Verein), a.Nation);
+            return fields(' ', a.Vorname, a.Nachname, a.Geburtsdatum.toString(Qt::ISODate), a.Verein, a.Nation);
         });
-        const ACCompetitorData entry = import.competitors.value(0);
-        add(QString("starter %1/%2 [%3] %4 %5,%6 d%7 g%8 a%9 n%10 %11 y%12 %13 scores %14")
-                .arg(import.clubs.value(0).Name, import.clubs.value(0).Verband, athletes, entry.WbName)
-                .arg(entry.athleteId(0)).arg(entry.athleteId(1)).arg(entry.disci()).arg(entry.gender())
-                .arg(entry.ageClass()).arg(entry.netInfo).arg(entry.figure(0).text() + ',' + entry.figure(1).text())
-                .arg(import.getYear()).arg(import.isTeam() ? "team" : "single")
-                .arg(join(scores, [](const Wertung_t* w) { return QString("%1:%2").arg(w->starterRef).arg(w->status); })));
+        add("starter", fields('/', import.clubs.value(0).Name, import.clubs.value(0).Verband), "[" + athletes + "]", e.WbName,
+            fields(',', e.athleteId(0), e.athleteId(1)), e.disci(), e.gender(), e.ageClass(), e.netInfo,
+            fields(',', e.figure(0).text(), e.figure(1).text()), import.getYear(), import.isTeam() ? "team" : "single",
+            "scores", join(scores, [](const Wertung_t* w) { return fields(':', w->starterRef, w->status); }));
     }
     QStringList lines;
 };
@@ -330,7 +324,7 @@ private slots:
         row("starter, one absent score of a team", sheetOf(1, [](P& p, Wertungsbogen& s, To d) { p.sendStarter(s, d, true); }),
             {hex("0403", 760).replace(36, 9, "Berg/Kurz").replace(476, 4, hex("0104 0402"))
                  .replace(516, 4, hex("0102 07d6")).replace(520, 53, code)},
-            0x12, {"starter / []  0,0 d0 g0 a0 n0 , y2006 single scores 258:5"});
+            0x12, {"starter / []  0,0 0 0 0 0 , 2006 single scores 258:5"});
         row("whole score, three of four", sheetOf(4, [](P& p, Wertungsbogen& s, To) { p.sendWholeWertung(s); }),
             {hex("0501 0000 0102 0104", 1016).replace(12, 9, "Berg/Kurz").replace(44, 53, code)
                  .replace(292, 3, hex("010205")).replace(528, 4, hex("0000000a")).replace(536, 3, hex("010205"))
@@ -487,7 +481,7 @@ private slots:
         // starter who is absent or has a certificate, one score.
         NetStarter_t record = pairRecord();
         const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 A,Eva Kurz 1999-12-31 -1 A] Berg/Kurz "
-                             "-1,-2 d4 g2 a3 n1234 4101a,4102b y2024 %1 scores %2";
+                             "-1,-2 4 2 3 1234 4101a,4102b 2024 %1 scores %2";
         row("starter of two athletes", starterPayload(record), {pair.arg("single", "")});
         record.entryType = NetStarter_t::Absent;
         row("absent starter", starterPayload(record), {pair.arg("single", "1234:5")});
