@@ -58,6 +58,7 @@ struct Rig
     P protocol;
 };
 
+// Signal arguments as text, an address as kind/area/instance.
 QString text(const QString& value) { return value; }
 QString text(const char* value) { return QString::fromUtf8(value); }
 QString text(const TovkaAddress& a) { return QString("%1/%2/%3").arg(a.kind).arg(a.subKind).arg(a.instance); }
