@@ -632,7 +632,7 @@ private slots:
         QCOMPARE(import.athletes.at(0).Verein, 0);
     }
 
-    // The monitor address shows none.
+    // The labels each own kind shows; the monitor address shows none.
     void labelsPerOwnKind_data()
     {
         QTest::addColumn<uint>("kind");
