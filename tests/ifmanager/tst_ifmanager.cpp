@@ -1,7 +1,6 @@
-// The interface manager: classification of each interface type, the signals
-// of each rescan transition, the default route and internet reports, all
-// against a hand-fed interface source; then the Linux source itself, its
-// route table text and a veth pair in the test's own namespace.
+// The interface manager: classification and the signals of each rescan, fed
+// by hand; the internet report from a route table file and loopback probes;
+// the Linux source following a veth pair in the test's own namespace.
 #include "net/transport/IfManager.h"
 #include "net/transport/LinuxInterfaceSource.h"
 
@@ -30,11 +29,9 @@ InterfaceReading reading(int index, const QString& name, int ifType, const QStri
     r.name = name;
     r.flags = flags;
     r.ifType = ifType;
-    if (!ipv4.isEmpty()) {
-        QNetworkAddressEntry entry;
-        entry.setIp(QHostAddress(ipv4));
-        r.addressEntries << entry;
-    }
+    QNetworkAddressEntry entry; // a null address for an empty text
+    entry.setIp(QHostAddress(ipv4));
+    r.addressEntries << entry;
     return r;
 }
 
@@ -95,34 +92,27 @@ private slots:
         QTest::newRow("ethernet") << I::Ethernet << up << "LAN usable multicast";
         QTest::newRow("ethernet without multicast") << I::Ethernet << Flags(I::IsUp | I::IsRunning) << "LAN usable";
         QTest::newRow("ethernet point-to-point") << I::Ethernet << pointToPoint << "point-to-point usable";
-        QTest::newRow("ethernet down") << I::Ethernet << Flags(I::CanMulticast) << "LAN";
         QTest::newRow("wifi") << I::Wifi << up << "WLAN usable multicast";
         QTest::newRow("ppp") << I::Ppp << pointToPoint << "Tunnel usable";
         QTest::newRow("wimax") << I::Ieee80216 << up << "Mobile usable";
         QTest::newRow("virtual") << I::Virtual << up << "Tunnel usable";
         QTest::newRow("unknown") << I::Unknown << up << "UNKNOWN usable multicast";
-        QTest::newRow("unknown point-to-point") << I::Unknown << pointToPoint << "point-to-point usable";
     }
     void classification()
     {
         QFETCH(QNetworkInterface::InterfaceType, type);
         QFETCH(Flags, flags);
         const ExtendedNetworkInterface iface(reading(3, "if3", LinuxInterfaceSource::ifTypeOf(type), "192.0.2.1", flags));
-        QStringList said{iface.categoryName()};
-        if (iface.isUsable())
-            said << "usable";
-        if (iface.isMulticastCapable())
-            said << "multicast";
-        QTEST(said.join(' '), "expected");
+        QTEST(iface.categoryName() + (iface.isUsable() ? " usable" : "") + (iface.isMulticastCapable() ? " multicast" : ""),
+              "expected");
     }
 
     void rescanTransitions_data()
     {
-        QTest::addColumn<QStringList>("scans"); // the interfaces at each rescan after the first
+        QTest::addColumn<QStringList>("scans"); // the interfaces at each rescan
         QTest::addColumn<QStringList>("signalled"); // at the last one
         QTest::newRow("new interfaces") << QStringList{"lo:127.0.0.1 eth0: wlan0:192.0.2.9"}
             << QStringList{"new:lo", "new:eth0", "new:wlan0", "up:lo", "up:wlan0", "rescaned"};
-        QTest::newRow("unchanged") << QStringList{"eth0:192.0.2.1", "eth0:192.0.2.1"} << QStringList{"rescaned"};
         QTest::newRow("address comes") << QStringList{"eth0:", "eth0:192.0.2.1"}
                                        << QStringList{"up:eth0", "rescaned"};
         QTest::newRow("address goes") << QStringList{"eth0:192.0.2.1", "eth0:"}
@@ -157,7 +147,6 @@ private slots:
             const QString item = last.section(iface->name() + ':', 1).section(' ', 0, 0);
             QCOMPARE(iface->isPresent(), last.contains(iface->name()));
             QCOMPARE(iface->isUsable(), item.contains('.') && !item.endsWith('!'));
-            QCOMPARE(iface->isMulticastCapable(), iface->isUsable());
             if (iface->isUsable())
                 QCOMPARE(iface->ipv4Address(), QHostAddress(item));
         }
@@ -168,7 +157,7 @@ private slots:
     void internetReport_data()
     {
         QTest::addColumn<QByteArray>("routes"); // null: no table at all
-        QTest::addColumn<QString>("reachable");
+        QTest::addColumn<QString>("reachable"); // the probes that answer
         QTest::addColumn<QString>("answers");
         QTest::addColumn<QString>("details");
         const QByteArray header = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT"

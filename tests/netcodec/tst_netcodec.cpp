@@ -50,16 +50,14 @@ private slots:
     void addressWireFormAndNames()
     {
         const TovkaAddress jury(KindJury, 2, 3);
-        QCOMPARE(int(jury.addressByte()), 0x22);
         QCOMPARE(jury.statisticKey(), 0x2203u);
-        QCOMPARE(TovkaAddress::fromWire(0xff, 255), TovkaAddress(15, 15, 255));
         // Two names in one log line: each has a buffer of its own.
         const char* first = appName(jury);
         const char* second = appName(TovkaAddress(KindBelegungsPlaner, 0, 255));
         QCOMPARE(QByteArray(first) + second + appName(TovkaAddress(15, 0, 1)), "Jury_3BelegungsPlaner_255UNKNOWN");
     }
 
-    void headerVectorAndReadBack()
+    void headerVectorAndLimits()
     {
         // Host name and payload bytes above 0x7f, so a sum over signed bytes cannot pass.
         PacketHeader sample = PacketHeader::make(PacketType::DATA, 0x70, 1);
@@ -78,6 +76,12 @@ private slots:
         QCOMPARE(header.destination(), TovkaAddress(3, 0, 0));
         QCOMPARE(buildPacket(header, hex("ffffffff")).toHex(), wire.toHex()); // every field read back
         QVERIFY(!PacketHeader::read(bytes(wire), PacketHeader::Size - 1, &header));
+        // A host name is cut to 59 bytes, never inside a character.
+        header.hostName.fill('\xee');
+        PacketHeader::setHostName(&header.hostName, (QByteArray(58, 'c') + "\xc3\xa9").constData());
+        QCOMPARE(QByteArray(header.hostName.data(), 60), QByteArray(58, 'c') + QByteArray(2, '\0'));
+        PacketHeader::setHostName(&header.hostName, (QByteArray(57, 'd') + "\xc3\xa9").constData());
+        QCOMPARE(QByteArray(header.hostName.data(), 60), QByteArray(57, 'd') + "\xc3\xa9" + '\0');
         QCOMPARE(PacketHeader::nextSequence(1), 2u);
         QCOMPARE(PacketHeader::nextSequence(PacketHeader::LastSequence), 1u);
 
@@ -98,7 +102,6 @@ private slots:
         const QByteArray ping = buildPacket(PacketHeader::make(PacketType::PING, 0x70, 0), QByteArray(68, '\x90'));
         PacketHeader largest = PacketHeader::make(PacketType::DATA, 0x70, 0);
         largest.length = 1024;
-        QTest::newRow("sound ping") << ping << int(PacketCheck::Valid);
         QTest::newRow("trailing bytes") << ping + QByteArray(7, '\x7f') << int(PacketCheck::Valid);
         QTest::newRow("largest") << buildPacket(largest, QByteArray(1024, '\xff')) << int(PacketCheck::Valid);
         for (int at : {4, 15, 79, 80, 147}) {
@@ -106,7 +109,6 @@ private slots:
             changed[at] = char(changed[at] + 0x80);
             QTest::addRow("byte %d changed", at) << changed << int(PacketCheck::ChecksumMismatch);
         }
-        QTest::newRow("empty") << QByteArray() << int(PacketCheck::TooShort);
         QTest::newRow("79 bytes") << ping.left(79) << int(PacketCheck::TooShort);
         QTest::newRow("payload cut") << ping.left(ping.size() - 1) << int(PacketCheck::Truncated);
         QByteArray otherVersion = ping;
@@ -126,23 +128,9 @@ private slots:
             QCOMPARE(PacketHeader::seal(bytes(datagram), datagram.size()), -1);
     }
 
-    // A host name is cut to 59 bytes, never inside a character.
-    void hostNameField()
-    {
-        HostNameField field;
-        field.fill('\xee');
-        PacketHeader::setHostName(&field, QByteArray(70, 'b').constData());
-        QCOMPARE(QByteArray(field.data(), 60), QByteArray(59, 'b') + '\0');
-        PacketHeader::setHostName(&field, (QByteArray(58, 'c') + "\xc3\xa9").constData());
-        QCOMPARE(QByteArray(field.data(), 60), QByteArray(58, 'c') + QByteArray(2, '\0'));
-        PacketHeader::setHostName(&field, (QByteArray(57, 'd') + "\xc3\xa9").constData());
-        QCOMPARE(QByteArray(field.data(), 60), QByteArray(57, 'd') + "\xc3\xa9" + '\0');
-    }
-
     void pingAndPongVectors()
     {
-        // Bytes after the host name's terminator are undefined on the wire; an
-        // answer hands all 68 back unchanged.
+        // Bytes after the host name's terminator are undefined on the wire: an answer hands all 68 back.
         const QByteArray ping = hex("44332211" "e7030000" "6869") + QByteArray(1, '\0') + QByteArray(57, '\xff');
         PongPayload pong;
         QVERIFY(PingPayload::read(bytes(ping), ping.size(), &pong.ping));
@@ -152,11 +140,8 @@ private slots:
         QByteArray wire(PongPayload::Size, '\x55');
         pong.write(bytes(wire));
         QCOMPARE(wire.toHex(), (ping + hex("1401a8c0")).toHex());
-        PongPayload back;
-        QVERIFY(PongPayload::read(bytes(wire), wire.size(), &back));
-        QCOMPARE(back.fromIPv4, 0xc0a80114u);
-        QVERIFY(!PongPayload::read(bytes(wire), PongPayload::Size - 1, &back));
-        QVERIFY(!PingPayload::read(bytes(wire), PingPayload::Size - 1, &back.ping));
+        QVERIFY(!PongPayload::read(bytes(wire), PongPayload::Size - 1, &pong));
+        QVERIFY(!PingPayload::read(bytes(wire), PingPayload::Size - 1, &pong.ping));
     }
 
     // At most 32 entries to a packet, in order; a cut entry is not read.
@@ -218,6 +203,11 @@ private slots:
                  "00003000" "00000000" "0000000c" "0000" "0007" "0000" "0000" "0000" "0000" "0002" "0001" "0000" "0000");
         QCOMPARE(wireOf(entryFor(parts[0], 1)).mid(8, 20), QByteArray("0001117000000000ffff"));
         QCOMPARE(wireOf(entryFor(parts[0], 2)).mid(8, 20), QByteArray(20, '0'));
+        // Every field read back into its place.
+        QByteArray out(StatisticPayload::MaxSize, '\0');
+        QCOMPARE(StatisticPayload::write(parts[0], bytes(out), out.size()), 5 * 32);
+        for (const NetStatistic& entry : StatisticPayload::read(bytes(out), 5 * 32))
+            QCOMPARE(wireOf(entry), wireOf(entryFor(parts[0], entry.key)));
         statistic.timeout();
         QCOMPARE(parts[1].size(), 5);
         for (const NetStatistic& entry : parts[1])
@@ -241,23 +231,6 @@ private slots:
         worker.join();
         answers += entryFor(statistic.takeCounters(), 0).sent;
         QCOMPARE(answers, rounds);
-    }
-
-    // Every counter of a busy peer read into its place, the ones over their
-    // limits in red; a jury of any instance has no line.
-    void statisticLogLine()
-    {
-        const QByteArray busy = hex("00007001 000003e8 00000190 0258 0050 0002 0003 0001 0000 0004 0002 0009 0000");
-        NetStatistic entry;
-        QVERIFY(NetStatistic::read(bytes(busy), busy.size(), &entry));
-        QVERIFY(!NetStatistic::read(bytes(busy), busy.size() - 1, &entry));
-        const QString red = "<font color=\"red\"><b>";
-        const QString end = "</b></font>";
-        QCOMPARE(TovkaNetStatistic::statisticLine(entry),
-                 "BelegungsPlaner_1_0:\t 2/<b>3</b>/" + red + "1" + end + "   " + red + "0.500" + end + "/" + red
-                     + "0.600" + end + " \t4/" + red + "2" + end + "&nbsp;&nbsp;9 0.100/0.080");
-        entry.key = 0x2000;
-        QVERIFY(TovkaNetStatistic::statisticLine(entry).isNull());
     }
 };
 
