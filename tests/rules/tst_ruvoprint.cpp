@@ -32,19 +32,14 @@ static int pdfPages(const QString& path)
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), { path });
     info.waitForFinished();
-    const QRegularExpressionMatch pages = QRegularExpression("Pages: *(\\d+)").match(info.readAllStandardOutput());
-    return pages.captured(1).toInt();
-}
-
-static void toPdf(QPrinter* printer, const QString& path)
-{
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(path);
+    return QRegularExpression("Pages: *(\\d+)").match(info.readAllStandardOutput()).captured(1).toInt();
 }
 
 class TestRuvoPrint : public QObject
 {
     Q_OBJECT
+
+    QTemporaryDir dir;
 
 private slots:
     void imagePages_data()
@@ -103,7 +98,8 @@ private slots:
         QCOMPARE(RuvoPrint::viewPort(&printer), rect);
     }
 
-    // Every page after the first starts a new sheet, from the printer's first page on.
+    // Every page after the first starts a new sheet, from the printer's first page on;
+    // printPage paints one page with a painter of its own.
     void printerSheets_data()
     {
         QTest::addColumn<int>("fromPage");
@@ -119,10 +115,9 @@ private slots:
         QFETCH(int, fromPage);
         QFETCH(int, calls);
         QFETCH(int, sheets);
-        QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("sheets.pdf"));
         QPrinter printer(QPrinter::HighResolution);
-        toPdf(&printer, path);
+        printer.setOutputFileName(path);
         printer.setFromTo(fromPage, fromPage ? 9 : 0);
         QPainter painter(&printer);
         PageRecorder sheet;
@@ -131,20 +126,21 @@ private slots:
         QVERIFY(painter.isActive() && painter.end());
         QCOMPARE(sheet.pages, QVector<QRect>(calls, RuvoPrint::viewPort(&printer)).toList());
         QCOMPARE(pdfPages(path), sheets);
-        int next = 0;   // printPage paints the first page with a painter of its own
+        int next = 0;
         sheet.printPage(&printer, next);
         QVERIFY(next == 1 && sheet.pages.size() == calls + 1);
         QCOMPARE(pdfPages(path), 1);
     }
 
-    // An inactive painter: a run on a printer of its own, ended with the page.
+    // An inactive painter: a run on a printer of its own, ended with the page;
+    // none without a painter or printer.
     void ownPrinter_data()
     {
         QTest::addColumn<bool>("accept");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("pages");
         QTest::newRow("printed") << true << "own.pdf" << 1;
-        QTest::newRow("dialog cancelled") << false << "own.pdf" << 0;
+        QTest::newRow("dialog cancelled") << false << "cancelled.pdf" << 0;
         QTest::newRow("printer unusable") << true << "missing/own.pdf" << 0;
     }
 
@@ -153,9 +149,8 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(QString, file);
         QFETCH(int, pages);
-        QTemporaryDir dir;
         RuvoPrint::setPrintDialogHook([&](QPrinter* printer) {
-            toPdf(printer, dir.filePath(file));
+            printer->setOutputFileName(dir.filePath(file));
             return accept;
         });
         DebugCapture capture;
@@ -163,23 +158,16 @@ private slots:
         QPainter painter;
         int page = 7;
         sheet.print(&painter, page);
+        sheet.print(nullptr, page);
+        sheet.printPage(nullptr, page);
         RuvoPrint::setPrintDialogHook({});
         QVERIFY(page == (pages ? 1 : 8) && sheet.pages.size() == pages);
         QVERIFY(pages == 0 || sheet.pages.first().width() > sheet.pages.first().height());
         QVERIFY(!painter.isActive() && !sheet.hasPrinter());
         QCOMPARE(pdfPages(dir.filePath(file)), pages);
         QCOMPARE(capture.contains(QStringLiteral("cannot begin painting")), file.startsWith(QStringLiteral("missing")));
-    }
-
-    void nullPointers()
-    {
-        PageRecorder sheet;
-        int page = 0;
         QRect rect;
-        sheet.print(nullptr, page);
-        sheet.printPage(nullptr, page);
-        QVERIFY(!sheet.newPage(page, rect) && page == 0 && sheet.pages.isEmpty());
-        QCOMPARE(RuvoPrint::viewPort(nullptr), QRect());
+        QVERIFY(!PageRecorder().newPage(page, rect) && RuvoPrint::viewPort(nullptr).isNull());
     }
 };
 
