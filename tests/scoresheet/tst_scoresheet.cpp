@@ -5,12 +5,11 @@
 // framework it prints through: page rectangles and cut marks on images, the
 // drawable area of printers, new sheets, and runs on a printer of its own with
 // the print dialog answered by a hook.
-#include "rules/PearsonCorrelation.h"
-#include "rules/ReglementDB.h"
-#include "rules/ScoreSheetPainter.h"
 #include "records/AddressDB.h"
 #include "records/Starter_t.h"
 #include "records/Wertung_t.h"
+#include "rules/PearsonCorrelation.h"
+#include "rules/ReglementDB.h"
 #include "rules/Wertungsbogen.h"
 #include "tests/rules/CatalogueFiles.h"
 
