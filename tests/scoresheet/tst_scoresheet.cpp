@@ -93,27 +93,15 @@ bool fillBook(AddressDB& db)
     return true;
 }
 
-// Exercises, limits, follow-ups, turns, separate exercises and age classes.
+// The readers' catalogue with the exercises the checks use, a limit of two for young
+// single riders and one separate exercise for pairs.
 QString catalogueSql()
 {
-    return CatalogueFiles::disciplinesSql() + QString::fromUtf8(
-        "CREATE TABLE Figures ( diszi CHAR(1), ak CHAR(1), anzahl INTEGER, frei INTEGER, minRad INTEGER, maxRad INTEGER );"
+    return CatalogueFiles::queriesSql() + QString::fromUtf8(
         "INSERT INTO Figures VALUES ( '1', '2', 2, 0, 0, 0 );"
-        "CREATE TABLE uebungen ( Nr TEXT, Text TEXT, Ziffer TEXT );"
-        "INSERT INTO uebungen VALUES ( '1101a', 'Reitsitz', '1,5' ), ( '1101b', 'Reitsitz rw', '1,0' ),"
-        " ( '1102a', 'Steiger', '2.25' ), ( '1102b', 'Steiger rw', '2' ), ( '1201a', 'Drehung', '1' ),"
-        " ( '1201b', 'Drehung 2', '1' ), ( '1201c', 'Drehung 3', '1' ), ( '1301a', 'Abgang', '3' ),"
-        " ( '2101a', 'Paar', '1' ), ( '2102a', 'Paar 2', '1' ), ( '2301a', 'Einrad', '1' );"
-        "CREATE TABLE Folgeuebungen ( Nr TEXT, n1 INTEGER, n2 INTEGER, n3 INTEGER, n4 INTEGER, n5 INTEGER, n6 INTEGER );"
-        "INSERT INTO Folgeuebungen VALUES ( '1101a', 1102, 1103, 0, 0, 0, 0 );"
-        "CREATE TABLE Standdrehungen ( Nr TEXT );"
-        "INSERT INTO Standdrehungen VALUES ( '1201' ), ( '12' );"
-        "CREATE TABLE einzeln ( Nr TEXT );"
-        "INSERT INTO einzeln VALUES ( '1102' ), ( '11' );"
-        "CREATE TABLE Altersklassen ( Ak CHAR(1), von INTEGER, bis INTEGER, diszi CHAR(1), quota INTEGER,"
-        " maennlich TEXT, weiblich TEXT );"
-        "INSERT INTO Altersklassen VALUES ( '3', 11, 12, '0', 0, 'Schüler', 'Schülerinnen' ),"
-        " ( '5', 13, 14, '0', 0, 'Junioren', 'Juniorinnen' ), ( '5', 12, 12, '0', 1, 'Junioren', 'Juniorinnen' );");
+        "INSERT INTO uebungen VALUES ( '1101b', 'Reitsitz rw', '1,0' ), ( '1102b', 'Steiger rw', '2' ), ( '1201a', 'Drehung', '1' ),"
+        " ( '1201c', 'Drehung 3', '1' ), ( '1301a', 'Abgang', '3' ), ( '2102a', 'Paar 2', '1' ), ( '2301a', 'Einrad', '1' );"
+        "INSERT INTO einzeln VALUES ( '21' ), ( '2102' );");
 }
 
 bool runCheck(Wertungsbogen& sheet, int check)
@@ -189,27 +177,27 @@ private slots:
         QTest::addColumn<QString>("report");
         QTest::addColumn<QString>("after");    // failed, error bit, tested bit; then the given value (checks 2 to 5),
                                                // gender, club and the club signalled (0), age class, classes, the one signalled (1)
-        QTest::newRow("gap") << 2 << "N 1 0 0 1101a,,,1102a -" << "02: Übung 2 bis 3 nicht definiert\n" << "111 375";
-        QTest::newRow("old base score") << 2 << "O 1 0 0 1101a,1102a -" << "" << "001 20375";
-        QTest::newRow("group twice") << 2 << "N 1 0 0 1101a,1101b -" << "02: Übungsgruppe '1101' mehrfach enthalten (1 + 2)\n" << "111 250";
-        QTest::newRow("after final") << 2 << "N 1 0 0 1301a,1101a -" << "02: Übung 2 nach der Schlußübung!\n" << "111 450";
+        QTest::newRow("gap") << 2 << "N 1 0 0 1101a,,,1102a -" << "02: Übung 2 bis 3 nicht definiert\n" << "111 505";
+        QTest::newRow("old base score") << 2 << "O 1 0 0 1101a,1102a -" << "" << "001 20505";
+        QTest::newRow("group twice") << 2 << "N 1 0 0 1101a,1101b -" << "02: Übungsgruppe '1101' mehrfach enthalten (1 + 2)\n" << "111 350";
+        QTest::newRow("after final") << 2 << "N 1 0 0 1301a,1101a -" << "02: Übung 2 nach der Schlußübung!\n" << "111 550";
         QTest::newRow("one bike first") << 2 << "O 2 0 0 2301a -" << "02: Übung 1 auf einem Rad '2301' vor Übung auf zwei Rädern.\n" << "111 20100";
         QTest::newRow("two bikes after one") << 2 << "O 2 0 0 2101a,2301a,2102a -"
-                                             << "02: Übung 3 auf zwei Rädern '2102' nach Übung auf einem Rad.\n" << "111 20300";
-        QTest::newRow("gap at the bike change") << 2 << "O 2 0 0 2101a,,2301a -" << "" << "001 20200";
+                                             << "02: Übung 3 auf zwei Rädern '2102' nach Übung auf einem Rad.\n" << "111 20500";
+        QTest::newRow("gap at the bike change") << 2 << "O 2 0 0 2101a,,2301a -" << "" << "001 20400";
         QTest::newRow("new rules, one bike only") << 2 << "N 2 0 0 2301a -" << "02: weniger als die erforderlichen 4 Übungen auf einem Rad\n"
                                                                                "02: keine Übung auf zwei Rädern\n" << "111 100";
-        QTest::newRow("too many") << 2 << "N 1 2 0 1101a,1102a,1201a -" << "02: mehr als die erlaubten 2 Übungen definiert\n" << "111 475";
+        QTest::newRow("too many") << 2 << "N 1 2 0 1101a,1102a,1201a -" << "02: mehr als die erlaubten 2 Übungen definiert\n" << "111 605";
         QTest::newRow("no maximum known") << 2 << "N 3 0 0 1101a -" << "02: Übung '1101a' von anderer Disziplin\n"
                                                                        "02: Nr 1: Übung '1101a' nicht im Reglement\n" << "111 0";
         QTest::newRow("exercises untested") << 2 << "- 1 0 0 1101a -" << "02: Übungen nicht getestet --- no Reglement-Database\n" << "000 0";
         QTest::newRow("wrong follow-up") << 3 << "N 1 0 0 1101a,1201b -" << "03: Übung 1 '1101a' --- keine/falsche Folgeübung\n" << "111 0";
         QTest::newRow("no follow-up") << 3 << "N 1 0 0 1201b,1101a -" << "03: Übung 2 '1101a' --- keine/falsche Folgeübung\n" << "111 0";
         QTest::newRow("no transition rows") << 3 << "N 4 0 0 4101a -" << "" << "000 0";
-        QTest::newRow("turns over") << 4 << "N 1 0 0 1201a,1201b,1201c -" << "04: mehr als die erlaubten 2 Standdrehungen\n" << "111 0";
+        QTest::newRow("turns over") << 4 << "N 1 0 0 1201a,1201b,1201c,1202a -" << "04: mehr als die erlaubten 3 Standdrehungen\n" << "111 0";
         QTest::newRow("turns untested") << 4 << "- 1 0 0 1201a,1201b,1201c -" << "04: Standdrehungen nicht getestet --- no Reglement-Database\n" << "000 0";
-        QTest::newRow("separate over") << 5 << "N 1 0 0 1102a,1102b -" << "05: mehr als die erlaubten 1 Einzel Übungen\n" << "111 0";
-        QTest::newRow("separate before 2008") << 5 << "O 1 0 0 1102a,1102b -" << "05: 'Einzeln' gibt es erst ab 2008\n" << "000 0";
+        QTest::newRow("separate over") << 5 << "N 2 0 0 2102a,2102b -" << "05: mehr als die erlaubten 1 Einzel Übungen\n" << "111 0";
+        QTest::newRow("separate before 2008") << 5 << "O 2 0 0 2102a,2102b -" << "05: 'Einzeln' gibt es erst ab 2008\n" << "000 0";
         QTest::newRow("single rider") << 0 << "- 1 0 0 - 1" << "" << "001 2 1 1";
         QTest::newRow("twice") << 0 << "- 1 0 0 - 1,1" << "00: Anna Berg   --- mehrfach enthalten\n00: zu viele Sportler\n" << "111 2 1 1";
         QTest::newRow("mixed pair, new rule") << 0 << "- 2 0 0 - 1,2" << "" << "001 1 1 1";
@@ -219,11 +207,11 @@ private slots:
         QTest::newRow("other club") << 0 << "- 1 0 0 - 1,3" << "00: Cara Lang --- ist von anderem Verein\n00: zu viele Sportler\n" << "111 2 1 2";
         QTest::newRow("too few") << 0 << "- 2 0 0 - 1" << "00: zu wenig Sportler\n" << "111 2 1 1";
         QTest::newRow("unknown athlete") << 0 << "- 1 0 0 - 42" << "00: Sportler Nummer 0 nicht in der Datenbank!\n" << "111 0 0 -1";
-        QTest::newRow("class fits") << 1 << "N 1 3 1 - 1" << "" << "001 3 2 -1";
-        QTest::newRow("corrected for a woman") << 1 << "N 1 0 2 - 1" << "01: Altersklasse korrigiert auf 'Schülerinnen'\n" << "001 3 2 3";
-        QTest::newRow("pair on the quota") << 1 << "N 2 3 1 - 2,1" << "01: Altersklasse korrigiert auf 'Junioren'\n" << "001 5 1 5";
+        QTest::newRow("class fits") << 1 << "N 1 3 1 - 1" << "" << "001 3 1 -1";
+        QTest::newRow("corrected for a woman") << 1 << "N 1 0 2 - 1" << "01: Altersklasse korrigiert auf 'Schülerinnen U13'\n" << "001 3 1 3";
+        QTest::newRow("pair on the quota") << 1 << "N 2 3 1 - 2,4" << "01: Altersklasse korrigiert auf 'Junioren'\n" << "001 5 1 5";
         QTest::newRow("wrong year") << 1 << "N 1 3 1 - 3" << "01: Cara Lang  --- kein/falscher Jahrgang (Alter=75)\n" << "111 3 0 -1";
-        QTest::newRow("no common class") << 1 << "N 1 3 1 - 4" << "01: Keine gemeinsame Altersklasse\n" << "111 3 0 -1";
+        QTest::newRow("no common class") << 1 << "N 2 3 1 - 1,2" << "01: Keine gemeinsame Altersklasse\n" << "111 3 0 -1";
         QTest::newRow("class of an unknown athlete") << 1 << "N 1 3 1 - 42" << "01: Sportler Nummer 0 nicht in der Datenbank!\n" << "111 3 0 -1";
         QTest::newRow("class untested") << 1 << "- 1 3 1 - 1" << "01: Altersklasse nicht getestet --- no Reglement-Database\n" << "000 3 0 -1";
     }
@@ -285,7 +273,7 @@ private slots:
         QString rows;
         for (const Uebung& u : list)
             rows += QStringLiteral("%1 %2 %3|").arg(u.nr.text(), u.text).arg(u.ziffer);
-        QCOMPARE(rows, QStringLiteral("1101a Reitsitz 1.5|1199a  0|  0|  0|1102a Steiger 2.25|"));
+        QCOMPARE(rows, QStringLiteral("1101a Reitsitz 2.5|1199a  0|  0|  0|1102a Steiger O'Brien 2.55|"));
         Starter_t pair = makeStart(2, QStringLiteral("2101a,").repeated(10) + QStringLiteral(",,") + QStringLiteral("2301a,").repeated(8));
         pair.ageClass = 6;
         QCOMPARE(Wertungsbogen(nullptr, &pair, &newRules, nullptr).getMaxUebungen(), 25 + 2);
