@@ -473,60 +473,46 @@ private slots:
         QVERIFY(markRow < 0 || (inked > size.width() / 3 && inked < size.width()));
     }
 
-    void viewPorts_data()
-    {
-        QTest::addColumn<QMarginsF>("margins");   // inch
-        QTest::addColumn<QRect>("rect");          // 1200 dpi, on 8 x 10 inch paper
-        QTest::newRow("wide margins") << QMarginsF(0.5, 0.5, 0.5, 0.5) << QRect(0, 0, 8400, 10800);
-        QTest::newRow("narrow left") << QMarginsF(0.1, 0.5, 0.5, 0.5) << QRect(180, 0, 8700, 10800);
-        QTest::newRow("none") << QMarginsF(0, 0, 0, 0) << QRect(300, 300, 9000, 11400);
-        QTest::newRow("narrow bottom") << QMarginsF(1, 1, 0.25, 0.2) << QRect(0, 0, 8100, 10500);
-    }
-
-    void viewPorts()
-    {
-        QFETCH(QMarginsF, margins);
-        QFETCH(QRect, rect);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setResolution(1200);
-        printer.setPageLayout(QPageLayout(QPageSize(QSizeF(8, 10), QPageSize::Inch), QPageLayout::Portrait, margins, QPageLayout::Inch));
-        QCOMPARE(RuvoPrint::viewPort(&printer), rect);
-    }
-
-    // Every page after the first starts a new sheet, from the printer's first page on;
+    // The drawable area of printer pages, at least a quarter inch from the paper's edges;
+    // every page after the first starts a new sheet, from the printer's first page on;
     // printPage paints one page with a painter of its own. Nothing without a painter or printer.
     void printerSheets_data()
     {
+        QTest::addColumn<QMarginsF>("margins");   // inch
+        QTest::addColumn<QRect>("rect");          // 1200 dpi, on 8 x 10 inch paper
         QTest::addColumn<int>("fromPage");
         QTest::addColumn<int>("calls");
         QTest::addColumn<int>("sheets");
-        QTest::newRow("no range") << 0 << 3 << 3;
-        QTest::newRow("before the range") << 5 << 5 << 1;
-        QTest::newRow("into the range") << 5 << 6 << 2;
+        QTest::newRow("wide margins, no range") << QMarginsF(0.5, 0.5, 0.5, 0.5) << QRect(0, 0, 8400, 10800) << 0 << 3 << 3;
+        QTest::newRow("narrow left, before the range") << QMarginsF(0.1, 0.5, 0.5, 0.5) << QRect(180, 0, 8700, 10800) << 5 << 5 << 1;
+        QTest::newRow("none, into the range") << QMarginsF(0, 0, 0, 0) << QRect(300, 300, 9000, 11400) << 5 << 6 << 2;
+        QTest::newRow("narrow bottom") << QMarginsF(1, 1, 0.25, 0.2) << QRect(0, 0, 8100, 10500) << 0 << 1 << 1;
     }
 
     void printerSheets()
     {
+        QFETCH(QMarginsF, margins);
+        QFETCH(QRect, rect);
         QFETCH(int, fromPage);
         QFETCH(int, calls);
         QFETCH(int, sheets);
         const QString path = dir.filePath(QStringLiteral("sheets.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(path);
+        printer.setResolution(1200);
+        printer.setPageLayout(QPageLayout(QPageSize(QSizeF(8, 10), QPageSize::Inch), QPageLayout::Portrait, margins, QPageLayout::Inch));
         printer.setFromTo(fromPage, fromPage ? 9 : 0);
         QPainter painter(&printer);
         PageRecorder sheet;
         for (int page = 0; page < calls;)
             sheet.print(&painter, page);
         QVERIFY(painter.isActive() && painter.end());
-        QCOMPARE(sheet.pages, QVector<QRect>(calls, RuvoPrint::viewPort(&printer)).toList());
+        QCOMPARE(sheet.pages, QVector<QRect>(calls, rect).toList());
         QCOMPARE(pdfPages(path), sheets);
         int next = 0;
         sheet.printPage(&printer, next);
-        QVERIFY(next == 1 && sheet.pages.size() == calls + 1);
+        QVERIFY(next == 1 && sheet.pages.size() == calls + 1 && sheet.pages.last() == rect);
         QCOMPARE(pdfPages(path), 1);
-        QRect rect;
         sheet.print(nullptr, next);
         sheet.printPage(nullptr, next);
         QVERIFY(next == 1 && !PageRecorder().newPage(next, rect) && RuvoPrint::viewPort(nullptr).isNull());
