@@ -62,6 +62,5 @@ bool write(const QString& path, const QString& dateText, const QString& sql, int
 QString oldRules(const QString& dir, const QString& sql) { return catalogueIn(dir, oldRulesDate, sql); }
 QString newRules(const QString& dir, const QString& sql) { return catalogueIn(dir, newRulesDate, sql); }
 QString wrongMagic(const QString& dir) { return catalogueIn(dir, newRulesDate, disciplinesSql(), otherMagic); }
-QString unparsableDate(const QString& dir) { return catalogueIn(dir, unparsableDateText, disciplinesSql()); }
 
 } // namespace CatalogueFiles

@@ -11,7 +11,6 @@ const int catalogueMagic = 640925;
 const int otherMagic = 940829;   // an address book's
 const char* const oldRulesDate = "15.03.2007";   // the last year of the older rules
 const char* const newRulesDate = "2008-01-01";   // the first year of the newer rules
-const char* const unparsableDateText = "kein Datum";
 
 // "Disziplinen" with all seven disciplines, code 3 included (the fallback list has none).
 QString disciplinesSql();
@@ -26,6 +25,5 @@ bool write(const QString& path, const QString& dateText, const QString& sql = di
 QString oldRules(const QString& dir, const QString& sql = disciplinesSql());
 QString newRules(const QString& dir, const QString& sql = disciplinesSql());
 QString wrongMagic(const QString& dir);
-QString unparsableDate(const QString& dir);
 
 } // namespace CatalogueFiles
