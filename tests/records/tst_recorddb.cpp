@@ -280,6 +280,7 @@ private slots:
             const QString failed = w[0].startsWith("update") ? w[0] + "(): blocked" : "blocked";
             QTest::newRow(qPrintable(w[0] + " blocked")) << w[0] << w[1].toInt() << "block" << failed;
         }
+        QTest::newRow("first competition") << "insertCompetition" << 0 << "DELETE FROM wettkampf;" << "WettkampfChanged(1)";
         const QString badIndex = RuvoDB::errorText(RuvoDB::ErrBadIndex);
         for (const char* op : {"updateName", "updateVerein", "updateAthlete", "updateCompetition"})
             QTest::newRow(op) << op << 0 << "" << QString(op) + "(): " + badIndex;
@@ -753,18 +754,13 @@ private slots:
 
         // No database: refused, nothing crashes.
         RuvoDBList<Athlete> athletes;
-        RuvoDBList<Club> clubs;
         RuvoDBList<ACTeamData> teams;
         teams.append(t);
         QCOMPARE(a.insert(nullptr) + c.insert(nullptr) + w.insert(nullptr) + t.insert(nullptr), -4);
-        QVERIFY(!a.update(nullptr) && !Club::deleteAll(nullptr) && !Athlete::deleteAthlete(nullptr, 1));
-        QVERIFY(!getAthletes(nullptr, athletes, nullptr, 0, 0) && !getClubs(nullptr, clubs, nullptr, 0, true));
-        QVERIFY(!Competition::getById(nullptr, w, 1) && !ACTeamData::createTable(nullptr) && !ACTeamData::upgradeTable(nullptr));
+        QVERIFY(!Club::deleteAll(nullptr) && !getAthletes(nullptr, athletes, nullptr, 0, 0) && !ACTeamData::upgradeTable(nullptr));
         t.ID = 3;
-        QVERIFY(!t.update(nullptr) && t.errorCode == RuvoDB::ErrNotOpen);
-        QVERIFY(!ACTeamData::deleteTeam(nullptr, 3) && !ACTeamData::deleteAll(nullptr));
-        QVERIFY(!getTeams(nullptr, teams, 0) && teams.isEmpty());
-        QVERIFY(!ACTeamData::getById(nullptr, t, 3) && t.ID == 0);
+        QVERIFY(!t.update(nullptr) && t.errorCode == RuvoDB::ErrNotOpen && !ACTeamData::deleteAll(nullptr));
+        QVERIFY(!getTeams(nullptr, teams, 0) && teams.isEmpty() && !ACTeamData::getById(nullptr, t, 3) && t.ID == 0);
     }
 
     void teamStatements()
