@@ -727,11 +727,14 @@ private slots:
 
         // No database: refused, nothing crashes.
         RuvoDBList<Athlete> athletes;
+        RuvoDBList<Club> clubs;
         RuvoDBList<ACTeamData> teams;
         teams.append(t);
         QCOMPARE(a.insert(nullptr) + c.insert(nullptr) + w.insert(nullptr) + t.insert(nullptr), -4);
         QVERIFY(!Club::deleteAll(nullptr) && !getAthletes(nullptr, athletes, nullptr, 0, 0) && !ACTeamData::upgradeTable(nullptr));
-        QVERIFY(!Athlete::createTable(nullptr) && !Club::createTable(nullptr));
+        QVERIFY(!Athlete::createTable(nullptr) && !Club::createTable(nullptr) && !ACTeamData::createTable(nullptr));
+        QVERIFY(!a.update(nullptr) && !Athlete::deleteAthlete(nullptr, 1) && !Competition::getById(nullptr, w, 1));
+        QVERIFY(!getClubs(nullptr, clubs, nullptr, 0, true) && !ACTeamData::deleteTeam(nullptr, 3));
         t.ID = 3;
         QVERIFY(!t.update(nullptr) && t.errorCode == RuvoDB::ErrNotOpen && !ACTeamData::deleteAll(nullptr));
         QVERIFY(!getTeams(nullptr, teams, 0) && teams.isEmpty() && !ACTeamData::getById(nullptr, t, 3) && t.ID == 0);

@@ -185,6 +185,7 @@ private slots:
         Figure assigned(QStringLiteral("1101a"));
         assigned = text;
         QCOMPARE(QStringList({code.text(), assigned.text()}), QVector<QString>(2, valid ? text : QString()).toList());
+        QVERIFY(code == (valid ? text : QString()) && assigned == code && (!valid || !(code == text.toUpper())));
         QCOMPARE(QVector<int>({code.isValid(), assigned.isValid(), code.number(), code.disci()}),
                  QVector<int>({valid, valid, number, number / 1000}));
     }
@@ -588,6 +589,7 @@ private slots:
         QTest::newRow("first last") << "Anna Schmidt" << "Anna|Schmidt" << "Anna Schmidt" << "Schmidt, Anna";
         QTest::newRow("comma wins over blanks") << "von Berg, Anna Maria" << "Anna Maria|von Berg" << "Anna Maria von Berg" << "von Berg, Anna Maria";
         QTest::newRow("second comma stays") << "Berg, Anna, jr." << "Anna, jr.|Berg" << "Anna, jr. Berg" << "Berg, Anna, jr.";
+        QTest::newRow("one word") << "Anna" << "Anna|" << "Anna " << ", Anna";
         QTest::newRow("comma first") << ", Anna" << "Anna|" << "Anna " << ", Anna";
         QTest::newRow("comma last") << "Schmidt," << "|Schmidt" << " Schmidt" << "Schmidt, ";
         QTest::newRow("white space") << "  Anna \t  Maria\n Schmidt " << "Anna|Maria Schmidt" << "Anna Maria Schmidt" << "Maria Schmidt, Anna";
