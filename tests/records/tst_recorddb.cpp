@@ -110,7 +110,9 @@ void recordSignals(AddressDB& db, QStringList& log)
     QObject::connect(&db, &AddressDB::signalNameIconChanged, [&log](NameIcon n) { log << QStringLiteral("NameIconChanged(%1)").arg(n.ID); });
     QObject::connect(&db, &AddressDB::signalNameIconRemoved, [&log](NameIcon n) { log << QStringLiteral("NameIconRemoved(%1)").arg(n.ID); });
     if (auto* list = qobject_cast<MeldeListeDB*>(&db)) {
-        QObject::connect(list, &MeldeListeDB::signalStarterChanged, [&log](int id) { log << QStringLiteral("Changed(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalStarterChanged, [&log](int id) { log << QStringLiteral("StarterChanged(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalStarterRemoved, [&log](int id) { log << QStringLiteral("StarterRemoved(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalTeamChanged, [&log](int id) { log << QStringLiteral("TeamChanged(%1)").arg(id); });
         QObject::connect(list, &MeldeListeDB::signalTeamRemoved, [&log](int id) { log << QStringLiteral("TeamRemoved(%1)").arg(id); });
     }
 }
@@ -135,6 +137,7 @@ const QMap<QString, std::function<bool(AddressDB&, int)>> operations = {
     {"updateNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.updateNameIcon(n); }},
     {"removeNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.removeNameIcon(n) && n.ID == 0; }},
     {"removeTeam", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeTeam(id); }},
+    {"removeStarter", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeStarter(id); }},
 };
 
 ACTeamData sampleTeam()
@@ -383,95 +386,75 @@ private slots:
         QCOMPARE(QStringList({QString::number(ok), e.VereinName, e.Verband}).join(' '), expanded);
     }
 
-    void listHooksAndFailures_data()
-    {
-        QTest::addColumn<QString>("op");
-        QTest::addColumn<QString>("prepare");   // "refuse", "rename", or SQL run first
-        QTest::addColumn<QString>("result");    // signals or error text, then the last row: nothing half done
-        const QString blocker = "CREATE TRIGGER b BEFORE UPDATE ON Teams BEGIN SELECT RAISE(ABORT, 'blocked'); END;";
-        for (const QString op : {"insertStarter", "insertCompetitor", "updateStarter", "updateCompetitor"}) {
-            const QString changed = op.startsWith("insert") ? "Changed(2) 2:" : "Changed(1) 1:";
-            QTest::newRow(qPrintable(op)) << op << "" << changed + "Team";
-            QTest::newRow(qPrintable(op + " renamed")) << op << "rename" << changed + "Hook";
-            QTest::newRow(qPrintable(op + " refused")) << op << "refuse"
-                << (op.startsWith("insert") ? "insertStarter(): " : "updateStarter (): ") + QString("refused by user 1:Alt");
-            QTest::newRow(qPrintable(op + " team blocked")) << op << blocker
-                << (op == "updateCompetitor" ? "updateACCompetitor(): " : "") + QString("blocked 1:Alt");
-        }
-    }
-
-    void listHooksAndFailures()
-    {
-        QFETCH(QString, op);
-        QFETCH(QString, prepare);
-        QFETCH(QString, result);
-        Starter_t s = starter(2, 1, "Alt", "1,2", 1);
-        QVERIFY(list().insertStarter(s) == 1 && (prepare.size() < 8 || db->exec(prepare)));
-        QStringList log;
-        recordSignals(list(), log);
-        connect(&list(), &MeldeListeDB::starterHook, [&](Starter_t& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") qstrcpy(e.name, "Hook"); });
-        connect(&list(), &MeldeListeDB::competitorHook, [&](ACCompetitorData& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") e.setName("Hook"); });
-        qstrcpy(s.name, "Team");
-        ACCompetitorData c(s);
-        const bool ok = op == "insertStarter" ? list().insertStarter(s) > 0 : op == "insertCompetitor" ? list().insertStarter(c) > 0
-                      : op == "updateStarter" ? list().updateStarter(s) : list().updateStarter(c);
-        StarterList rows;
-        QVERIFY(list().getStarter(rows, nullptr, ACCompetitorData::ByIdDescending));
-        const QString row = QStringLiteral("%1:%2").arg(rows.items.first()->id).arg(rows.items.first()->name);
-        QCOMPARE(QStringList({log.join(' ') + (ok ? QString() : db->lastError()), row}).join(' '), result);
-        QCOMPARE(s.id, op == "insertStarter" ? (ok ? 2 : prepare == "refuse" ? 0 : -1) : 1);
-    }
-
-    void listGuards_data()
+    // Entry 1 SG, a start group of athletes 1 and 2 in team 1, and entry 2 Y
+    // of club 2 with athletes 3 and 4 are stored first. The entry written is
+    // "Team" of athletes 1 and 2 in team 1, with the row id given.
+    void listChanges_data()
     {
         QTest::addColumn<QString>("op");
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("prepare");
-        QTest::addColumn<QString>("result");   // the signal, or the error text
-        QTest::newRow("team in use") << "removeTeam" << 1 << "" << "Das Team kann nicht gelöscht werden, weil ihm noch Wertungsbogen zugeordnet sind!";
-        QTest::newRow("team free") << "removeTeam" << 1 << "DELETE FROM starter;" << "TeamRemoved(1)";
-        QTest::newRow("team none") << "removeTeam" << 0 << "DELETE FROM starter;" << RuvoDB::errorText(RuvoDB::ErrBadIndex);
+        QTest::addColumn<QString>("prepare");   // "refuse" or "rename" in the hooks, or SQL run first
+        QTest::addColumn<QString>("result");    // the signals or the error text; the entries left; the id written
+        const QString blocker = "CREATE TRIGGER b BEFORE UPDATE ON Teams BEGIN SELECT RAISE(ABORT, 'blocked'); END;";
+        const QString badIndex = RuvoDB::errorText(RuvoDB::ErrBadIndex);
+        for (const QString op : {"insertStarter", "insertCompetitor", "updateStarter", "updateCompetitor"}) {
+            const bool insert = op.startsWith("insert");
+            const QString id = insert ? op == "insertStarter" ? " #3" : " #0" : " #1";
+            const QString changed = insert ? "StarterChanged(3) | Team,Y,SG" : "StarterChanged(1) | Y,Team";
+            QTest::newRow(qPrintable(op)) << op << (insert ? 0 : 1) << "" << changed + id;
+            QTest::newRow(qPrintable(op + " renamed")) << op << (insert ? 0 : 1) << "rename" << QString(changed).replace("Team", "Hook") + id;
+            QTest::newRow(qPrintable(op + " refused")) << op << (insert ? 0 : 1) << "refuse"
+                << (insert ? "insertStarter(): " : "updateStarter (): ") + QString("refused by user | Y,SG") + (op == "insertStarter" ? " #0" : id);
+            QTest::newRow(qPrintable(op + " team blocked")) << op << (insert ? 0 : 1) << blocker
+                << (op == "updateCompetitor" ? "updateACCompetitor(): " : "") + QString("blocked | Y,SG") + (op == "insertStarter" ? " #-1" : id);
+        }
+        QTest::newRow("updateStarter none") << "updateStarter" << 0 << "" << "updateStarter (): " + badIndex + " | Y,SG #0";
+        QTest::newRow("updateCompetitor none") << "updateCompetitor" << 0 << "" << "updateACCompetitor(): " + badIndex + " | Y,SG #0";
+        QTest::newRow("removeStarter") << "removeStarter" << 1 << "" << "StarterRemoved(1) | Y #1";
+        QTest::newRow("removeStarter none") << "removeStarter" << 0 << "" << badIndex + " | Y,SG #0";
+        QTest::newRow("team in use") << "removeTeam" << 1 << "" << "Das Team kann nicht gelöscht werden, weil ihm noch Wertungsbogen zugeordnet sind! | Y,SG #1";
+        QTest::newRow("team free") << "removeTeam" << 1 << "DELETE FROM starter;" << "TeamRemoved(1) |  #1";
+        QTest::newRow("team none") << "removeTeam" << 0 << "DELETE FROM starter;" << badIndex + " |  #0";
         QTest::newRow("team unreadable") << "removeTeam" << 1 << "DROP TABLE starter;" << "no such table: starter";
-        QTest::newRow("club in use") << "removeVerein" << 2 << "" << "Dem Verein sind noch Wertungsbogen zugeordnet!";
-        QTest::newRow("club only start groups") << "removeVerein" << 1 << "" << "Dem Verein sind noch Sportler zugeordnet!";
+        QTest::newRow("club in use") << "removeVerein" << 2 << "" << "Dem Verein sind noch Wertungsbogen zugeordnet! | Y,SG #2";
+        QTest::newRow("club only start groups") << "removeVerein" << 1 << "" << "Dem Verein sind noch Sportler zugeordnet! | Y,SG #1";
         QTest::newRow("club unreadable") << "removeVerein" << 2 << "DROP TABLE starter;" << "no such table: starter";
-        QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten!";
-        QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten!";
-        QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5)";
-        QTest::newRow("athlete missing") << "removeSportler" << 99 << "" << "";
+        QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten! | Y,SG #4";
+        QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten! | Y,SG #6";
+        QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5) | Y,SG #5";
+        QTest::newRow("athlete missing") << "removeSportler" << 99 << "" << " | Y,SG #99";
         QTest::newRow("athlete unreadable") << "removeSportler" << 5 << "DROP TABLE Teams;" << "no such table: Teams";
     }
 
-    void listGuards()
+    void listChanges()
     {
         QFETCH(QString, op);
         QFETCH(int, id);
         QFETCH(QString, prepare);
         QFETCH(QString, result);
-        Starter_t group = starter(4, -1, "SG", "1,2", 1);
-        Starter_t other = starter(4, 2, "Y", "3,0,4");
+        Starter_t group = starter(4, -1, "SG", "1,2", 1), other = starter(4, 2, "Y", "3,0,4");
         QVERIFY(list().insertStarter(group) == 1 && list().insertStarter(other) == 2);
-        QVERIFY(prepare.isEmpty() || db->exec(prepare));
+        QVERIFY(prepare.size() < 8 || db->exec(prepare));
         QStringList log;
         recordSignals(list(), log);
-        const bool ok = operations[op](list(), id);
-        QCOMPARE(log.join(' ') + (ok ? QString() : db->lastError()), result);   // no signal on failure
-        QCOMPARE(ok, result.isEmpty() || result.endsWith(')'));
-    }
-
-    void listIdsBelowOneAndRemoval()
-    {
-        ACTeamData team;
-        Starter_t s;
-        ACCompetitorData c;
-        QVERIFY(!list().getTeamById(team, 0) && !list().getTeamById(team, -1) && list().getTeamById(team, 1));
-        QVERIFY(!list().removeStarter(0) && !list().getStarterById(s, 0) && !list().getACCompetitorById(c, 0));
-        QVERIFY(!list().updateStarter(s) && db->lastError() == "updateStarter (): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
-        QVERIFY(!list().updateStarter(c) && db->lastError() == "updateACCompetitor(): " + RuvoDB::errorText(RuvoDB::ErrBadIndex));
-        int removed = 0;
-        connect(&list(), &MeldeListeDB::signalStarterRemoved, [&removed](int id) { removed = id; });
-        s = starter(2, 1, "A", "1,2");
-        QVERIFY(list().insertStarter(s) == 1 && list().removeStarter(1) && removed == 1 && list().starterCount() == 0);
+        connect(&list(), &MeldeListeDB::starterHook, [&](Starter_t& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") qstrcpy(e.name, "Hook"); });
+        connect(&list(), &MeldeListeDB::competitorHook, [&](ACCompetitorData& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") e.setName("Hook"); });
+        Starter_t s = starter(2, 1, "Team", "1,2", 1);
+        s.id = id;
+        ACCompetitorData c(s);
+        const bool ok = op == "insertStarter" ? list().insertStarter(s) > 0 : op == "insertCompetitor" ? list().insertStarter(c) > 0
+                      : op == "updateStarter" ? list().updateStarter(s) : op == "updateCompetitor" ? list().updateStarter(c)
+                      : operations[op](list(), id);
+        QStringList left;   // nothing half done
+        StarterList rows;
+        if (list().getStarter(rows, nullptr, ACCompetitorData::ByIdDescending))
+            for (const Starter_t* row : rows.items)
+                left << row->name;
+        const QString done = log.join(' ') + (ok ? QString() : db->lastError());
+        QCOMPARE(rows.items.isEmpty() && prepare.startsWith("DROP") ? done : QStringLiteral("%1 | %2 #%3").arg(done, left.join(','), QString::number(s.id)), result);
+        QCOMPARE(ok, done.isEmpty() || done.endsWith(')'));   // no signal on failure
+        ACTeamData team;   // ids below one are never read
+        QVERIFY(!list().getTeamById(team, 0) && !list().getTeamById(team, -1) && !list().getStarterById(s, 0) && !list().getACCompetitorById(c, 0));
     }
 
     void listJoinAndAssign()
