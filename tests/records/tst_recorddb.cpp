@@ -551,16 +551,13 @@ private slots:
         QVERIFY(clubBack.Kontakt.Geburtsdatum == QDate(1965, 3, 4) && clubBack.logo.data == c.logo.data);
         QVERIFY(Club::getById(db, clubBack, c.ID, false) && clubBack.logo.data.isEmpty());
 
-        Competition other;   // read as identifiers, the filter's texts would match this row too
+        Competition other, w, filter;   // read as identifiers, the filter's texts would match the other row too
         other.Ort = other.Name = other.Veranstalter = "Berg";
-        Competition w;
         w.Datum = QDate(2026, 5, 9);
-        w.Ort = w.Veranstalter = w.Name = text;
-        QVERIFY(other.insert(db) > 0 && w.insert(db) > 0);
-        Competition filter;
-        filter.Ort = filter.Name = filter.Veranstalter = text;
+        w.Ort = w.Veranstalter = w.Name = filter.Ort = filter.Name = filter.Veranstalter = text;
         RuvoDBList<Competition> found;
-        QVERIFY(getCompetitions(db, found, &filter) && found.size() == 1 && found.first().Datum == w.Datum);
+        QVERIFY(other.insert(db) > 0 && w.insert(db) > 0 && getCompetitions(db, found, &filter) && found.size() == 1);
+        QVERIFY(found.first().Datum == w.Datum);
         QCOMPARE(found.first().Ort + found.first().Veranstalter + found.first().Name, stored + stored + stored);
 
         ACTeamData team;

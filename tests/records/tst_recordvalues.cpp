@@ -564,17 +564,13 @@ private slots:
         QVERIFY(!in.getEntries(scores) && scores.size() == 1 && scores.at(0) == &score);   // left alone
         QCOMPARE(QList<int>({in.fromNetwork, in.getKind(), in.getYear(), in.getNumber(), in.finish()}), QList<int>({0, 0, 2006, -1, 0}));
 
-        auto entry = [](const QString& members, const QString& name) {
+        for (const char* text : {"-1,-2:A", "-2,-1:B", "-1,-3:", ":", ":"}) {   // members and name; the last takes nothing over
             ACCompetitorData e;
-            e.team.setMembers(ids(members));
-            e.setName(name);
-            return e;
-        };
-        ACCompetitorData known = entry("-1,-2", "A"), sameTeam = entry("-2,-1", "B"), other = entry("-1,-3", ""),
-                         none = entry("", "");
-        for (ACCompetitorData* e : {&known, &sameTeam, &other, &none})
-            QVERIFY(in.mergeCompetitor(*e));
-        QVERIFY(!in.mergeCompetitor(none));   // nothing to take over
+            e.team.setMembers(ids(QString(text).section(':', 0, 0)));
+            e.setName(QString(text).section(':', 1));
+            const bool takes = in.competitors.size() < 3;
+            QCOMPARE(in.mergeCompetitor(e), takes);
+        }
         QCOMPARE(in.competitors.size(), 3);
         QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
     }
