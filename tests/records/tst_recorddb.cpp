@@ -394,7 +394,9 @@ private slots:
         QTest::addColumn<QString>("op");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("prepare");   // "refuse" or "rename" in the hooks, or SQL run first
-        QTest::addColumn<QString>("result");    // the signals or the error text; the entries left; the id written
+        // The signals or the error text | the entries left, newest first #the written entry's
+        // id after the call (an insert sets it: 0 when refused, -1 when failed).
+        QTest::addColumn<QString>("result");
         const QString blocker = "CREATE TRIGGER b BEFORE UPDATE ON Teams BEGIN SELECT RAISE(ABORT, 'blocked'); END;";
         const QString badIndex = RuvoDB::errorText(RuvoDB::ErrBadIndex);
         for (const QString op : {"insertStarter", "insertCompetitor", "updateStarter", "updateCompetitor"}) {
