@@ -1,0 +1,1024 @@
+// The records on real database files: the address book and the entry list
+// (set-up of new, older and foreign files, every change with its signal and
+// error text, hooks, guards, joins, lookups, names) and the record tables
+// beneath them (layouts and upgrades, exact statements, filters and orders,
+// deletes, refusals), with hostile texts through every table.
+#include "db/Conversions.h"
+#include "db/RuvoDB.h"
+#include "records/ACCompetitorData.h"
+#include "records/ACTeamData.h"
+#include "records/AddressDB.h"
+#include "records/Club.h"
+#include "records/Competition.h"
+#include "records/MeldeListeDB.h"
+#include "tests/support/DebugCapture.h"
+#include "tests/support/MessageCatcher.h"
+
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <climits>
+#include <functional>
+
+namespace {
+
+// What the entry list relies on: the join's flag, the virtual removal, and a
+// set-up that runs its own table creation, not an override.
+struct Book : AddressDB
+{
+    using AddressDB::joined;
+    bool removeSportler(int id) override { removed << QString::number(id); return AddressDB::removeSportler(id); }
+    bool createTables() override { ++overrideCalls; return AddressDB::createTables(); }
+    QStringList removed;
+    int overrideCalls = 0;
+};
+
+QList<int> ids(const QString& text)
+{
+    QList<int> out;
+    for (const QString& n : text.split(',', Qt::SkipEmptyParts))
+        out << n.toInt();
+    return out;
+}
+
+NameIcon icon(int id, const QString& name = QString())
+{
+    NameIcon n;
+    n.table = "icons";
+    n.ID = id;
+    n.setName(name);
+    n.setLongName(name);
+    n.icon = name.toUtf8();
+    return n;
+}
+
+Athlete athlete(const QString& first, const QString& last, int club, int year = 2000, int sex = 1, int roles = 1)
+{
+    Athlete a;
+    a.Vorname = first;
+    a.Nachname = last;
+    a.Verein = club;
+    a.Geburtsdatum = QDate(year, 3, 4);
+    a.Geschlecht = sex;
+    a.roles = roles;
+    return a;
+}
+
+// "Name/club" as a person of that club.
+Athlete member(const QString& text)
+{
+    Athlete a;
+    a.setName(text.section('/', 0, 0));
+    a.Verein = text.section('/', 1).toInt();
+    return a;
+}
+
+Club club(const QString& name, const QString& verband = QString(), const QString& nummer = QString(),
+          const QString& plz = QString())
+{
+    Club c;
+    c.setName(name);
+    c.Verband = verband;
+    c.Nummer = nummer;
+    c.Kontakt.PLZ = plz;
+    return c;
+}
+
+Starter_t starter(int disci, int club, const char* name, const QString& members = QString(), int team = 0)
+{
+    Starter_t s;
+    s.disci = disci;
+    s.clubId = club;
+    s.teamId = team;
+    qstrncpy(s.name, name, sizeof s.name);
+    const QList<int> m = ids(members);
+    for (int i = 0; i < m.size(); ++i)
+        s.members[i] = m.at(i);
+    return s;
+}
+
+void recordSignals(AddressDB& db, QStringList& log)
+{
+    const QList<QPair<void (AddressDB::*)(int), const char*>> named = {
+        {&AddressDB::signalNameChanged, "NameChanged"}, {&AddressDB::signalVereinChanged, "VereinChanged"},
+        {&AddressDB::signalSportlerChanged, "SportlerChanged"}, {&AddressDB::signalNameRemoved, "NameRemoved"},
+        {&AddressDB::signalVereinRemoved, "VereinRemoved"}, {&AddressDB::signalSportlerRemoved, "SportlerRemoved"},
+        {&AddressDB::signalWettkampfChanged, "WettkampfChanged"}, {&AddressDB::signalWettkampfRemoved, "WettkampfRemoved"}};
+    for (const auto& s : named)
+        QObject::connect(&db, s.first, [&log, s](int id) { log << QStringLiteral("%1(%2)").arg(s.second).arg(id); });
+    QObject::connect(&db, &AddressDB::signalNameIconChanged, [&log](NameIcon n) { log << QStringLiteral("NameIconChanged(%1)").arg(n.ID); });
+    QObject::connect(&db, &AddressDB::signalNameIconRemoved, [&log](NameIcon n) { log << QStringLiteral("NameIconRemoved(%1)").arg(n.ID); });
+    if (auto* list = qobject_cast<MeldeListeDB*>(&db)) {
+        QObject::connect(list, &MeldeListeDB::signalStarterChanged, [&log](int id) { log << QStringLiteral("StarterChanged(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalStarterRemoved, [&log](int id) { log << QStringLiteral("StarterRemoved(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalTeamChanged, [&log](int id) { log << QStringLiteral("TeamChanged(%1)").arg(id); });
+        QObject::connect(list, &MeldeListeDB::signalTeamRemoved, [&log](int id) { log << QStringLiteral("TeamRemoved(%1)").arg(id); });
+    }
+}
+
+// Each change on the row id; an update first leaves a stale error code in its
+// record, which a failed statement must not report.
+const QMap<QString, std::function<bool(AddressDB&, int)>> operations = {
+    {"insertName", [](AddressDB& db, int) { NameEntry e("Neu", 0); return db.insertName(e) > 0; }},
+    {"updateName", [](AddressDB& db, int id) { NameEntry e("Beta", id); return db.updateName(e); }},
+    {"removeName", [](AddressDB& db, int id) { return db.removeName(id); }},
+    {"insertVerein", [](AddressDB& db, int) { Club c; return db.insertVerein(c) > 0; }},
+    {"updateVerein", [](AddressDB& db, int id) { Club c; db.getVerein(c, id, true); c.errorCode = 9; return db.updateVerein(c); }},
+    {"removeVerein", [](AddressDB& db, int id) { return db.removeVerein(id); }},
+    {"removeAllVereine", [](AddressDB& db, int) { return db.removeAllVereine(); }},
+    {"insertAthlete", [](AddressDB& db, int) { Athlete a; return db.insertAthlete(a) > 0; }},
+    {"updateAthlete", [](AddressDB& db, int id) { Athlete a; db.getAthlete(a, id); a.errorCode = 9; return db.updateAthlete(a); }},
+    {"removeSportler", [](AddressDB& db, int id) { return db.removeSportler(id); }},
+    {"insertCompetition", [](AddressDB& db, int) { Competition c; return db.insertCompetition(c) > 0; }},
+    {"updateCompetition", [](AddressDB& db, int id) { Competition c; db.getCompetition(c, id); c.errorCode = 9; return db.updateCompetition(c); }},
+    {"removeWettkampf", [](AddressDB& db, int id) { return db.removeWettkampf(id); }},
+    {"insertNameIcon", [](AddressDB& db, int) { NameIcon n = icon(0); return db.insertNameIcon(n) > 0; }},
+    {"updateNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.updateNameIcon(n); }},
+    {"removeNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.removeNameIcon(n) && n.ID == 0; }},
+    {"removeTeam", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeTeam(id); }},
+    {"removeStarter", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeStarter(id); }},
+};
+
+ACTeamData sampleTeam()
+{
+    ACTeamData t;
+    t.members = { 11, 0, 13 };
+    t.reserves = { 15, 16, 17 };
+    t.disci = 4;
+    t.Name = QStringLiteral("Team \"A\"");
+    t.UCIName = QStringLiteral("GER");
+    t.BestDatum = QDate(2020, 5, 1);
+    t.BestOrt = QStringLiteral("O'Ort");
+    t.Best = 45678;
+    t.gender = 2;
+    t.ageClass = 3;
+    t.Email = QStringLiteral("a@b;c");
+    return t;
+}
+
+// The Teams layout up to its Best column, as older files have it.
+const QString teamsUpToBest = QStringLiteral(
+    "CREATE TABLE Teams ( ID INTEGER PRIMARY KEY,s0 INTEGER,s1 INTEGER,s2 INTEGER,s3 INTEGER,s4 INTEGER,"
+    "s5 INTEGER,Diszi CHAR,Name VARCHAR(32),UCIName  VARCHAR(4),BestDatum INTEGER,BestOrt VARCHAR(32),Best INTEGER");
+
+struct Sample { int club; const char* code; const char* members; int gender; int ak; int given; const char* name; int team; };
+
+// Stored as IDs 1 to 5. Entry 3 has team row 1, entry 5 points to a team row that is missing.
+const Sample samples[] = {
+    { 7, "1101a", "11", 1, 3, 500, "Anna", 0 },
+    { 7, "1102a", "12", 2, 4, 300, "Berta \"B\"", 0 },
+    { -1, "4101a", "21,22,23,24", 2, 3, 900, "Vierer", 1 },
+    { 8, "4101a", "22,21,24,23", 2, 3, 100, "Vierer B", 0 },
+    { 8, "1101a", "11", 1, 3, 0, "Solo", 99 },
+};
+
+ACCompetitorData entry(const Sample& s)
+{
+    ACCompetitorData e;
+    e.Verein = s.club;
+    e.setFigure(0, QLatin1String(s.code));
+    e.team.setMembers(ids(s.members));
+    e.team.gender = s.gender;
+    e.team.ageClass = s.ak;
+    e.given = s.given;
+    e.setName(QString::fromUtf8(s.name));
+    e.team.ID = s.team;
+    return e;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Sample)
+
+class TestRecordDB : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Tests named book... get an address book of clubs 1 RSV X, 2 and 3 RV Y,
+    // 4 Solo, 5 Name, 6 O'Hara; %1, each with the contact Kurt Kon; persons
+    // 1 to 6 as listed; name 1, competition 1, icon 1.
+    // Tests named list... get an entry list of clubs 1 RSV Musterstadt, 2 RV Y;
+    // athletes 1 Anna Kurz, 2 Ben Kurz, 3 Carl Meier (club 2), 4 Dora Adam,
+    // 5 Emil meier (club 2), 6 Fritz Frei; team 1 of members 1, 2 with reserve 6.
+    // The others get an empty file.
+    void init()
+    {
+        dir.reset(new QTemporaryDir);
+        const QString test = QTest::currentTestFunction();
+        db.reset(test.startsWith("book") ? new Book : test.startsWith("list") ? new MeldeListeDB : new RuvoDB);
+        QVERIFY(db->open(dir->filePath("records.ldb"), false));
+        if (test.startsWith("book"))
+            fillBook(static_cast<Book&>(*db));
+        else if (test.startsWith("list"))
+            fillList(static_cast<MeldeListeDB&>(*db));
+    }
+
+    void setup_data()
+    {
+        QTest::addColumn<bool>("list");   // the entry list, else the address book
+        QTest::addColumn<int>("magic");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("tables");
+        QTest::addColumn<QString>("logged");   // lines of an accepted file; none: refused as the wrong type
+        const QString book = "namen,sportler,vereine,wettkampf";
+        const QString banner = "this is a new Database, setting up for usage ...";
+        const QString foreign = "CREATE TABLE fremd ( a );";
+        QTest::newRow("new book") << false << 0 << "" << "Descriptor," + book << banner + "|ADD TABLE namen|ADD TABLE wettkampf";
+        QTest::newRow("older book") << false << int(AddressDB::Magic)
+            << "CREATE TABLE vereine ( ID INTEGER PRIMARY KEY, Name ); CREATE TABLE sportler ( ID INTEGER PRIMARY KEY, Vorname );"
+               "INSERT INTO vereine VALUES ( 5, 'Alt' ); INSERT INTO sportler VALUES ( 6, 'Alt' );"
+            << "Descriptor," + book << "ADD TABLE namen|ADD TABLE wettkampf|ADD COLUMN";
+        QTest::newRow("entry list as book") << false << int(MeldeListeDB::Magic) << "CREATE TABLE starter ( ID );" << "Descriptor,starter" << "";
+        QTest::newRow("foreign as book") << false << 0 << foreign << "fremd" << "";
+        QTest::newRow("new list") << true << 0 << "" << "Descriptor,Teams,namen,sportler,starter,vereine,wettkampf" << banner;
+        QTest::newRow("book as list") << true << int(AddressDB::Magic) << "CREATE TABLE vereine ( ID );" << "Descriptor,vereine" << "";
+        QTest::newRow("foreign as list") << true << 0 << foreign << "fremd" << "";
+    }
+
+    void setup()
+    {
+        QFETCH(bool, list);
+        QFETCH(int, magic);
+        QFETCH(QString, sql);
+        QFETCH(QString, tables);
+        QFETCH(QString, logged);
+        const QString path = dir->filePath("setup.ldb");
+        RuvoDB plain;
+        QVERIFY(plain.open(path, false) && (magic == 0 || plain.setMagic(magic)) && (sql.isEmpty() || plain.exec(sql)));
+        plain.close();
+        const bool opened = !logged.isEmpty();
+        const QString error = opened ? QString() : RuvoDB::errorText(RuvoDB::ErrWrongType);
+        Book book;
+        MeldeListeDB entries;
+        AddressDB& db = list ? static_cast<AddressDB&>(entries) : book;
+        MessageCatcher boxes;
+        DebugCapture capture;
+        QCOMPARE(db.open(path, false), opened);
+        for (const QString& line : (logged.isEmpty() ? error : logged).split('|'))
+            QVERIFY2(capture.contains(line), qPrintable(line));
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(book.overrideCalls).arg(boxes.texts.size()).arg(db.lastError()),
+                 QStringLiteral("0 %1 %2").arg(opened ? 0 : 1).arg(error));
+        QVERIFY(plain.open(path, false));
+        QStringList found = plain.tables();
+        found.sort();
+        QCOMPARE(found.join(','), tables);
+        const int ownMagic = list ? int(MeldeListeDB::Magic) : int(AddressDB::Magic);
+        QCOMPARE(plain.magic(), opened ? ownMagic : magic ? magic : -1);
+        Club old;   // the rows of an upgraded file stay
+        Athlete person;
+        QCOMPARE(sql.contains("'Alt'"), Club::getById(&plain, old, 5, true) && Athlete::getById(&plain, person, 6));
+        QVERIFY(old.Name == person.Vorname && old.Kontakt.Vorname.isEmpty());
+    }
+
+    void bookChanges_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("prepare");   // "block": every write fails; else SQL run first
+        QTest::addColumn<QString>("result");   // the signals emitted, or else the error text
+        for (const char* s : {"insertName 0 NameChanged(2)", "updateName 1 NameChanged(1)", "removeName 1 NameRemoved(1)",
+                              "insertVerein 0 VereinChanged(7)", "updateVerein 1 VereinChanged(1)",
+                              "removeVerein 3 VereinRemoved(3)", "insertAthlete 0 SportlerChanged(7)",
+                              "updateAthlete 1 SportlerChanged(1)", "removeSportler 1 SportlerRemoved(1)",
+                              "insertCompetition 0 WettkampfChanged(2)", "updateCompetition 1 WettkampfChanged(1)",
+                              "removeWettkampf 1 WettkampfRemoved(1)", "insertNameIcon 0 NameIconChanged(2)",
+                              "updateNameIcon 1 NameIconChanged(1)", "removeNameIcon 1 NameIconRemoved(1)"}) {
+            const QStringList w = QString(s).split(' ');
+            QTest::newRow(s) << w[0] << w[1].toInt() << "" << w[2];
+            const QString failed = w[0].startsWith("update") ? w[0] + "(): blocked" : "blocked";
+            QTest::newRow(qPrintable(w[0] + " blocked")) << w[0] << w[1].toInt() << "block" << failed;
+        }
+        QTest::newRow("first competition") << "insertCompetition" << 0 << "DELETE FROM wettkampf;" << "WettkampfChanged(1)";
+        const QString badIndex = RuvoDB::errorText(RuvoDB::ErrBadIndex);
+        for (const char* op : {"updateName", "updateVerein", "updateAthlete", "updateCompetition"})
+            QTest::newRow(op) << op << 0 << "" << QString(op) + "(): " + badIndex;
+        QTest::newRow("updateNameIcon") << "updateNameIcon" << 0 << "" << "updateNameIcon(): failed";
+        for (const char* op : {"removeNameIcon", "removeVerein", "removeSportler", "removeWettkampf"})
+            QTest::newRow(op) << op << 0 << "" << badIndex;
+        for (const char* op : {"removeVerein", "removeAllVereine"}) {
+            QTest::newRow(qPrintable(QString(op) + " in use")) << op << 1 << "" << "Dem Verein sind noch Sportler zugeordnet!";
+            QTest::newRow(qPrintable(QString(op) + " unreadable")) << op << 3 << "DROP TABLE sportler;" << "no such table: sportler";   // a failed check refuses
+        }
+    }
+
+    void bookChanges()
+    {
+        QFETCH(QString, op);
+        QFETCH(int, id);
+        QFETCH(QString, prepare);
+        QFETCH(QString, result);
+        QVERIFY(prepare.isEmpty() || prepare == "block" || db->exec(prepare));
+        for (const char* table : {"namen", "vereine", "sportler", "wettkampf", "icons"})
+            for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+                QVERIFY(prepare != "block" || db->exec(QStringLiteral("CREATE TRIGGER %1_%2 BEFORE %2 ON %1 BEGIN "
+                                                          "SELECT RAISE(ABORT, 'blocked'); END;").arg(table, event)));
+        QStringList log;
+        recordSignals(book(), log);
+        const bool ok = operations[op](book(), id);
+        QCOMPARE(ok ? log.join(' ') : log.join(' ') + db->lastError(), result);
+        QCOMPARE(ok, result.endsWith(')'));
+    }
+
+    void bookJoin_data()
+    {
+        QTest::addColumn<QPoint>("ids");
+        QTest::addColumn<QString>("result");   // the kept id, then the removed one
+        QTest::newRow("same") << QPoint(5, 5) << "5";
+        QTest::newRow("first none") << QPoint(0, 7) << "7";
+        QTest::newRow("second none") << QPoint(7, 0) << "7";
+        QTest::newRow("both none") << QPoint(0, 0) << "-1";
+        QTest::newRow("larger dropped") << QPoint(9, 4) << "4 9";
+        QTest::newRow("negative counts as larger") << QPoint(-3, 4) << "4 -3";
+    }
+
+    void bookJoin()
+    {
+        QFETCH(QPoint, ids);
+        QFETCH(QString, result);
+        Book& b = static_cast<Book&>(book());
+        b.joined = !result.contains(' ');   // every join writes the flag
+        QCOMPARE((QStringList{QString::number(b.joinSportler(ids.x(), ids.y()))} + b.removed).join(' '), result);
+        QCOMPARE(b.joined, result.contains(' '));
+    }
+
+    void bookLookups_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("portable");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<QString>("person");     // found, first name, roles, club, nation
+        QTest::addColumn<QString>("expanded");   // found, club name, association
+        QTest::newRow("athlete") << 1 << "Berg, Anna|RSV X" << 1 << "1 Anna A 1 " << "1 RSV X GER";
+        QTest::newRow("club contact") << -1 << "RSV X" << -1 << "1 Kurt F 1 GER" << "0  ";
+        QTest::newRow("club with a twin") << 3 << "Berg, Anna|RV Y" << 0 << "1 Anna A 2 " << "1 RV Y GER";
+        QTest::newRow("club missing") << 4 << "Fux, Emil|" << 0 << "1 Emil A 99 " << "0  ";
+        QTest::newRow("column names") << 6 << "Nachname, Vorname|Name" << 6 << "1 Vorname A 5 " << "1 Name GER";
+        QTest::newRow("hostile club") << -6 << "O'Hara, %1" << -6 << "1 Kurt F 6 GER" << "0  ";
+        QTest::newRow("none") << 0 << "" << 0 << "0 untouched" << "0  ";
+        QTest::newRow("contact of missing club") << -99 << "" << 0 << "0  F 0 " << "0  ";
+        QTest::newRow("missing athlete") << 99 << "|" << 0 << "0 untouched" << "0  ";
+        QTest::newRow("lowest id") << INT_MIN << "" << 0 << "0  F 0 " << "0  ";
+        // Texts alone, without an id to look up.
+        QTest::newRow("first name first, blanks") << 0 << "  Gina  Hahn |  Solo " << 5 << "" << "";
+        QTest::newRow("two bars") << 0 << "Hahn, Gina|Solo|" << 0 << "" << "";
+        QTest::newRow("empty person") << 0 << "|Solo" << 0 << "" << "";
+        QTest::newRow("no names") << 0 << " , |Solo" << 0 << "" << "";
+    }
+
+    void bookLookups()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, portable);
+        QFETCH(int, back);
+        QFETCH(QString, person);
+        QFETCH(QString, expanded);
+        QCOMPARE(book().findPortablePerson(portable), back);
+        if (person.isEmpty())
+            return;
+        QCOMPARE(book().portablePerson(id), portable);
+        Athlete a;
+        a.Vorname = "untouched";
+        const QStringList p{QString::number(book().getPerson(a, id)), a.Vorname, a.rolesText(), QString::number(a.Verein), a.Nation};
+        QCOMPARE(p.mid(0, a.Vorname == "untouched" ? 2 : 5).join(' '), person);
+        ExpandedAthlete e;
+        const bool ok = book().getExpandedAthlete(e, id);
+        QCOMPARE(QStringList({QString::number(ok), e.VereinName, e.Verband}).join(' '), expanded);
+    }
+
+    // Entry 1 SG, a start group of athletes 1 and 2 in team 1, and entry 2 Y
+    // of club 2 with athletes 3 and 4 are stored first. The entry written is
+    // "Team" of athletes 1 and 2 in team 1, with the row id given.
+    void listChanges_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("prepare");   // "refuse" or "rename" in the hooks, or SQL run first
+        // The signals or the error text | the entries left, newest first #the written entry's
+        // id after the call (an insert sets it: 0 when refused, -1 when failed).
+        QTest::addColumn<QString>("result");
+        const QString blocker = "CREATE TRIGGER b BEFORE UPDATE ON Teams BEGIN SELECT RAISE(ABORT, 'blocked'); END;";
+        const QString badIndex = RuvoDB::errorText(RuvoDB::ErrBadIndex);
+        for (const QString op : {"insertStarter", "insertCompetitor", "updateStarter", "updateCompetitor"}) {
+            const bool insert = op.startsWith("insert");
+            const QString id = insert ? op == "insertStarter" ? " #3" : " #0" : " #1";
+            const QString changed = insert ? "StarterChanged(3) | Team,Y,SG" : "StarterChanged(1) | Y,Team";
+            QTest::newRow(qPrintable(op)) << op << (insert ? 0 : 1) << "" << changed + id;
+            QTest::newRow(qPrintable(op + " renamed")) << op << (insert ? 0 : 1) << "rename" << QString(changed).replace("Team", "Hook") + id;
+            QTest::newRow(qPrintable(op + " refused")) << op << (insert ? 0 : 1) << "refuse"
+                << (insert ? "insertStarter(): " : "updateStarter (): ") + QString("refused by user | Y,SG") + (op == "insertStarter" ? " #0" : id);
+            QTest::newRow(qPrintable(op + " team blocked")) << op << (insert ? 0 : 1) << blocker
+                << (op == "updateCompetitor" ? "updateACCompetitor(): " : "") + QString("blocked | Y,SG") + (op == "insertStarter" ? " #-1" : id);
+        }
+        QTest::newRow("updateStarter none") << "updateStarter" << 0 << "" << "updateStarter (): " + badIndex + " | Y,SG #0";
+        QTest::newRow("updateCompetitor none") << "updateCompetitor" << 0 << "" << "updateACCompetitor(): " + badIndex + " | Y,SG #0";
+        QTest::newRow("removeStarter") << "removeStarter" << 1 << "" << "StarterRemoved(1) | Y #1";
+        QTest::newRow("removeStarter none") << "removeStarter" << 0 << "" << badIndex + " | Y,SG #0";
+        QTest::newRow("team in use") << "removeTeam" << 1 << "" << "Das Team kann nicht gelöscht werden, weil ihm noch Wertungsbogen zugeordnet sind! | Y,SG #1";
+        QTest::newRow("team free") << "removeTeam" << 1 << "DELETE FROM starter;" << "TeamRemoved(1) |  #1";
+        QTest::newRow("team none") << "removeTeam" << 0 << "DELETE FROM starter;" << badIndex + " |  #0";
+        QTest::newRow("team unreadable") << "removeTeam" << 1 << "DROP TABLE starter;" << "no such table: starter";
+        QTest::newRow("club in use") << "removeVerein" << 2 << "" << "Dem Verein sind noch Wertungsbogen zugeordnet! | Y,SG #2";
+        QTest::newRow("club only start groups") << "removeVerein" << 1 << "" << "Dem Verein sind noch Sportler zugeordnet! | Y,SG #1";
+        QTest::newRow("club unreadable") << "removeVerein" << 2 << "DROP TABLE starter;" << "no such table: starter";
+        QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten! | Y,SG #4";
+        QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten! | Y,SG #6";
+        QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5) | Y,SG #5";
+        QTest::newRow("athlete missing") << "removeSportler" << 99 << "" << " | Y,SG #99";
+        QTest::newRow("athlete unreadable") << "removeSportler" << 5 << "DROP TABLE Teams;" << "no such table: Teams";
+    }
+
+    void listChanges()
+    {
+        QFETCH(QString, op);
+        QFETCH(int, id);
+        QFETCH(QString, prepare);
+        QFETCH(QString, result);
+        Starter_t group = starter(4, -1, "SG", "1,2", 1), other = starter(4, 2, "Y", "3,0,4");
+        QVERIFY(list().insertStarter(group) == 1 && list().insertStarter(other) == 2);
+        QVERIFY(prepare.size() < 8 || db->exec(prepare));
+        QStringList log;
+        recordSignals(list(), log);
+        connect(&list(), &MeldeListeDB::starterHook, [&](Starter_t& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") qstrcpy(e.name, "Hook"); });
+        connect(&list(), &MeldeListeDB::competitorHook, [&](ACCompetitorData& e, bool& ok) { ok = prepare != "refuse"; if (prepare == "rename") e.setName("Hook"); });
+        Starter_t s = starter(2, 1, "Team", "1,2", 1);
+        s.id = id;
+        ACCompetitorData c(s);
+        const bool ok = op == "insertStarter" ? list().insertStarter(s) > 0 : op == "insertCompetitor" ? list().insertStarter(c) > 0
+                      : op == "updateStarter" ? list().updateStarter(s) : op == "updateCompetitor" ? list().updateStarter(c)
+                      : operations[op](list(), id);
+        QStringList left;   // nothing half done
+        StarterList rows;
+        if (list().getStarter(rows, nullptr, ACCompetitorData::ByIdDescending))
+            for (const Starter_t* row : rows.items)
+                left << row->name;
+        const QString done = log.join(' ') + (ok ? QString() : db->lastError());
+        QCOMPARE(rows.items.isEmpty() && prepare.startsWith("DROP") ? done : QStringLiteral("%1 | %2 #%3").arg(done, left.join(','), QString::number(s.id)), result);
+        QCOMPARE(ok, done.isEmpty() || done.endsWith(')'));   // no signal on failure
+        ACTeamData team;   // ids below one are never read
+        QVERIFY(!list().getTeamById(team, 0) && !list().getTeamById(team, -1) && !list().getStarterById(s, 0) && !list().getACCompetitorById(c, 0));
+    }
+
+    void listJoinAndAssign()
+    {
+        Starter_t a = starter(2, 1, "A", "6,3");
+        Starter_t b = starter(2, 2, "B", "3,1");
+        QVERIFY(list().insertStarter(a) == 1 && list().insertStarter(b) == 2);
+        QVERIFY(db->exec("UPDATE Teams SET r1 = 0;"));   // athlete 6 only in entry 1
+        QCOMPARE(list().joinSportler(6, 3), 3);
+        Athlete gone;
+        QVERIFY(!list().getAthlete(gone, 6) && list().getStarterById(a, 1) && a.members[0] == 3);
+        ACTeamData team;
+        QVERIFY(list().getTeamById(team, 1));
+        team.members = {3, 1};   // entry 2's pair; entry 1 now names 3 twice
+        QCOMPARE(list().assignCompetitorsToTeam(team), 1);
+        QVERIFY(list().getStarterById(b, 2) && b.teamId == 1 && list().getStarterById(a, 1) && a.teamId == 0);
+        team.ID = 0;
+        QCOMPARE(list().assignCompetitorsToTeam(team), -1);
+    }
+
+    void listWbName_data()
+    {
+        QTest::addColumn<QString>("entry");   // disci, club, members, current name
+        QTest::addColumn<QString>("name");
+        QTest::newRow("single") << "1|1|4|x" << "Dora Adam";
+        QTest::newRow("single missing") << "1|1|99|x" << "x";
+        QTest::newRow("pair") << "2|1|3,4|x" << "Adam / Meier";
+        QTest::newRow("pair, case counts") << "2|1|5,3|x" << "Meier / meier";
+        QTest::newRow("siblings") << "2|1|1,2|x" << "Anna + Ben Kurz";
+        QTest::newRow("team number") << "4|1|1|RV Musterstadt 2" << "RSV Musterstadt 2";
+        QTest::newRow("team roman") << "4|1|1|Mannschaft II" << "RSV Musterstadt II";
+        QTest::newRow("team no number") << "4|1|1|Team A" << "RSV Musterstadt";
+        QTest::newRow("team contains club") << "4|1|1|rsv musterstadt 3" << "rsv musterstadt 3";
+        QTest::newRow("number too early") << "4|1|1|RSV 2" << "RSV Musterstadt";
+        QTest::newRow("number too large") << "4|1|1|Musterstadt 25" << "RSV Musterstadt";
+        QTest::newRow("number before slash") << "4|1|1|Musterstadt 2/3" << "RSV Musterstadt";
+        QTest::newRow("start group") << "6|-1|1,3,2,99|Team" << "SG: RSV Musterstadt/RV Y";
+        QTest::newRow("start group unknown") << "6|-1|99|Team" << "Team";
+    }
+
+    void listWbName()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, name);
+        const QStringList f = entry.split('|');
+        Starter_t s = starter(f[0].toInt(), f[1].toInt(), qPrintable(f[3]), f[2]);
+        list().makeWbName(s);
+        QCOMPARE(QString(s.name), name);
+    }
+
+    // One table of hostile texts through every table's write and read path:
+    // stored cleaned, as literals, and read back as stored.
+    void hostileTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quote") << "O'Brien";
+        QTest::newRow("placeholders") << "%1 %2 %4";
+        QTest::newRow("column name") << "Name";
+        QTest::newRow("statement") << "x'); DELETE FROM starter; --";
+        QTest::newRow("cleaned") << "a\"b&c\\d;e";
+        QTest::newRow("umlauts") << "Jörg Müller";
+    }
+
+    void hostileTexts()
+    {
+        QFETCH(QString, text);
+        const QString stored = cleanSqlText(text);   // what every stored text goes through
+        MeldeListeDB book;   // every table of the records
+        QVERIFY(book.open(dir->filePath("book.ldb"), false));
+        RuvoDB* db = &book;
+        auto filled = [](const QString& t) {
+            Athlete a = athlete(t, t, 3, 1965, 2, Athlete::RoleA | Athlete::RoleF);
+            a.Strasse = a.PLZ = a.Ort = a.Telefon = a.Email = a.Nation = t;
+            a.uciId = t;
+            return a;
+        };
+        Athlete a = filled(text);
+        Athlete back;
+        QVERIFY(a.insert(db) > 0 && Athlete::getById(db, back, a.ID));
+        QCOMPARE(back, filled(stored));
+        a.Vorname = "Neu";
+        QVERIFY(a.update(db) && Athlete::getById(db, back, a.ID));
+        QCOMPARE(back.Vorname + QString::number(back.ID - a.ID) + QString::number(db->count("sportler")),
+                 QStringLiteral("Neu01"));
+
+        Club c = club(text, text, text, text);
+        c.Nation = text;
+        c.Kontakt.Geburtsdatum = QDate(1965, 3, 4);
+        QVERIFY(c.logo.setPixmap(QPixmap(40, 20)));
+        Club clubBack;
+        QVERIFY(c.insert(db) > 0 && Club::getById(db, clubBack, c.ID, true));
+        QCOMPARE(QStringList({clubBack.Name, clubBack.Verband, clubBack.Nummer, clubBack.Nation, clubBack.Kontakt.PLZ}),
+                 QVector<QString>(5, stored).toList());
+        QVERIFY(clubBack.Kontakt.Geburtsdatum == QDate(1965, 3, 4) && clubBack.logo.data == c.logo.data);
+        QVERIFY(Club::getById(db, clubBack, c.ID, false) && clubBack.logo.data.isEmpty());
+
+        Competition other, w, filter;   // read as identifiers, the filter's texts would match the other row too
+        other.Ort = other.Name = other.Veranstalter = "Berg";
+        w.Datum = QDate(2026, 5, 9);
+        w.Ort = w.Veranstalter = w.Name = filter.Ort = filter.Name = filter.Veranstalter = text;
+        RuvoDBList<Competition> found;
+        QVERIFY(other.insert(db) > 0 && w.insert(db) > 0 && getCompetitions(db, found, &filter) && found.size() == 1);
+        QVERIFY(found.first().Datum == w.Datum);
+        QCOMPARE(found.first().Ort + found.first().Veranstalter + found.first().Name, stored + stored + stored);
+
+        ACTeamData team;
+        team.Name = team.UCIName = team.BestOrt = team.Email = text;
+        QVERIFY(team.insert(db) > 0 && team.update(db) && ACTeamData::getById(db, team, team.ID));
+        QCOMPARE(QStringList({ team.Name, team.UCIName, team.BestOrt, team.Email }), QVector<QString>(4, stored).toList());
+
+        ACCompetitorData e;   // its name as the filter: a literal, compared as stored
+        e.setName(text);
+        e.setBestOrt(text);
+        QVERIFY(e.insert(db) > 0 && book.updateWbName(e.ID, text));
+        RuvoDBList<ACCompetitorData> entries;
+        QVERIFY(ACCompetitorData::getACCompetitors(db, entries, &e, 0) && entries.size() == 1);
+        QCOMPARE(entries.first().WbName + entries.first().team.BestOrt, stored + stored);
+        StarterList starters;
+        Starter_t starterFilter;
+        toCString(starterFilter.name, text, sizeof starterFilter.name);
+        QVERIFY(book.getStarter(starters, &starterFilter, 0) && starters.items.size() == 1);
+
+        NameEntry name("  " + text + " ", -5);   // a negative ID counts as no row
+        QList<NameEntry> names;
+        QVERIFY(name.ID == 0 && book.insertName(name) == 1 && book.getNamen(names) && names.size() == 1);
+        QCOMPARE(names.first().name, stored);
+
+        NameIcon n = icon(0);
+        n.setName(text + "  ");
+        n.setLongName(" " + text);
+        n.icon = text.toUtf8();
+        QVERIFY(!n.getById(book, n, -1) && n.Name == text);   // reads no row, not the only one
+        QVERIFY(n.checkTable(book) && n.insert(book) == 1 && n.insert(book) == 2);   // another row each time
+        RuvoDBList<NameIcon> icons;
+        n.ID = 0;
+        QVERIFY(n.getNameIcons(book, icons, &n) && icons.size() == 2);
+        QCOMPARE(icons.first().Name + icons.first().LongName + icons.first().icon + QString::number(icons.first().ID),
+                 stored + stored + text + "1");
+    }
+
+    void athleteQuery_data()
+    {
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QVector<int>>("clubSexRolesOrder");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("all") << "" << QVector<int>{0, 0, 0, 0} << "Anna,Ben,Cora,Dirk";
+        QTest::newRow("by Nachname") << "" << QVector<int>{0, 0, 0, 1} << "Ben,Anna,Cora,Dirk";
+        QTest::newRow("by Verein") << "" << QVector<int>{0, 0, 0, 2} << "Cora,Ben,Anna,Dirk";
+        QTest::newRow("by Jahrgang") << "" << QVector<int>{0, 0, 0, 3} << "Dirk,Ben,Anna,Cora";
+        QTest::newRow("club") << "" << QVector<int>{2, 0, 0, 0} << "Ben";
+        QTest::newRow("name") << "Cramer" << QVector<int>{0, 0, 0, 0} << "Cora";
+        QTest::newRow("sex") << "" << QVector<int>{0, 1, 0, 3} << "Dirk,Ben";
+        QTest::newRow("role A") << "" << QVector<int>{0, 0, 1, 0} << "Anna,Cora";
+        QTest::newRow("role R or F") << "" << QVector<int>{0, 0, 12, 0} << "Cora,Dirk";
+        QTest::newRow("role and sex") << "" << QVector<int>{0, 2, 2, 0} << "";
+    }
+
+    void athleteQuery()
+    {
+        QFETCH(QString, last);
+        QFETCH(QVector<int>, clubSexRolesOrder);
+        QFETCH(QString, found);
+        QVERIFY(Athlete::createTable(db.get()));
+        for (Athlete a : {athlete("Anna", "Berg", 3, 2001, 2, 1), athlete("Ben", "Adler", 2, 1999, 1, 2),
+                          athlete("Cora", "Cramer", 1, 2003, 2, 5), athlete("Dirk", "Zorn", 4, 1990, 1, 8)})
+            QVERIFY(a.insert(db.get()) > 0);
+        const Athlete filter = athlete("", last, clubSexRolesOrder[0], 2000, clubSexRolesOrder[1], 0);
+        RuvoDBList<Athlete> list;
+        QVERIFY(getAthletes(db.get(), list, &filter, clubSexRolesOrder[2], clubSexRolesOrder[3]));
+        QStringList names;
+        for (const Athlete& a : qAsConst(list))
+            names << a.Vorname;
+        QCOMPARE(names.join(','), found);
+    }
+
+    void clubQueryAndDeletes()
+    {
+        QVERIFY(Club::createTable(db.get()));
+        for (Club c : {club("RV Zeh", "BDR", "7", "10000"), club("  RSV   Au ", "WSB", "9", "30000"),
+                       club("RC Mitte", "ABC", "8", "20000")})
+            QVERIFY(c.insert(db.get()) > 0);
+        RuvoDBList<Club> list;
+        auto order = [&](int o, const Club* filter = nullptr) {
+            getClubs(db.get(), list, filter, o, false);
+            QStringList n;
+            for (const Club& c : qAsConst(list))
+                n << c.Name;
+            return n.join('|');
+        };
+        QCOMPARE(order(Club::ByName), QStringLiteral("RC Mitte|RSV Au|RV Zeh"));
+        QCOMPARE(order(Club::ByVerband), QStringLiteral("RC Mitte|RV Zeh|RSV Au"));
+        QCOMPARE(order(Club::ByPlz), QStringLiteral("RV Zeh|RC Mitte|RSV Au"));
+        const Club byNameAndNumber = club("RSV Au", "", "9", "");
+        QCOMPARE(order(0, &byNameAndNumber), QStringLiteral("RSV Au"));
+
+        QVERIFY(!Club::deleteClub(db.get(), 0) && Club::deleteClub(db.get(), list.first().ID));
+        QCOMPARE(db->count("vereine"), 2);
+        QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
+        QVERIFY(db->exec("DROP TRIGGER keep;"));
+        QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
+        QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
+    }
+
+    void refusals()
+    {
+        ACTeamData t = sampleTeam();   // a write into a missing table fails
+        t.ID = 8;
+        QCOMPARE(t.insert(db.get()), -1);
+        QVERIFY(t.ID == -1 && db->lastError().contains(QStringLiteral("no such table")));
+        QVERIFY(Athlete::createTable(db.get()) && Club::createTable(db.get()) && Competition::createTable(db.get())
+                && ACTeamData::createTable(db.get()));
+        // Missing or no IDs leave the record as it was.
+        Athlete a = athlete("A", "B", 1);
+        Club c = club("C");
+        Competition w;
+        w.Name = "W";
+        for (int id : {0, 999}) {
+            QVERIFY(!Athlete::getById(db.get(), a, id) && !Club::getById(db.get(), c, id, true) && !Competition::getById(db.get(), w, id));
+            QCOMPARE(a.Vorname + c.Name + w.Name, QStringLiteral("ACW"));
+        }
+        t.ID = -4;
+        t.sqlText = QStringLiteral("untouched");
+        QVERIFY(!a.update(db.get()) && !c.update(db.get()) && !w.update(db.get()) && !t.update(db.get()));
+        QCOMPARE(QVector<int>({a.errorCode, c.errorCode, w.errorCode, t.errorCode}), QVector<int>(4, RuvoDB::ErrBadIndex));
+        QVERIFY(t.sqlText == "untouched" && db->count("Teams") == 0);
+        QVERIFY(!Athlete::deleteAthlete(db.get(), 0) && !Competition::deleteCompetition(db.get(), 0));
+
+        // No database: refused, nothing crashes.
+        RuvoDBList<Athlete> athletes;
+        RuvoDBList<Club> clubs;
+        RuvoDBList<ACTeamData> teams;
+        teams.append(t);
+        QCOMPARE(a.insert(nullptr) + c.insert(nullptr) + w.insert(nullptr) + t.insert(nullptr), -4);
+        QVERIFY(!Club::deleteAll(nullptr) && !getAthletes(nullptr, athletes, nullptr, 0, 0) && !ACTeamData::upgradeTable(nullptr));
+        QVERIFY(!Athlete::createTable(nullptr) && !Club::createTable(nullptr) && !ACTeamData::createTable(nullptr));
+        QVERIFY(!a.update(nullptr) && !Athlete::deleteAthlete(nullptr, 1) && !Competition::getById(nullptr, w, 1));
+        QVERIFY(!getClubs(nullptr, clubs, nullptr, 0, true) && !ACTeamData::deleteTeam(nullptr, 3));
+        t.ID = 3;
+        QVERIFY(!t.update(nullptr) && t.errorCode == RuvoDB::ErrNotOpen && !ACTeamData::deleteAll(nullptr));
+        QVERIFY(!getTeams(nullptr, teams, 0) && teams.isEmpty() && !ACTeamData::getById(nullptr, t, 3) && t.ID == 0);
+        for (int cell : {0, 2999, -2999}) {   // tiny cells are no date
+            QVERIFY(db->exec(QStringLiteral("INSERT OR REPLACE INTO wettkampf VALUES ( 4, %1, 'O', 'V', 'N' );").arg(cell)));
+            QVERIFY(Competition::getById(db.get(), w, 4) && w.Datum.isNull() && w.Name == "N");
+        }
+    }
+
+    void teamStatements()
+    {
+        ACTeamData t = sampleTeam();
+        const QString expected = QStringLiteral(
+            "INSERT OR REPLACE INTO Teams VALUES ( NULL, 11, 0, 13, 0, 0, 0, 4, 'Team ''A''', 'GER', "
+            "1588334400, 'O''Ort', 45678, 'w', '3', 15, 16, 'a@b,c' );");
+        QCOMPARE(t.sqlReplaceText(), expected);
+        QCOMPARE(t.sqlText, expected);
+        ACTeamData empty;
+        empty.ID = 7;
+        QCOMPARE(empty.sqlReplaceText(), QStringLiteral(
+            "INSERT OR REPLACE INTO Teams VALUES ( 7, 0, 0, 0, 0, 0, 0, 0, '', '', 0, '', 0, '?', '0', 0, 0, '' );"));
+        auto select = [](int disci, const QString& members, int id) {
+            ACTeamData filter;
+            filter.disci = disci;
+            filter.members = ids(members);
+            filter.ID = id;
+            return ACTeamData::selectText(&filter);
+        };
+        QCOMPARE(ACTeamData::selectText(nullptr), QStringLiteral("SELECT * FROM Teams;"));
+        QCOMPARE(select(0, "0,-2", 0), QStringLiteral("SELECT * FROM Teams;"));
+        QCOMPARE(select(2, "5,6", 3), QStringLiteral("SELECT * FROM Teams WHERE  Diszi = 2 AND  s0 = 5 AND  s1 = 6 AND  ID = 3;"));
+        // Beyond the sixth position there is no column: empty places there are
+        // fine, a named member makes a filter no statement can express.
+        QCOMPARE(select(0, "0,0,0,0,0,9,0,-1", 0), QStringLiteral("SELECT * FROM Teams WHERE  s5 = 9;"));
+        QCOMPARE(select(0, "0,0,0,0,0,9,10", 0), QString());
+    }
+
+    void teamReadBack_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("no best date") << QDate();
+        QTest::newRow("2020") << QDate(2020, 5, 1);
+        QTest::newRow("last day in 32 bits") << QDate(2038, 1, 18);
+        QTest::newRow("first day past 32 bits") << QDate(2038, 1, 19);
+    }
+
+    void teamReadBack()
+    {
+        QFETCH(QDate, date);
+        QVERIFY(ACTeamData::createTable(db.get()));
+        ACTeamData t = sampleTeam();
+        t.BestDatum = date;
+        const int id = t.insert(db.get());
+        QVERIFY(id > 0 && t.ID == id);
+        ACTeamData back;
+        QVERIFY(ACTeamData::getById(db.get(), back, id));
+        QVERIFY(back.members == (QList<int>{ 11, 13 }) && back.reserves == (QList<int>{ 15, 16 }));
+        QCOMPARE(back.Name + "|" + back.UCIName + "|" + back.BestOrt + "|" + back.Email,
+                 QStringLiteral("Team 'A'|GER|O'Ort|a@b,c"));
+        QCOMPARE(back.BestDatum, date);
+        QCOMPARE(QVector<int>({ back.ID, back.disci, back.Best, back.gender, back.ageClass }),
+                 QVector<int>({ id, 4, 45678, 2, 3 }));
+        t.members = { 21, 22, 23, 24 };
+        QVERIFY(t.update(db.get()) && ACTeamData::getById(db.get(), back, id) && back.members == t.members);
+        QVERIFY(t.insert(db.get()) > id && db->count("Teams") == 2);   // insert always makes a new row
+    }
+
+    void getTeamsAndDelete()
+    {
+        RuvoDBList<ACTeamData> list;
+        list.append(sampleTeam());
+        QVERIFY(!getTeams(db.get(), list, 0) && list.isEmpty() && ACTeamData::createTable(db.get()));   // no table yet
+        ACTeamData a = sampleTeam(), b, c;
+        b.disci = 4;
+        b.members = { 1, 2, 17, 4 };
+        c.disci = 2;
+        c.members = { 17, 18 };
+        QVERIFY(a.insert(db.get()) > 0 && b.insert(db.get()) > 0 && c.insert(db.get()) > 0);
+        QVERIFY(getTeams(db.get(), list, 4));
+        QCOMPARE(QVector<int>({ list.size(), list.at(0).ID, list.at(1).ID }), QVector<int>({ 2, a.ID, b.ID }));
+        ACTeamData filter;
+        filter.disci = 4;
+        filter.members = { 0, 0, 17, 0, 0, 0 };
+        QVERIFY(getTeams(db.get(), list, &filter) && list.size() == 1 && list.first().members == b.members);
+        filter.members << 99;   // a member at the seventh position: refused, not broadened
+        QVERIFY(!getTeams(db.get(), list, &filter) && list.isEmpty() && db->lastError().contains(QStringLiteral("Position 6")));
+
+        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), a.ID));
+        QVERIFY(getTeams(db.get(), list, nullptr) && list.size() == 2);
+        // Missing or no IDs leave the record cleared but keep its error code.
+        for (int id : { 0, -1, a.ID }) {
+            ACTeamData team = sampleTeam();
+            team.errorCode = 9;
+            QVERIFY(!ACTeamData::getById(db.get(), team, id) && team.errorCode == 9);
+            QVERIFY(team.members.isEmpty() && team.Name.isEmpty() && team.ID == 0 && team.Best == 0);
+        }
+    }
+
+    void teamsDeleteAll_data()
+    {
+        QTest::addColumn<QString>("before");   // run before deleteAll
+        QTest::addColumn<QString>("after");    // run after it
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<int>("left");
+        QTest::newRow("clean") << QString() << QString() << true << 0;
+        QTest::newRow("failed delete")
+            << "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;" << QString()
+            << false << 2;
+        // A deferred reference to a team lets the DELETE run and makes the commit fail.
+        QTest::newRow("failed commit")
+            << "PRAGMA foreign_keys = ON; CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE "
+               "INITIALLY DEFERRED ); INSERT INTO Entry SELECT ID FROM Teams;" << QString() << false << 2;
+        // Inside a caller's transaction: the caller's new row goes too, and the caller still decides.
+        const QString callerRow = "BEGIN; INSERT INTO Teams (Name) VALUES ('caller');";
+        QTest::newRow("caller commits") << callerRow << "COMMIT;" << true << 0;
+        QTest::newRow("caller rolls back") << callerRow << "ROLLBACK;" << true << 2;
+        QTest::newRow("write-locked") << "UPDATE Descriptor SET writePassword = 'xx';" << QString() << false << 2;
+    }
+
+    void teamsDeleteAll()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(bool, deleted);
+        QFETCH(int, left);
+        QVERIFY(ACTeamData::createTable(db.get()));
+        ACTeamData t = sampleTeam();
+        QVERIFY(t.insert(db.get()) > 0 && t.insert(db.get()) > 0 && db->setMagic(1));
+        QVERIFY(before.isEmpty() || db->exec(before));
+        if (before.contains("writePassword"))
+            QVERIFY(db->open(dir->filePath(QStringLiteral("records.ldb")), false));
+        QCOMPARE(ACTeamData::deleteAll(db.get()), deleted);
+        QVERIFY(after.isEmpty() || db->exec(after));
+        QCOMPARE(db->count("Teams"), left);
+        if (!db->isWriteLocked())   // no transaction is left open
+            QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe; COMMIT TRANSACTION probe;")));
+    }
+
+    void teamsUpgrade_data()
+    {
+        QTest::addColumn<QString>("added");   // the columns the old layout had after Best
+        QTest::addColumn<QString>("row");
+        QTest::newRow("before gender, reserves, e-mail") << "" << "";
+        QTest::newRow("before e-mail") << ",m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER" << ", '?', '0', 0, 0";
+    }
+
+    void teamsUpgrade()
+    {
+        QFETCH(QString, added);
+        QFETCH(QString, row);
+        QVERIFY(!ACTeamData::upgradeTable(db.get()) && !db->hasTable(QStringLiteral("Teams")));
+        QVERIFY(db->exec(teamsUpToBest + added + " ) ; INSERT INTO Teams VALUES ( 5, 1, 2, 3, 4, 0, 0, '4', 'Alt', 'AB', 0, 'Hier', 1234" + row + " );"));
+        DebugCapture capture;
+        QVERIFY(ACTeamData::createTable(db.get()) && capture.contains(QStringLiteral("ALTE MELDELISTE update TEAMS")));
+        ACTeamData old, back, fresh = sampleTeam();
+        QVERIFY(ACTeamData::getById(db.get(), old, 5) && old.members == (QList<int>{ 1, 2, 3, 4 }));
+        QCOMPARE(QVector<int>({ old.disci, old.Best, old.gender, old.ageClass }), QVector<int>({ 4, 1234, 0, 0 }));
+        QVERIFY(old.Name == "Alt" && old.reserves.isEmpty() && old.Email.isEmpty());
+        QVERIFY(ACTeamData::getById(db.get(), back, fresh.insert(db.get())));   // the added columns hold values
+        QCOMPARE(QVector<int>({ back.reserves.value(1), back.gender, back.ageClass }), QVector<int>({ 16, 2, 3 }));
+        QCOMPARE(back.Email, QStringLiteral("a@b,c"));
+        DebugCapture again;
+        QVERIFY(ACTeamData::createTable(db.get()) && !again.contains(QStringLiteral("ALTE MELDELISTE")));   // current now
+    }
+
+    void entryInsertText()
+    {
+        ACCompetitorData e = entry(samples[2]);
+        e.setName(QStringLiteral("Max %4 \"Mo\" \\ & ;"));
+        e.team.BestOrt = QStringLiteral("O'Ort;");   // set directly: cleaned all the same
+        e.team.BestDatum = QDate(2020, 5, 1);
+        e.team.Best = 1234;
+        e.setFigure(1, QStringLiteral("4102b"));
+        QCOMPARE(e.insertSql(), QStringLiteral(
+            "INSERT OR REPLACE INTO starter VALUES ( NULL, -1, 'Max %4 ''Mo'' / + ,', 21, 22, 23, 24, 0, 0, "
+            "-103901931, 1588334400, 'O''Ort,', 'w', '4', '3', 1234, 900, '4101a', '4102b'")
+            + QString(QStringLiteral(", ''")).repeated(28) + QStringLiteral(",  1  ); UPDATE Teams SET "
+            "BestDatum = 1588334400, BestOrt = 'O''Ort,', Best = 1234 WHERE ID = 1;"));
+    }
+
+    void entryFiltersAndOrders_data()
+    {
+        QTest::addColumn<Sample>("f");   // the filter entry
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("ids");
+        QTest::newRow("ID descending") << Sample{ 0, "", "", 0, 0, 0, "", 0 } << 0 << 6 << "5,4,3,2,1";
+        QTest::newRow("by given") << Sample{ 0, "", "", 0, 0, 0, "", 0 } << 0 << 3 << "5,4,2,1,3";
+        QTest::newRow("club and none") << Sample{ 7, "", "", 0, 0, 0, "", 0 } << 0 << 5 << "1,2,3";
+        QTest::newRow("one member") << Sample{ 9, "", "0,11", 2, 0, 0, "", 0 } << 0 << 5 << "1,5";
+        QTest::newRow("member set") << Sample{ 0, "", "24,23,22,21", 0, 0, 0, "", 0 } << 0 << 5 << "3,4";
+        QTest::newRow("gender") << Sample{ 0, "", "", 2, 0, 0, "", 0 } << 0 << 5 << "2,3,4";
+        QTest::newRow("age class") << Sample{ 0, "", "", 0, 3, 0, "", 0 } << 0 << 5 << "1,3,4,5";
+        QTest::newRow("age class, given") << Sample{ 0, "", "", 0, 3, 1, "", 0 } << 0 << 5 << "1,2,3,4,5";
+        QTest::newRow("codes") << Sample{ 0, "4101a", "", 0, 0, 0, "", 0 } << 0 << 6 << "4,3";
+        QTest::newRow("name") << Sample{ 0, "", "", 0, 0, 0, "Berta \"B\"", 0 } << 0 << 0 << "2";
+        QTest::newRow("ID over the rest") << Sample{ 8, "", "", 1, 0, 0, "", 3 } << 2 << 0 << "2";
+        QTest::newRow("team row") << Sample{ 0, "", "", 0, 0, 0, "", 1 } << 0 << -1 << "3";
+    }
+
+    void entryFiltersAndOrders()
+    {
+        QFETCH(Sample, f);
+        QFETCH(int, id);
+        QFETCH(int, order);
+        QFETCH(QString, ids);
+        QVERIFY(ACCompetitorData::createTable(db.get()));
+        for (const Sample& s : samples)
+            QVERIFY(entry(s).insert(db.get()) > 0);
+        ACCompetitorData filter = entry(f);
+        filter.ID = id;
+        RuvoDBList<ACCompetitorData> list;
+        QVERIFY(ACCompetitorData::getACCompetitors(db.get(), list, &filter, order));
+        QStringList found;
+        for (const ACCompetitorData& e : list)
+            found << QString::number(e.ID);
+        QCOMPARE(found.join(','), ids);
+    }
+
+    void entryTeamRows()
+    {
+        QVERIFY(ACCompetitorData::createTable(db.get()));
+        ACTeamData team;
+        team.disci = 4;
+        team.Name = QStringLiteral("Die Vier");
+        team.members = { 26 };   // not in the entry: read as its reserve
+        team.reserves = { 25 };
+        QCOMPARE(team.insert(db.get()), 1);
+        ACCompetitorData joined = entry(samples[2]);
+        joined.team.Best = 777;   // follows the entry into the team row
+        QCOMPARE(joined.insert(db.get()), 1);
+        ACCompetitorData orphan = entry(samples[4]);
+        orphan.team.Best = 4321;
+        orphan.team.BestDatum = QDate(2019, 3, 4);
+        QCOMPARE(orphan.insert(db.get()), 2);
+
+        RuvoDBList<ACCompetitorData> list;
+        QVERIFY(ACCompetitorData::getACCompetitors(db.get(), list, nullptr, 5));
+        const ACTeamData& a = list.at(0).team;
+        const ACTeamData& b = list.at(1).team;   // its team row is gone: its own values stay
+        QVERIFY(a.Name == "Die Vier" && a.reserves == (QList<int>{ 26, 25 }));
+        QCOMPARE(QVector<int>({ a.ID, a.Best, b.ID, b.Best }), QVector<int>({ 1, 777, 0, 4321 }));
+        QVERIFY(b.Name == "Solo" && b.BestDatum == orphan.team.BestDatum);
+        QCOMPARE(ACCompetitorData::getIds(db.get()), (QList<int>{ 1, 2 }));
+
+        QVERIFY(db->exec(QStringLiteral("DROP TABLE Teams;")));
+        QVERIFY(!joined.update(db.get()) && joined.insert(db.get()) == -1);   // the team row's statement fails: nothing lands
+        QCOMPARE(ACCompetitorData::getIds(db.get()), (QList<int>{ 1, 2 }));
+        QVERIFY(!ACCompetitorData::createTable(nullptr) && !ACCompetitorData::getACCompetitors(nullptr, list, nullptr, 0));
+        QVERIFY(orphan.insert(nullptr) == -1 && ACCompetitorData::getIds(nullptr).isEmpty());
+    }
+
+    void entryUpgrade_data()
+    {
+        QTest::addColumn<int>("codes");   // columns u0 ... of the old table; 0: a new file
+        QTest::addColumn<bool>("old");
+        QTest::newRow("new file") << 0 << false;
+        QTest::newRow("without u28, u29, teamID") << 28 << true;
+        QTest::newRow("without teamID") << 30 << false;
+    }
+
+    void entryUpgrade()
+    {
+        QFETCH(int, codes);
+        QFETCH(bool, old);
+        if (codes > 0) {
+            QString layout = QStringLiteral("CREATE TABLE starter ( ID INTEGER PRIMARY KEY,WbName VARCHAR(32)");
+            for (int i = 0; i < codes; ++i)
+                layout += QStringLiteral(",u%1 CHAR(8)").arg(i);
+            QVERIFY(db->exec(layout + QStringLiteral(" ); INSERT INTO starter (WbName) VALUES ('Alt');")));
+        }
+        DebugCapture capture;
+        QVERIFY(ACCompetitorData::createTable(db.get()));
+        QCOMPARE(capture.lines().contains(QStringLiteral("ALTE MELDELISTE")), old);
+        RuvoDBResult names;
+        QVERIFY(db->columns("starter", &names) && db->hasTable(QStringLiteral("Teams")));
+        QCOMPARE(names.columns.mid(names.columns.size() - 3), QStringList({ "u28", "u29", "teamID" }));
+        QCOMPARE(db->count("starter"), codes > 0 ? 1 : 0);
+    }
+
+private:
+    AddressDB& book() { return static_cast<AddressDB&>(*db); }
+    MeldeListeDB& list() { return static_cast<MeldeListeDB&>(*db); }
+
+    void fillBook(Book& book)
+    {
+        for (const char* name : {"RSV X", "RV Y", "RV Y", "Solo", "Name", "O'Hara; %1"}) {
+            Club c = club(name, "GER");
+            c.Nation = "GER";
+            c.Kontakt.setName("Kurt Kon");
+            QVERIFY(book.insertVerein(c) > 0);
+        }
+        for (const char* p : {"Anna Berg/1", "Carl Dorn/1", "Anna Berg/2", "Emil Fux/99", "Gina Hahn/4", "Vorname Nachname/5"}) {
+            Athlete a = member(p);
+            a.roles = Athlete::RoleA;
+            QVERIFY(book.insertAthlete(a) > 0);
+        }
+        NameEntry alpha("Alpha", 0);
+        Competition c;
+        NameIcon n = icon(0, "Alpha");
+        QVERIFY(book.insertName(alpha) == 1 && book.insertCompetition(c) == 1);
+        QVERIFY(n.checkTable(book) && n.checkTable(book) && book.insertNameIcon(n) == 1);
+    }
+
+    void fillList(MeldeListeDB& list)
+    {
+        for (const char* name : {"RSV Musterstadt", "RV Y"}) {
+            Club c = club(name);
+            QVERIFY(list.insertVerein(c) > 0);
+        }
+        for (const char* p : {"Anna Kurz/1", "Ben Kurz/1", "Carl Meier/2", "Dora Adam/1", "Emil meier/2", "Fritz Frei/1"}) {
+            Athlete a = member(p);
+            QVERIFY(list.insertAthlete(a) > 0);
+        }
+        ACTeamData team;
+        team.disci = 2;
+        team.setMembers({1, 2});
+        team.addReserve(6);
+        QVERIFY(list.insertTeam(team) == 1);
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<RuvoDB> db;
+};
+
+QTEST_MAIN(TestRecordDB)
+#include "tst_recorddb.moc"
