@@ -3,19 +3,55 @@
 // headless peers of the suite on two other hosts of a test hall.
 #include "tests/support/Datagram.h"
 #include "tests/support/DebugCapture.h"
-#include "tests/support/PlannerFixture.h"
+#include "tests/support/RecordingSink.h"
 #include "tests/support/SamplePlan.h"
 #include "tests/support/TestHall.h"
 
 #include "net/statusbar/TovkaStatusBar.h"
+#include "planner/BelegungsplanerMainWindow.h"
+#include "planner/TrainingsFlaecheWindow.h"
 
 #include <QApplication>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
 
 namespace {
+
+// The top-level window, shown, its warnings collected instead of shown, and
+// with `recorded` its datagrams kept in a sink instead of written to the sockets.
+struct PlannerFixture
+{
+    explicit PlannerFixture(const QStringList& arguments = {"BelegungsPlaner"}, bool recorded = false)
+    {
+        TrainingsFlaecheWindow::setWarningHook([this](const QString& text) { warnings << text; });
+        window = std::make_unique<TrainingsFlaecheWindow>(arguments);
+        if (recorded)
+            window->network().setDatagramSink(&sink);
+        window->show();
+    }
+    ~PlannerFixture()
+    {
+        window.reset();
+        TrainingsFlaecheWindow::setWarningHook({});
+    }
+
+    bool knows(const TovkaAddress& address) const
+    {
+        for (const AppLocation& peer : window->network().peers())
+            if (peer.address == address)
+                return true;
+        return false;
+    }
+    QPushButton* button() const { return window->planner()->networkButton(); }
+    void setArea(int area, const TrainingsData& data) { window->planner()->store().setData(::time(nullptr), area, data); }
+
+    RecordingSink sink; // outlives the window's last shutdown
+    std::unique_ptr<TrainingsFlaecheWindow> window;
+    QStringList warnings;
+};
 
 constexpr int generousMs = 90000;
 const char* const plannerHost = "planner-hall";
@@ -71,7 +107,7 @@ private slots:
 
     void window()
     {
-        PlannerFixture planner({"BelegungsPlaner"}, PlannerFixture::Recorded);
+        PlannerFixture planner({"BelegungsPlaner"}, true);
         TrainingsFlaecheWindow& window = *planner.window;
         QCOMPARE(window.centralWidget(), window.planner());
         QVERIFY(!window.reglementDB().isOpen());
@@ -92,7 +128,7 @@ private slots:
     // the new one; then each area's plan goes out until switched off again.
     void planGoesOutOnlyWhileTheNetworkIsOn()
     {
-        PlannerFixture planner({"BelegungsPlaner"}, PlannerFixture::Recorded);
+        PlannerFixture planner({"BelegungsPlaner"}, true);
         planner.setArea(1, plan(2));
         QCOMPARE(planner.sink.dataPackets().size(), 0);
         planner.sink.clear();
@@ -124,7 +160,7 @@ private slots:
 
     void competitionModeSendsToTheAreasDisplay()
     {
-        PlannerFixture planner({"BelegungsPlaner", "--competition"}, PlannerFixture::Recorded);
+        PlannerFixture planner({"BelegungsPlaner", "--competition"}, true);
         planner.button()->click();
         planner.setArea(3, plan(1));
         planner.setArea(1, TrainingsData());
@@ -137,7 +173,7 @@ private slots:
 
     void refusedAddressWarnsAndUnchecksTheButton()
     {
-        PlannerFixture planner({"BelegungsPlaner"}, PlannerFixture::Recorded);
+        PlannerFixture planner({"BelegungsPlaner"}, true);
         receive(planner.window->network(), heartbeat(TovkaAddress(KindBelegungsPlaner, 0, 0), "halle-b"));
         planner.button()->click();
         QVERIFY(!planner.button()->isChecked());
