@@ -433,8 +433,7 @@ private slots:
         ItemDB db(testMagic, password.isEmpty() && descriptor.isEmpty());
         QVERIFY(!db.open(file, false));
         QVERIFY(db.isOpen() && db.isWriteLocked());
-        QCOMPARE(messages->texts.size(), 1);
-        QCOMPARE(messages->texts.first(), file + "<br>" + db.lastError());
+        QCOMPARE(messages->texts, QStringList{file + "<br>" + db.lastError()});
         QVERIFY2(db.lastError().contains(error), qPrintable(db.lastError()));
         QCOMPARE(messages->icons, QList<int>{3});
         QVERIFY(!db.exec("DELETE FROM items;"));
