@@ -25,10 +25,7 @@ QStringList DebugCapture::lines() const
 
 bool DebugCapture::contains(const QString& part) const
 {
-    for (const QString& line : lines())
-        if (line.contains(part))
-            return true;
-    return false;
+    return !lines().filter(part).isEmpty();
 }
 
 void DebugCapture::handler(QtMsgType, const QMessageLogContext&, const QString& text)

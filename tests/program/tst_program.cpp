@@ -1,0 +1,288 @@
+// The planner as a whole: its window in-process with the datagrams kept in a
+// sink, the program itself started as a process, and the planner beside
+// headless peers of the suite on two other hosts of a test hall.
+#include "tests/support/Datagram.h"
+#include "tests/support/DebugCapture.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/support/SamplePlan.h"
+#include "tests/support/TestHall.h"
+
+#include "net/statusbar/TovkaStatusBar.h"
+#include "planner/BelegungsplanerMainWindow.h"
+#include "planner/TrainingsFlaecheWindow.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+// The top-level window, shown, its warnings collected instead of shown, and
+// with `recorded` its datagrams kept in a sink instead of written to the sockets.
+struct PlannerFixture
+{
+    explicit PlannerFixture(const QStringList& arguments = {"BelegungsPlaner"}, bool recorded = false)
+    {
+        TrainingsFlaecheWindow::setWarningHook([this](const QString& text) { warnings << text; });
+        window = std::make_unique<TrainingsFlaecheWindow>(arguments);
+        if (recorded)
+            window->network().setDatagramSink(&sink);
+        window->show();
+    }
+    ~PlannerFixture()
+    {
+        window.reset();
+        TrainingsFlaecheWindow::setWarningHook({});
+    }
+
+    bool knows(const TovkaAddress& address) const
+    {
+        for (const AppLocation& peer : window->network().peers())
+            if (peer.address == address)
+                return true;
+        return false;
+    }
+    QPushButton* button() const { return window->planner()->networkButton(); }
+    void setArea(int area, const TrainingsData& data) { window->planner()->store().setData(::time(nullptr), area, data); }
+
+    RecordingSink sink; // outlives the window's last shutdown
+    std::unique_ptr<TrainingsFlaecheWindow> window;
+    QStringList warnings;
+};
+
+constexpr int generousMs = 90000;
+const char* const plannerHost = "planner-hall";
+
+TrainingsData plan(int starters, const QString& label = QStringLiteral("Team"))
+{
+    return samplePlan(starters, label + '.', 1800000000, 7200, 450);
+}
+
+// What the program writes to the loopback broadcast address, our own datagrams left out.
+struct Listener
+{
+    const QHostAddress broadcast{QStringLiteral("127.255.255.255")};
+    QUdpSocket socket;
+    QList<QPair<PacketHeader, QByteArray>> all;
+
+    bool bind() { return socket.bind(broadcast, 20593, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint); }
+
+    QList<QPair<PacketHeader, QByteArray>> heard(quint8 type, const QByteArray& payload = QByteArray())
+    {
+        while (socket.hasPendingDatagrams()) {
+            QByteArray datagram(int(socket.pendingDatagramSize()), '\0');
+            socket.readDatagram(datagram.data(), datagram.size());
+            PacketHeader header;
+            if (PacketHeader::check(bytes(datagram), datagram.size()).valid()
+                && PacketHeader::read(bytes(datagram), datagram.size(), &header)
+                && PacketHeader::hostNameText(header.hostName) != "tester")
+                all.append({header, datagram.mid(PacketHeader::Size, header.length)});
+        }
+        QList<QPair<PacketHeader, QByteArray>> found;
+        for (const auto& packet : all)
+            if (packet.first.type == type && packet.second.startsWith(payload))
+                found.append(packet);
+        return found;
+    }
+};
+
+} // namespace
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanupTestCase() { hall.close(); }
+
+    void window()
+    {
+        PlannerFixture planner({"BelegungsPlaner"}, true);
+        TrainingsFlaecheWindow& window = *planner.window;
+        QCOMPARE(window.centralWidget(), window.planner());
+        QVERIFY(!window.reglementDB().isOpen());
+        QCOMPARE(window.geometry(), QRect(50, 50, 640, 480));
+        QVERIFY(!window.windowIcon().pixmap(64).isNull());
+        QVERIFY(qobject_cast<TovkaStatusBar*>(window.statusBar()));
+        QString about;
+        ApplicationWindow::setAboutHook([&](const QString&, const QString& text) { about = text; });
+        window.about();
+        ApplicationWindow::setAboutHook({});
+        QVERIFY2(about.startsWith("Netzwerk Version:<b> 12</b> <br><br>") && about.contains("2.2.0.3"),
+                 qPrintable(about));
+        emit window.network().Warning("Versions Konflikt");
+        QCOMPARE(planner.warnings, QStringList{"Versions Konflikt"});
+    }
+
+    // Switching on: a ping at the old address, a shutdown there and a ping at
+    // the new one; then each area's plan goes out until switched off again.
+    void planGoesOutOnlyWhileTheNetworkIsOn()
+    {
+        PlannerFixture planner({"BelegungsPlaner"}, true);
+        planner.setArea(1, plan(2));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+        planner.sink.clear();
+        planner.button()->click();
+        QList<QPair<quint8, quint8>> written;
+        for (const PacketHeader& header : planner.sink.headers())
+            if (header.type != PacketType::PONG)   // a heartbeat may come in between
+                written.append({header.type, header.sourceAddress});
+        QCOMPARE(written, (QList<QPair<quint8, quint8>>{
+                              {PacketType::PING, 0x00}, {PacketType::SHUTDOWN, 0x00}, {PacketType::PING, 0x70}}));
+        bool ok = false;
+        planner.window->startNetwork(true, ok);   // on again: no second relay
+        QVERIFY(ok);
+        for (int area = 1; area <= 4; ++area)
+            planner.setArea(area, plan(area));
+        const auto packets = planner.sink.dataPackets();
+        QCOMPARE(packets.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(int(packets[i].first.destinationAddress), 0x70);
+            QCOMPARE(packets[i].second.size(), 28 + 64 * (i + 1));
+            QCOMPARE(int(packets[i].second[27]), i + 1);
+        }
+        planner.button()->click();
+        planner.sink.clear();
+        planner.setArea(2, plan(1));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+        QVERIFY(planner.warnings.isEmpty());
+    }
+
+    void competitionModeSendsToTheAreasDisplay()
+    {
+        PlannerFixture planner({"BelegungsPlaner", "--competition"}, true);
+        planner.button()->click();
+        planner.setArea(3, plan(1));
+        planner.setArea(1, TrainingsData());
+        const auto packets = planner.sink.dataPackets();
+        QCOMPARE(packets.size(), 2);
+        QCOMPARE(int(packets[0].first.destinationAddress), 0x43);
+        QCOMPARE(int(packets[1].first.destinationAddress), 0x41);
+        QCOMPARE(packets[1].second.size(), 28);
+    }
+
+    void refusedAddressWarnsAndUnchecksTheButton()
+    {
+        PlannerFixture planner({"BelegungsPlaner"}, true);
+        receive(planner.window->network(), heartbeat(TovkaAddress(KindBelegungsPlaner, 0, 0), "halle-b"));
+        planner.button()->click();
+        QVERIFY(!planner.button()->isChecked());
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        QVERIFY(planner.warnings.contains("Network connection unusable!"));
+        QVERIFY2(planner.warnings.join('\n').contains("halle-b"), qPrintable(planner.warnings.join('\n')));
+        planner.setArea(1, plan(1));
+        QCOMPARE(planner.sink.dataPackets().size(), 0);
+    }
+
+    // Four floor areas, each set record announced once; other numbers refused.
+    void store()
+    {
+        BelegungsPlanerStore store;
+        QList<int> announced;
+        connect(&store, &BelegungsPlanerStore::dataChanged, this, [&](int area, const TrainingsData& data) {
+            announced << area;
+            QVERIFY(data == store.data(area));
+        });
+        DebugCapture capture;
+        for (int area : {0, 1, 4, 5})
+            store.setData(1234, area, plan(area + 1));
+        QCOMPARE(announced, (QList<int>{1, 4}));
+        QVERIFY(store.data(4) == plan(5) && store.data(0).isEmpty() && store.data(5).isEmpty());
+        QVERIFY(capture.contains("BelegungsPlanerStore::setData: no floor area 5"));
+        QCOMPARE(TrainingsStarterEntry(5, QString(70, 'n')).nameText(), QString(63, 'n'));
+    }
+
+    // The program comes up at the monitor address, answers a ping with the
+    // ping's own payload, and, ended by SIGTERM, logs so into the temporary
+    // directory and sends exactly one shutdown notice.
+    void programRun()
+    {
+        QTemporaryDir temp;
+        Listener listener;
+        QVERIFY(temp.isValid() && listener.bind());
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp.path());
+        // The top-level window lives as long as the process, by design.
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QCoreApplication::applicationDirPath() + "/BelegungsPlaner", QStringList());
+        QVERIFY(program.waitForStarted(30000));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.heard(PacketType::PING).isEmpty(), generousMs);
+        QCOMPARE(int(listener.heard(PacketType::PING).first().first.sourceAddress), 0);
+        Datagram ping;
+        ping.from = TovkaAddress(KindChief, 1, 1);
+        ping.host = "tester";
+        ping.payload = pingPayload(0x01020304, 567, "tester");
+        listener.socket.writeDatagram(ping.bytes(), listener.broadcast, 20593);
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.heard(PacketType::PONG, ping.payload).isEmpty(), generousMs);
+        QVERIFY(listener.heard(PacketType::SHUTDOWN).isEmpty());
+
+        program.terminate();
+        QVERIFY(program.waitForFinished(generousMs));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.heard(PacketType::SHUTDOWN).size(), 1, generousMs);
+        QCOMPARE(int(listener.heard(PacketType::SHUTDOWN).first().first.sourceAddress), 0);
+        QFile log(temp.filePath("BelegungsPlaner.log"));
+        QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("Debug sizeof(TaktischWertung)=8"));
+        QVERIFY(text.contains("SHUZTDOWN send"));
+        QVERIFY(text.contains("terminated by a signal"));
+    }
+
+    // Last: the hall's link stays until the end. Every area's plan reaches both
+    // peers as message 2/9 from 7/0/0; switched off, the planner is heard at the
+    // monitor address again and sends nothing; on again, only later changes go out.
+    void plansReachPeersOnOtherHosts()
+    {
+        QVERIFY(hall.open() && hall.addHost("a", "10.77.0.2") && hall.addHost("b", "10.77.0.3"));
+        PeerProcess* a = hall.startPeer("a", {KindBelegungsPlaner, 0, 1});
+        PeerProcess* b = hall.startPeer("b", {KindBelegungsPlaner, 0, 2});
+        QVERIFY(a && b);
+        PlannerFixture planner;
+        QTRY_VERIFY_WITH_TIMEOUT(planner.knows({KindBelegungsPlaner, 0, 1}) && planner.knows({KindBelegungsPlaner, 0, 2}),
+                                 generousMs);
+        planner.button()->click();
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindBelegungsPlaner, 0, 0));
+        for (int area = 1; area <= 4; ++area)
+            planner.setArea(area, plan(area + 1, QString("Area%1").arg(area)));
+        for (PeerProcess* peer : {a, b}) {
+            for (int area = 1; area <= 4; ++area) {
+                const QString prefix = QString("plan from 7/0/0 area=%1 ").arg(area);
+                QVERIFY2(peer->waitForLine(prefix, generousMs), qPrintable(peer->lines().join('\n')));
+                const QString line = peer->linesStartingWith(prefix).first();
+                QVERIFY2(line.contains("start=1800000000 end=1800007200 slot=450"), qPrintable(line));
+                QVERIFY2(line.contains(QString("names=Area%1.1|Area%1.2").arg(area))
+                             && line.endsWith(QString("|Area%1.%2").arg(area).arg(area + 1)), qPrintable(line));
+            }
+        }
+
+        const int monitorSeen = a->linesStartingWith("app+ 0/0/0 planner-hall").size();
+        planner.button()->click();
+        QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
+        QVERIFY(a->waitForLine(QString("app- 7/0/0 %1").arg(plannerHost), generousMs));
+        QVERIFY(a->waitForCount("app+ 0/0/0 planner-hall", monitorSeen + 1, generousMs));
+        planner.setArea(1, plan(1, "Off"));
+
+        planner.button()->click();
+        planner.setArea(2, plan(2, "Again"));
+        for (PeerProcess* peer : {a, b}) {
+            QTRY_VERIFY_WITH_TIMEOUT(peer->lines().filter("names=Again.1|Again.2").size() == 1, generousMs);
+            QVERIFY(peer->lines().filter("Off.1").isEmpty());
+        }
+        QVERIFY2(planner.warnings.isEmpty(), qPrintable(planner.warnings.join('\n')));
+        hall.stopPeers();
+    }
+
+private:
+    TestHall hall;
+};
+
+PRIVATE_HOST_TEST_MAIN(TestProgram, plannerHost, true)
+#include "tst_program.moc"
