@@ -14,7 +14,8 @@ const char* const newRulesDate = "2008-01-01";   // the first year of the newer 
 
 // "Disziplinen" with all seven disciplines, code 3 included (the fallback list has none).
 QString disciplinesSql();
-// The disciplines and every table the catalogue's queries read, a few good and odd rows each.
+// The disciplines and every table the catalogue's queries read, a few good and odd rows
+// each, with an age class of one discipline first (the category list must not skip it).
 QString queriesSql();
 
 // Writes a fresh catalogue at path (replacing a file there): sql, then the Descriptor. False, with a warning, on failure.

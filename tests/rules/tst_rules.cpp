@@ -161,20 +161,6 @@ bool fillBook(AddressDB& db)
     return true;
 }
 
-// The readers' catalogue with the exercises the checks use, a limit of two for young
-// single riders, one separate exercise for pairs, and an age class of one discipline
-// that comes first (the category list must not skip it).
-QString catalogueSql()
-{
-    return CatalogueFiles::queriesSql() + QString::fromUtf8(
-        "INSERT INTO Figures VALUES ( '1', '2', 2, 0, 0, 0 );"
-        "INSERT INTO uebungen VALUES ( '1101b', 'Reitsitz rw', '1,0' ), ( '1102b', 'Steiger rw', '2' ), ( '1201a', 'Drehung', '1' ),"
-        " ( '1201c', 'Drehung 3', '1' ), ( '1301a', 'Abgang', '3' ), ( '2102a', 'Paar 2', '1' ), ( '2301a', 'Einrad', '1' );"
-        "INSERT INTO einzeln VALUES ( '21' ), ( '2102' );"
-        "INSERT INTO Altersklassen ( rowid, Ak, von, bis, diszi, quota, maennlich, weiblich )"
-        " VALUES ( -1, '1', 7, 8, '2', 0, 'Schüler U9', 'Schülerinnen U9' );");
-}
-
 bool runCheck(Wertungsbogen& sheet, int check)
 {
     using CheckFn = bool (Wertungsbogen::*)();
@@ -225,8 +211,8 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaType<AK>("AK");
-        QVERIFY(oldRules.open(CatalogueFiles::oldRules(folder("old"), catalogueSql()), true));
-        QVERIFY(newRules.open(CatalogueFiles::newRules(folder("new"), catalogueSql()), true));
+        QVERIFY(oldRules.open(CatalogueFiles::oldRules(folder("old"), CatalogueFiles::queriesSql()), true));
+        QVERIFY(newRules.open(CatalogueFiles::newRules(folder("new"), CatalogueFiles::queriesSql()), true));
         QVERIFY(bare.open(CatalogueFiles::newRules(folder("bare"), QString()), true));
         QVERIFY(book.open(tmp.filePath(QStringLiteral("melde.ldb")), false) && fillBook(book));
         QVERIFY(plain.open(tmp.filePath(QStringLiteral("melde.ldb")), false));
@@ -259,16 +245,14 @@ private slots:
     {
         QFETCH(QString, date);
         QFETCH(QDate, today);
-        QFETCH(QString, validity);
         QFETCH(QString, warning);
-        QFETCH(int, baseScore);
         const QString path = tmp.filePath(QStringLiteral("dated.ldb"));
         ReglementDB reglement;
         QVERIFY(CatalogueFiles::write(path, date) && reglement.open(path, true));
-        QCOMPARE(reglement.validityText(), validity);
+        QTEST(reglement.validityText(), "validity");
         const QString shown = reglement.dateWarning(today);
         QVERIFY2(warning.isEmpty() ? shown.isEmpty() : shown.contains(warning), qPrintable(shown));
-        QCOMPARE(ReglementDB::getGrundpunktzahl(&reglement), baseScore);
+        QTEST(ReglementDB::getGrundpunktzahl(&reglement), "baseScore");
     }
 
     // A catalogue opens write-locked, read-only or not; a file of another kind
@@ -364,12 +348,11 @@ private slots:
     {
         QFETCH(int, catalogue);
         QFETCH(QString, query);
-        QFETCH(QString, expected);
         ReglementDB* db[] = { &oldRules, &newRules, &bare, &closed, &newRules };
         newRules.allAgeClasses = catalogue != 4;
         const QString got = readOut(*db[catalogue], query);
         newRules.allAgeClasses = true;
-        QCOMPARE(got, expected);
+        QTEST(got, "expected");
     }
 
     // The exercise search; quotes in its patterns are matched as plain text. Values
@@ -394,10 +377,9 @@ private slots:
     void exercises()
     {
         QFETCH(UebungFilter, filter);
-        QFETCH(QString, found);
         QList<Uebung> list{ Uebung() };
         QVERIFY(newRules.getUebungen(list, &filter));
-        QCOMPARE(joined(list, [](const Uebung& u) { return (u.nr.isValid() ? u.nr.text() : "-") + ":" + number(qRound(u.ziffer * 100)); }), found);
+        QTEST(joined(list, [](const Uebung& u) { return (u.nr.isValid() ? u.nr.text() : "-") + ":" + number(qRound(u.ziffer * 100)); }), "found");
         QVERIFY(newRules.getUebungen(list, nullptr) && list.size() == 13 && list.at(2).text == "Steiger O'Brien");
         QVERIFY(!closed.getUebungen(list, nullptr) && list.isEmpty() && !bare.getUebungen(list, nullptr));
     }
@@ -455,8 +437,6 @@ private slots:
     {
         QFETCH(int, check);
         QFETCH(QString, start);
-        QFETCH(QString, report);
-        QFETCH(QString, after);
         const QStringList f = start.split(QLatin1Char(' '));
         const uint bit = 1u << check;
         Starter_t s = makeStart(f[1].toInt(), QString(f[4]).remove(QLatin1Char('-')), f[5]);
@@ -468,7 +448,7 @@ private slots:
         Wertungsbogen::setNewSheetFlag(true);
         QSignalSpy club(&sheet, SIGNAL(VereinChanged(int))), ak(&sheet, SIGNAL(AkChanged(AK)));
         const bool passed = runCheck(sheet, check);
-        QCOMPARE(sheet.getReport(), report);
+        QTEST(sheet.getReport(), "report");
         QString state = QStringLiteral("%1%2%3 ").arg(!passed).arg(s.errorMask >> check & 1).arg(s.testedMask >> check & 1);
         const auto signalled = [](const QSignalSpy& spy) { return spy.isEmpty() ? -1 : spy[0][0].toInt(); };
         if (check == 0)
@@ -477,7 +457,7 @@ private slots:
             state += QStringLiteral("%1 %2 %3").arg(s.ageClass).arg(sheet.getAltersklassen().size()).arg(signalled(ak));
         else
             state += QString::number(s.given);
-        QCOMPARE(state, after);
+        QTEST(state, "after");
         QVERIFY((s.errorMask | bit) == ~0u && (s.testedMask | bit) == ~0u);
     }
 
@@ -532,9 +512,6 @@ private slots:
     void kopf()
     {
         QFETCH(QString, start);
-        QFETCH(QString, texts);
-        QFETCH(QString, athletes);
-        QFETCH(QString, report);
         const QStringList f = start.split(QLatin1Char(' '));
         Starter_t s = makeStart(1, QString(f[5]).remove(QLatin1Char('-')), f[2], f[1].toInt());
         s.best = uint16_t(f[3].toInt());
@@ -553,11 +530,10 @@ private slots:
         QString reports = sheet.getKopf(kopf, &record) ? QString() : sheet.getReport();
         QList<ExpandedAthlete> list;
         reports += QLatin1Char('|') + (sheet.getAthletes(list, 1, true) ? QString() : sheet.getReport());
-        const QString names = joined(list, [](const ExpandedAthlete& a) { return a.Nachname + ' ' + a.VereinName + '|'; }, "");
-        QCOMPARE(QStringList({ kopf.bestPunkte, kopf.bestOrt, kopf.bestDatum, kopf.pruefsumme, kopf.nummer, kopf.verein, kopf.verband,
-                               kopf.wettkampf.Name }).join(QLatin1Char('|')), texts);
-        QCOMPARE(names, athletes);
-        QCOMPARE(reports, report);
+        QTEST(QStringList({ kopf.bestPunkte, kopf.bestOrt, kopf.bestDatum, kopf.pruefsumme, kopf.nummer, kopf.verein, kopf.verband,
+                            kopf.wettkampf.Name }).join(QLatin1Char('|')), "texts");
+        QTEST(joined(list, [](const ExpandedAthlete& a) { return a.Nachname + ' ' + a.VereinName + '|'; }, ""), "athletes");
+        QTEST(reports, "report");
         QCOMPARE(kopf.aufgestellt + kopf.name, QStringLiteral("20,50Team Süd"));
         const QDateTime at = QDateTime::fromSecsSinceEpoch(1700000000);
         if (!db || db == &plain)
@@ -721,7 +697,6 @@ private slots:
         QFETCH(QRect, rect);
         QFETCH(int, fromPage);
         QFETCH(int, calls);
-        QFETCH(int, sheets);
         const QString path = tmp.filePath(QStringLiteral("sheets.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(path);
@@ -734,7 +709,7 @@ private slots:
             sheet.print(&painter, page);
         QVERIFY(painter.isActive() && painter.end());
         QCOMPARE(sheet.pages, QVector<QRect>(calls, rect).toList());
-        QCOMPARE(int(pdfText(path).count(QLatin1Char('\f'))), sheets);
+        QTEST(int(pdfText(path).count(QLatin1Char('\f'))), "sheets");
         int next = 0;
         sheet.printPage(&printer, next);
         QVERIFY(next == 1 && sheet.pages.size() == calls + 1 && sheet.pages.last() == rect);
