@@ -110,18 +110,18 @@ Starter_t makeStart(int disci, const QString& codes, const QString& members = QS
     Starter_t s;
     s.disci = disci;
     s.clubId = clubId;
-    const QStringList c = codes.split(QLatin1Char(','));
-    for (int i = 0; i < c.size(); ++i)
-        qstrncpy(s.codes[i], c[i].toLatin1().constData(), Starter_t::CodeSize);
-    const QStringList m = members.split(QLatin1Char(','));
-    for (int i = 0; i < m.size(); ++i)
-        s.members[i] = m[i].toInt();
+    for (int i = 0; i <= codes.count(QLatin1Char(',')); ++i)
+        qstrncpy(s.codes[i], codes.section(QLatin1Char(','), i, i).toLatin1().constData(), Starter_t::CodeSize);
+    for (int i = 0; i <= members.count(QLatin1Char(',')); ++i)
+        s.members[i] = members.section(QLatin1Char(','), i, i).toInt();
     return s;
 }
 
-// Records of judges 1, 2, ... of start number 150, named "Ansager<judge>".
-void addRecords(WertungList& list, int count)
+// Records of judges 1, 2, ... of start number 150, named "Ansager<judge>", handed
+// to the sheet, which keeps its own copies.
+void addRecords(Wertungsbogen& sheet, int count)
 {
+    WertungList list;
     list.autoDelete = true;
     for (int i = 1; i <= count; ++i) {
         auto* w = new Wertung_t;
@@ -130,8 +130,10 @@ void addRecords(WertungList& list, int count)
         qsnprintf(w->announcer, sizeof w->announcer, "Ansager%d", i);
         w->exercises[0][0] = quint8(i);
         w->deduction1 = 40;
+        w->extra2[0] = 5;   // counted with the first exercise, when there is one
         list.append(w);
     }
+    sheet.setWertungen(list);
 }
 
 // Clubs 1 "RSV Nord" (BDR) and 2 "RV Süd" (HRV); athletes 1 Anna Berg (w,
@@ -472,11 +474,7 @@ private slots:
         QVERIFY(unchecked.testAll(true) && !unchecked.getReport().contains(QLatin1String("02: ")));   // the exercises left out
         Starter_t s = makeStart(1, QStringLiteral("1101a,1199a,,,1102a"));
         Wertungsbogen sheet(nullptr, &s, &newRules, nullptr);
-        {
-            WertungList caller;
-            addRecords(caller, 2);
-            sheet.setWertungen(caller);
-        }
+        addRecords(sheet, 2);
         QVERIFY(sheet.getWertungen().at(1)->judge == 2 && sheet.getNummer() == 150);
         QList<Uebung> list;
         QVERIFY(sheet.getBogenUebungen(list));
@@ -558,11 +556,7 @@ private slots:
         QFETCH(double, sum);
         Starter_t s = makeStart(1, codes);
         Wertungsbogen sheet(nullptr, &s, nullptr, nullptr);
-        WertungList list;
-        addRecords(list, records);
-        for (Wertung_t* w : list)
-            w->extra2[0] = 5;   // counted with the first exercise, when there is one
-        sheet.setWertungen(list);
+        addRecords(sheet, records);
         QList<KorrelationEntry> out { KorrelationEntry() };
         sheet.korrelation(out);
         QCOMPARE(out.size(), codes.isEmpty() ? 0 : records * (records - 1) / 2);
@@ -614,9 +608,7 @@ private slots:
         qstrcpy(s.name, "Team Süd");
         s.given = 150;
         Wertungsbogen sheet(nullptr, &s, withCatalogue ? &newRules : nullptr, nullptr);
-        WertungList list;
-        addRecords(list, records);
-        sheet.setWertungen(list);
+        addRecords(sheet, records);
 
         const QString path = tmp.filePath(QStringLiteral("%1%2.pdf").arg(device == 4 ? "missing/" : "", QTest::currentDataTag()));
         QPrinter printer(QPrinter::HighResolution);
