@@ -42,7 +42,6 @@ struct Rig
     {
         net.setDatagramSink(&sink);
     }
-    ~Rig() { net.setDatagramSink(nullptr); }
 
     void deliver(const QByteArray& payload)
     {
@@ -97,27 +96,24 @@ struct Recorder
         connect(p, &P::StatusRequestReceived, [this](TovkaAddress) { add("status"); });
         connect(p, &P::KampfrichterReceived,
                 [this](QString a, QString b, QString c, TovkaAddress f) { add("judges", fields('|', a, b, c), f); });
-        connect(p, &P::AnzeigeWertungReceived,
-                [this](const NetStarter* s, TovkaAddress) { add("anzeige", s->number, s->value2, s->text); });
+        connect(p, &P::AnzeigeWertungReceived, [this](const NetStarter* s) { add("anzeige", s->number, s->value2, s->text); });
         connect(p, &P::NextStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("next", s); });
         connect(p, &P::RequestedStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("requested", s); });
         connect(p, &P::ErgebnisListReceived, [this](StartErgebnisList& l, TovkaAddress) {
             add("ergebnis", join(l, [](auto e) { return fields(':', e->number, e->place, e->notPlaced, e->result); }));
         });
-        connect(p, &P::StarterRequestReceived,
-                [this](StarterRequestList& list, TovkaAddress) { add("requ", join(list, [](int n) { return text(n); })); });
+        connect(p, &P::StarterRequestReceived, [this](StarterRequestList& l) { add("requ", join(l, [](int n) { return text(n); })); });
         connect(p, &P::FactorListReceived,
-                [this](FactorList& l, TovkaAddress) { add("factor", join(l, [](auto f) { return fields(':', f.first, f.second); })); });
+                [this](FactorList& l) { add("factor", join(l, [](auto f) { return fields(':', f.first, f.second); })); });
         connect(p, &P::QualiListReceived,
-                [this](QualiList& l, TovkaAddress) { add("quali", l.size(), fields(':', l.value(0).first, l.value(0).second)); });
+                [this](QualiList& l) { add("quali", l.size(), fields(':', l.value(0).first, l.value(0).second)); });
         connect(p, &P::UebungsWertungReceived,
-                [this](const NetUebungsWertung_t& w, TovkaAddress) { add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]); });
+                [this](const NetUebungsWertung_t& w) { add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]); });
         connect(p, &P::FullWertungReceived, [this](const Wertung_t& w, TovkaAddress) {
             add("full", w.totalDeduction(), w.startNumber, fields(':', w.tactical[8].value, w.tactical[8].exercise),
                 w.exercises[29][4], w.judge);
         });
-        connect(p, &P::StarterResponseReceived,
-                [this](int id, int sum, const char* t, TovkaAddress) { add("response", id, sum, qstrlen(t)); });
+        connect(p, &P::StarterResponseReceived, [this](int id, int sum, const char* t) { add("response", id, sum, qstrlen(t)); });
         connect(p, &P::BelegungsPlanerReceived, [this](time_t t, int area, TrainingsData d, TovkaAddress) {
             add("plan", t, area, d.starters.size(), d.starters.value(0).nameText().size());
         });
@@ -130,8 +126,7 @@ struct Recorder
             add("whole", s.netInfo, s.gender, s.ageClass, s.name, code,
                 "[" + join(list, [](auto w) { return fields(':', w->judge, w->startNumber, w->totalDeduction()); }) + "]");
         });
-        connect(p, &P::TextMessageReceived,
-                [this](NetTextMessage m, TovkaAddress) { add("text", m.time.toString("hh:mm:ss"), m.type, m.text); });
+        connect(p, &P::TextMessageReceived, [this](NetTextMessage m) { add("text", m.time.toString("hh:mm:ss"), m.type, m.text); });
     }
 
     template<typename Signal, typename Slot>
@@ -261,12 +256,10 @@ private slots:
         row("place", [](P& p, To d) { p.sendPlatz(200, d); }, {hex("0204 0000 c8")}, 0x12, {"platz -56"});
         row("pause", [](P& p, To d) { p.sendPause(false, d); }, {hex("0208 0000 00")}, 0x12, {"pause 0"});
         row("score request", [](P& p, To d) { p.sendRequestWertung(-2, d); }, {hex("0301 0000 fffe")}, 0x12, {"wertung -2"});
-        row("competition request", [](P& p, To d) { p.sendWettkampfRequest(d); }, {hex("0302 0000")}, 0x12,
-            {"wettkampf 2/2/3"});
+        row("competition request", [](P& p, To d) { p.sendWettkampfRequest(d); }, {hex("0302 0000")}, 0x12, {"wettkampf 2/2/3"});
         row("result list request", [](P& p, To d) { p.sendErgebnisListRequest(d); }, {hex("0303 0000")}, 0x12, {"ergebnisse"});
         row("ready", [](P& p, To d) { p.sendReady(d); }, {hex("0305 0000")}, 0x12, {"ready"});
-        row("current exercise", [](P& p, To d) { p.sendCurrentUebung(0x1234, d); }, {hex("0404 0000 1234")}, 0x12,
-            {"uebung 4660"});
+        row("current exercise", [](P& p, To d) { p.sendCurrentUebung(0x1234, d); }, {hex("0404 0000 1234")}, 0x12, {"uebung 4660"});
         row("release sheet", [](P& p, To d) { p.sendWbFreigeben(d); }, {hex("0405 0000")}, 0x12, {"frei"});
         row("close sheet", [](P& p, To d) { p.sendWbAbschliessen(d); }, {hex("0406 0000")}, 0x12, {"zu"});
         row("status request", [](P& p, To d) { p.sendStatusRequest(d); }, {hex("040a 0000")}, 0x12, {"status"});
@@ -521,12 +514,11 @@ private slots:
         for (int record : {1599, 1600, -100})                  // the address byte holds floor areas 0 to 15
             rig.protocol.sendRecord(record, "x");
         const auto packets = rig.sink.dataPackets();
-        QCOMPARE(packets.size(), 5);
+        QList<int> sizes;   // 127 result entries, the last three, 510 starters, 15 plan entries, the record
+        for (const auto& packet : packets)
+            sizes << packet.second.size();
+        QCOMPARE(sizes, QList<int>({1020, 28, 1024, 988, 68}));
         QCOMPARE(int(packets[4].first.destinationAddress), 0x4F);
-        QCOMPARE(packets[0].second.size(), 1020);   // 127 entries
-        QCOMPARE(packets[1].second.size(), 28);     // the last three
-        QCOMPARE(packets[2].second.size(), 1024);
-        QCOMPARE(packets[3].second.size(), 988);
     }
 
     // Times travel as their low 32 bits; a name is cut to 59 bytes, a
@@ -536,7 +528,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("arrives");
         const QString b58(58, 'b');
-        QTest::newRow("59") << b58 + "c" << b58 + "c";
         QTest::newRow("60") << b58 + "cd" << b58 + "c";
         QTest::newRow("utf8 at cut") << b58 + QString::fromUtf8("ä") << b58;
         QTest::newRow("utf8 before cut") << b58.left(57) + QString::fromUtf8("äz") << b58.left(57) + QString::fromUtf8("ä");
@@ -559,18 +550,10 @@ private slots:
         QTEST(entry.nameText(), "arrives");
     }
 
-    // Two-digit years after the current one are of the last century.
-    void birthDatesKeepTheirCentury()
-    {
-        for (const QDate& date : {QDate(1999, 12, 31), QDate(1926, 1, 1), QDate(2025, 1, 1), QDate()}) {
-            NetSprotler_t athlete;
-            athlete.birth = NetSprotler_t::packBirthDate(date);
-            QCOMPARE(athlete.birthDate(2025), date);
-        }
-    }
-
-    // Where the starter record puts what it takes of a start entry and its athletes.
-    void starterRecordOfAStart()
+    // Where the starter record puts what it takes of a start entry and its
+    // athletes; two-digit birth years after the current one are of the last
+    // century. An import without record or clubs.
+    void starterRecord()
     {
         Bytes wire(NetStarter_t::Size, 0xAA);
         pairRecord().write(wire.data());
@@ -581,10 +564,11 @@ private slots:
         QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "04d2" "07e8"));                  // nation, number, rules year
         QCOMPARE(NetStarter_t::rulesYearOf("2024-03-01"), 2024);
         QCOMPARE(NetStarter_t::rulesYearOf("Stand 12"), 2006);
-    }
-
-    void importWithoutRecordOrClub()
-    {
+        for (const QDate& date : {QDate(1999, 12, 31), QDate(1926, 1, 1), QDate(2025, 1, 1), QDate()}) {
+            NetSprotler_t athlete;
+            athlete.birth = NetSprotler_t::packBirthDate(date);
+            QCOMPARE(athlete.birthDate(2025), date);
+        }
         NetImport none;
         WertungList scores;
         QVERIFY(!none.run() && !none.getEntries(scores) && scores.autoDelete);
