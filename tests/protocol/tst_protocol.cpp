@@ -333,15 +333,8 @@ private slots:
         all.replace(132, 3, "Sc2").replace(164, 5, "Chief").replace(196, 3, "An3").replace(260, 5, "Chief");
         row("all judges", [](P& p, To) { p.sendAllKampfrichter("Chief", "An1", "Sc1", "", "Sc2", "An3", ""); }, {all},
             0x30, {"judges An1|Sc1|Chief 2/2/1", "judges |Sc2|Chief 2/2/2", "judges An3||Chief 2/2/3"});
-        row("display score", [](P& p, To d) {
-                NetStarter record;
-                record.number = 0x0102;
-                record.extra[0] = 0xAB;
-                record.value1 = 0x03040506;
-                record.value2 = 0xFFFFFFFE;
-                qstrncpy(record.text, "Zeitwertung", sizeof record.text);
-                p.sendAnzeigeWertung(record, d);
-            },
+        NetStarter display{0x0102, {0xAB, 0}, 0x03040506, 0xFFFFFFFE, "Zeitwertung"};
+        row("display score", [display](P& p, To d) mutable { p.sendAnzeigeWertung(display, d); },
             {hex("0202 0000 0102 ab00 0304 0506 ffff fffe").leftJustified(48, '\0').replace(16, 11, "Zeitwertung")}, 0x12,
             {"anzeige 258 4294967294 Zeitwertung"});
         QByteArray requested = hex("0207 0000 002a 0000 0000 3039", 180);
@@ -349,28 +342,17 @@ private slots:
         requested.replace(140, 4, hex("00000077")).replace(144, 3, "BDR").replace(176, 3, "GER");
         row("requested starter", [](P& p, To d) {
                 p.sendRequestedStarter(nullptr, "nichts", d);   // nothing to send
-                StartErgebnisList_t element;
-                element.number = 42;
-                element.submitted = 12345;
-                element.category = 0x77;
-                qstrncpy(element.name, "Anna Berg", sizeof element.name);
+                StartErgebnisList_t element{42, 0, 12345, 0, 0x77, "Anna Berg", {}, "BDR", "GER"};
                 std::memset(element.clubs, 'c', sizeof element.clubs);   // no NUL at all
-                qstrncpy(element.association, "BDR", sizeof element.association);
-                qstrncpy(element.nation, "GER", sizeof element.nation);
                 p.sendRequestedStarter(&element, "Platz 1", d);
             },
             {requested}, 0x12, {QString("requested 42 119 Anna Berg|%1|Platz 1|GER").arg(QString(31, 'c'))});
         row("result list", [](P& p, To d) {
                 StartErgebnisList list;
                 list.owning = true;
-                for (int i = 0; i < 3; ++i) {
-                    auto* entry = new StartErgebnisList_t;
-                    entry->number = i == 1 ? 0 : i + 1;   // without a number: left out
-                    entry->place = i + 1;
-                    entry->result = 1000 + i;
-                    entry->notPlaced = i == 2;
-                    list.append(entry);
-                }
+                list << new StartErgebnisList_t{1, 1, 0, 1000} << new StartErgebnisList_t{0, 2, 0, 1001};   // no number: left out
+                list << new StartErgebnisList_t{3, 3, 0, 1002};
+                list.last()->notPlaced = true;
                 p.sendErgebnisList(list, d);
             },
             {hex("0205 0000 0001 0001 0000 03e8 0003 ffff 0000 03ea")}, 0x12, {"ergebnis 1:1:0:1000,3:100:1:1002"});
