@@ -149,23 +149,31 @@ struct Recorder
         });
         add("starter", fields('/', import.clubs.value(0).Name, import.clubs.value(0).Verband), "[" + athletes + "]", e.WbName,
             fields(',', e.athleteId(0), e.athleteId(1)), e.disci(), e.gender(), e.ageClass(), e.netInfo,
-            fields(',', e.figure(0).text(), e.figure(1).text()), import.getYear(), import.isTeam() ? "team" : "single",
+            fields(',', e.figure(0).text(), e.figure(6).text()), import.getYear(), import.isTeam() ? "team" : "single",
             "scores", join(scores, [](const Wertung_t* w) { return fields(':', w->starterRef, w->status); }));
     }
     QStringList lines;
 };
 
-// A pair's starter record as built from its start entry. Max, without a last
-// name, is no athlete for a receiver; the first nation given is the pair's.
-NetStarter_t pairRecord()
+// A pair's start entry, with a gap in its exercises.
+Starter_t pairStart()
 {
     Starter_t start;
-    start.netInfo = 0x104D2;   // the low 16 bits travel
-    start.gender = 2;
+    start.netInfo = 0x10102;   // the low 16 bits travel
+    start.given = 1250;
     start.disci = 4;
-    start.ageClass = 3;
+    start.gender = 1;
+    start.ageClass = 4;
+    qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
     qstrncpy(start.codes[0], "4101a", 8);
-    qstrncpy(start.codes[1], "4102b", 8);
+    qstrncpy(start.codes[6], "4107a", 8);
+    return start;
+}
+
+// The pair's starter record. Max, without a last name, is no athlete for a
+// receiver; the first nation given is the pair's.
+NetStarter_t pairRecord()
+{
     QList<ExpandedAthlete> athletes;
     for (const auto& name : {QStringList{"Anna", "Berg", ""}, QStringList{"Max", "", "A"}, QStringList{"Eva", "Kurz", "CH"}}) {
         athletes << ExpandedAthlete();
@@ -176,7 +184,7 @@ NetStarter_t pairRecord()
     athletes[0].Geburtsdatum = QDate(2007, 3, 15);
     athletes[0].Geschlecht = 2;
     athletes[2].Geburtsdatum = QDate(1999, 12, 31);
-    return NetStarter_t::fromStarter(start, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Normal);
+    return NetStarter_t::fromStarter(pairStart(), athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Normal);
 }
 
 // Message 4/3 with the record as its body.
@@ -290,16 +298,7 @@ private slots:
             {hex("0409 0000 0102 0304 2345 0403", 268).replace(12, 2, "ok")}, 0x12, {"response 9029 16909060 2"});
         // From a score sheet without entry list and catalogue: no club texts,
         // no athletes, no category, the rules year 2006.
-        Starter_t start;
-        start.netInfo = 0x10102;
-        start.given = 1250;
-        start.disci = 4;
-        start.gender = 1;
-        start.ageClass = 4;
-        qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
-        qstrncpy(start.codes[0], "4101a", 8);
-        qstrncpy(start.codes[6], "4107a", 8);
-        const auto sheetOf = [start](int scores, const std::function<void(P&, Wertungsbogen&, To)>& send) {
+        const auto sheetOf = [start = pairStart()](int scores, const std::function<void(P&, Wertungsbogen&, To)>& send) {
             return Send([start, scores, send](P& p, To d) {
                 Starter_t entry = start;
                 Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
@@ -427,10 +426,10 @@ private slots:
         // starter who is absent or has a certificate, one score.
         NetStarter_t record = pairRecord();
         const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 A,Eva Kurz 1999-12-31 -1 A] Berg/Kurz "
-                             "-1,-2 4 2 3 1234 4101a,4102b 2024 %1 scores %2";
+                             "-1,-2 4 1 4 258 4101a,4107a 2024 %1 scores %2";
         got("starter of two athletes", starterPayload(record), {pair.arg("single", "")});
         record.entryType = NetStarter_t::Absent;
-        got("absent starter", starterPayload(record), {pair.arg("single", "1234:5")});
+        got("absent starter", starterPayload(record), {pair.arg("single", "258:5")});
         record.entryType = NetStarter_t::Team;
         got("team starter", starterPayload(record), {pair.arg("team", "")});
         got("whole score without scores", hex("0501", 284).replace(12, 4, "Anna"), {"whole 0 0 0 Anna  []"});
@@ -543,7 +542,7 @@ private slots:
         QCOMPARE(hex.mid(0, 16), QByteArray("RV Zell").toHex() + "00");
         QCOMPARE(hex.mid(2 * 64, 16), QByteArray("0e4f0200") + QByteArray("Anna").toHex());   // 2007-03-15
         QCOMPARE(hex.mid(2 * 268, 2 * 204), QByteArray(2 * 204, '0'));                        // athletes 4 to 6 unused
-        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "04d2" "07e8"));                  // nation, number, rules year
+        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "0102" "07e8"));                  // nation, number, rules year
         QCOMPARE(NetStarter_t::rulesYearOf("2024-03-01"), 2024);
         QCOMPARE(NetStarter_t::rulesYearOf("Stand 12"), 2006);
         for (const QDate& date : {QDate(1999, 12, 31), QDate(1926, 1, 1), QDate(2025, 1, 1), QDate()}) {
