@@ -207,11 +207,10 @@ struct Bar
         window.setStatusBar(status);
         window.show();
     }
-    QList<StatusLabel*> labels() const { return status->findChildren<StatusLabel*>(); }
     QStringList visibleTexts() const
     {
         QStringList texts;
-        for (StatusLabel* label : labels())
+        for (StatusLabel* label : status->findChildren<StatusLabel*>())
             if (label->isVisible())
                 texts << label->text();
         return texts;
@@ -279,7 +278,7 @@ private slots:
             {ceremony, ceremony, ceremony}, 0x43, {"sieger 258 772", "sieger 258 772", "sieger 258 772"});
         row("judges", [](P& p, To d) { p.sendKampfrichter(QString(40, 'A'), "", "C", d); },
             {hex("0402", 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
-            {QString("judges %1||C 2/2/3").arg(QString(31, 'A'))});
+            {"judges " + QString(31, 'A') + "||C 2/2/3"});
         Competition cup;
         cup.Datum = QDate(2026, 5, 17);
         cup.Ort = QString::fromUtf8("Zell am Sée");
@@ -397,8 +396,7 @@ private slots:
         got("clock, 1600 ms", hex("0101 0000 012c"), {"start 302"}, 1600);
         got("reserved bytes", hex("0102 5566"), {"stop 2/2/3"});
         got("reset of any length", hex("0103 0000 090909"), {"reset"});
-        QByteArray older = hex("0201 0000 0009", 144).replace(16, 4, "Team");
-        older[143] = 5;   // category code
+        const QByteArray older = hex("0201 0000 0009", 144).replace(16, 4, "Team").replace(143, 1, hex("05"));   // category code 5
         got("older next starter", older, {"next 9 5 Team|||"});
         got("next starter of 143", older.left(143), {"next 9 0 Team|||"});
         got("next starter of 4", hex("0201 0000"), {"next 0 0 |||"});
@@ -613,8 +611,7 @@ private slots:
         row("office to a chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
         row("office of another chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
         for (uint kind : {planner, chief, jury})
-            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero"
-                                                          << yellow << green;
+            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero" << yellow << green;
         row("chief of its area", jury, false, TovkaAddress(chief, 2, 0), "Chief", red, green);
         row("chief of another area", jury, false, TovkaAddress(chief, 1, 0), "Chief", red, red);
         row("trainer outside jury mode", jury, false, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, red);
@@ -631,7 +628,7 @@ private slots:
         QVERIFY(bar.rig.net.setOwnAddress(ownKind, 2, 1));
         bar.rig.net.setJuryMode(juryMode);
         StatusLabel* shown = nullptr;
-        for (StatusLabel* candidate : bar.labels())
+        for (StatusLabel* candidate : bar.status->findChildren<StatusLabel*>())
             shown = candidate->text() == label ? candidate : shown;
         QVERIFY(shown);
         QTEST(shown->baseColor(), "before");
@@ -646,7 +643,7 @@ private slots:
     void blinkAndAlert()
     {
         Bar bar;
-        StatusLabel* label = bar.labels().first();
+        StatusLabel* label = bar.status->findChild<StatusLabel*>();
         auto* timer = label->findChild<QTimer*>();
         label->setGreen();
         label->startBlink();
