@@ -64,8 +64,8 @@ bool write(const QString& path, const QString& dateText, const QString& sql, int
     return written;
 }
 
-QString oldRules(const QString& dir, const QString& sql) { return catalogueIn(dir, oldRulesDate, sql); }
-QString newRules(const QString& dir, const QString& sql) { return catalogueIn(dir, newRulesDate, sql); }
-QString wrongMagic(const QString& dir) { return catalogueIn(dir, newRulesDate, disciplinesSql(), otherMagic); }
+QString oldRules(const QString& dir, const QString& sql) { return catalogueIn(dir, "15.03.2007", sql); }
+QString newRules(const QString& dir, const QString& sql) { return catalogueIn(dir, "2008-01-01", sql); }
+QString wrongMagic(const QString& dir) { return catalogueIn(dir, "2008-01-01", disciplinesSql(), 940829); }
 
 } // namespace CatalogueFiles

@@ -1,7 +1,6 @@
-// The rules catalogue and the score sheet on catalogue files of both rule
-// generations built here: the catalogue's file check, dates, disciplines and
-// readers; the sheet's rule checks, header, athletes and judges' correlation,
-// and printing read back from PDF files through the page framework.
+// The rules catalogue and the score sheet on catalogue files of both rule generations built
+// here: the catalogue's file check, dates, disciplines and readers; the sheet's rule checks,
+// header, athletes and judges' correlation, and printing read back from PDF files.
 #include "records/AddressDB.h"
 #include "records/Starter_t.h"
 #include "rules/PearsonCorrelation.h"
@@ -27,12 +26,6 @@ class WertungListeDB : public AddressDB
 };
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The text of each item, joined by sep.
 template<class List, class Text>
@@ -62,11 +55,9 @@ QString readOut(ReglementDB& db, const QString& query)
     ExerciseCode_t stale{ "9999" };   // not owned: the reader must let it go, not delete it
     RecordPtrList<ExerciseCode_t> records;
     records.append(&stale);
-    if (q[0] == "Figures") {
-        int most = -7, least = -7;
-        const int n = db.getFigures(disci, q[2].toInt(), &most, &least);
-        return QStringLiteral("%1 %2 %3").arg(n).arg(most).arg(least);
-    }
+    int most = -7, least = -7;
+    if (q[0] == "Figures")   // the count read before the bounds it sets
+        return QStringLiteral("%1 %2 %3").arg(db.getFigures(disci, q[2].toInt(), &most, &least)).arg(most).arg(least);
     if (q[0] == "taktisch") {
         TacticalValue v{ "x", 9, { 9 } };
         const bool ok = db.getTaktisch(v, Figure(q[1]));
@@ -121,10 +112,10 @@ Starter_t makeStart(int disci, const QString& codes, const QString& members = QS
 // to the sheet, which keeps its own copies.
 void addRecords(Wertungsbogen& sheet, int count)
 {
+    Wertung_t records[6];
     WertungList list;
-    list.autoDelete = true;
     for (int i = 1; i <= count; ++i) {
-        auto* w = new Wertung_t;
+        Wertung_t* w = &records[i - 1];
         w->judge = i;
         w->startNumber = 150;
         qsnprintf(w->announcer, sizeof w->announcer, "Ansager%d", i);
@@ -163,22 +154,12 @@ bool fillBook(AddressDB& db)
     return true;
 }
 
-bool runCheck(Wertungsbogen& sheet, int check)
-{
-    using CheckFn = bool (Wertungsbogen::*)();
-    static const CheckFn checks[] = { &Wertungsbogen::checkAthletes, &Wertungsbogen::checkAltersklasse,
-                                      &Wertungsbogen::checkUebungen, &Wertungsbogen::checkUebergaenge,
-                                      &Wertungsbogen::checkStanddrehungen, &Wertungsbogen::checkEinzeln };
-    return (sheet.*checks[check])();
-}
-
 // The text of a PDF file with a form feed after each page; empty without a file.
 QString pdfText(const QString& path)
 {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return p.waitForFinished() ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
 class PageRecorder : public RuvoPrint
@@ -206,8 +187,6 @@ class TestRules : public QObject
     Competition event;
 
     QString folder(const QString& name) { return QDir(tmp.path()).mkdir(name) ? tmp.filePath(name) : QString(); }
-    // "O" the older rules, "N" the newer, anything else none.
-    ReglementDB* catalogue(const QString& rules) { return rules == "O" ? &oldRules : rules == "N" ? &newRules : nullptr; }
 
 private slots:
     void initTestCase()
@@ -262,13 +241,14 @@ private slots:
     void fileCheck()
     {
         const QString path = CatalogueFiles::oldRules(folder("locked")), wrong = CatalogueFiles::wrongMagic(folder("wrong"));
+        const auto contents = [](const QString& file) { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
         const QByteArray before = contents(path) + contents(wrong);
         for (bool readOnly : { true, false }) {
             ReglementDB reglement;
             MessageCatcher catcher;
             QVERIFY(reglement.open(path, readOnly) && reglement.isWriteLocked() && !reglement.isReadLocked());
-            QVERIFY(!reglement.exec(QStringLiteral("DELETE FROM Disziplinen;")));
-            QCOMPARE(reglement.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
+            QVERIFY(!reglement.exec(QStringLiteral("DELETE FROM Disziplinen;"))
+                    && reglement.lastError() == RuvoDB::errorText(RuvoDB::ErrLocked));
             QVERIFY(!reglement.setMagic(1) && catcher.texts.isEmpty());
         }
         ReglementDB reglement;
@@ -294,12 +274,11 @@ private slots:
         QCOMPARE(reglement.getDisziplinName(0) + reglement.getDisziplinName(3), QStringLiteral("Neun1er Einrad"));
         RuvoDB writer;
         QVERIFY(writer.open(path, false) && writer.exec(QStringLiteral("DELETE FROM Disziplinen WHERE art > 2;")));
-        writer.close();
         QCOMPARE(reglement.getDisziplinen().size(), 8);
         QVERIFY(reglement.open(path, true));
         QCOMPARE(codes(reglement), QStringLiteral("1 2"));
-        QVERIFY(reglement.open(CatalogueFiles::oldRules(folder("empty"), "CREATE TABLE Disziplinen ( art INTEGER, name TEXT );"), true));
-        QVERIFY(reglement.getDisziplinen().isEmpty());
+        QVERIFY(reglement.open(CatalogueFiles::oldRules(folder("empty"), "CREATE TABLE Disziplinen ( art INTEGER, name TEXT );"), true)
+                && reglement.getDisziplinen().isEmpty());
         QList<int> sizes;
         for (int disci = -1; disci <= 8; ++disci)
             sizes << getTeamSize(disci);
@@ -446,10 +425,13 @@ private slots:
         s.gender = f[3].toInt();
         s.errorMask = s.testedMask = ~bit;
         Wertungsbogen::setNewSheetFlag(f.value(6) != QLatin1String("old"));
-        Wertungsbogen sheet(&book, &s, catalogue(f[0]), &event);
+        Wertungsbogen sheet(&book, &s, f[0] == "O" ? &oldRules : f[0] == "N" ? &newRules : nullptr, &event);
         Wertungsbogen::setNewSheetFlag(true);
         QSignalSpy club(&sheet, SIGNAL(VereinChanged(int))), ak(&sheet, SIGNAL(AkChanged(AK)));
-        const bool passed = runCheck(sheet, check);
+        using Check = bool (Wertungsbogen::*)();
+        const Check checks[] = { &Wertungsbogen::checkAthletes, &Wertungsbogen::checkAltersklasse, &Wertungsbogen::checkUebungen,
+                                 &Wertungsbogen::checkUebergaenge, &Wertungsbogen::checkStanddrehungen, &Wertungsbogen::checkEinzeln };
+        const bool passed = (sheet.*checks[check])();
         QTEST(sheet.getReport(), "report");
         QString state = QStringLiteral("%1%2%3 ").arg(!passed).arg(s.errorMask >> check & 1).arg(s.testedMask >> check & 1);
         const auto signalled = [](const QSignalSpy& spy) { return spy.isEmpty() ? -1 : spy[0][0].toInt(); };
@@ -614,8 +596,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(path);
         printer.setPageOrientation(device == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-        if (to)
-            printer.setFromTo(2, to);
+        printer.setFromTo(to ? 2 : 0, to);
         RuvoPrint::setPrintDialogHook([&](QPrinter* own) { own->setOutputFileName(path); return device != 3; });
         QPainter painter;
         if (device < 2)
