@@ -19,9 +19,8 @@ QString queriesSql();
 bool write(const QString& path, const QString& dateText, const QString& sql = disciplinesSql(),
            int magic = catalogueMagic);
 
-// "Reglement.ldb" in folder dir, of the last year of the older rules, of the first
-// of the newer ones, or with an address book's magic; each returns the file's path,
-// empty on failure.
+// "Reglement.ldb" in folder dir of the last year of the older rules, of the first of the newer
+// ones, or with an address book's magic; each returns the file's path, empty on failure.
 QString oldRules(const QString& dir, const QString& sql = disciplinesSql());
 QString newRules(const QString& dir, const QString& sql = disciplinesSql());
 QString wrongMagic(const QString& dir);
