@@ -1,10 +1,6 @@
-// The protocol on a transport that writes into a list: every message byte for
-// byte and back through the decoder; short, unknown and older payloads; times
-// corrected by the packet's delay. Then the codecs' bounds: lists split or
-// refused, names and texts cut at their fields, entry counts following the
-// length, birth dates, the starter record and the import of a received one.
-// Last the network status bar: which labels the own kind shows, their colours
-// as peers come and go, the blink and the alert.
+// The protocol on a transport that writes into a list: every message byte for byte and back;
+// short, unknown and older payloads; times corrected by the packet's delay. The codecs' bounds,
+// the starter record and its import. The status bar: labels per own kind, colours, blink, alert.
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SamplePlan.h"
@@ -45,7 +41,6 @@ struct Rig
     {
         net.setDatagramSink(&sink);
     }
-    ~Rig() { net.setDatagramSink(nullptr); }
 
     void deliver(const QByteArray& payload)
     {
@@ -60,7 +55,6 @@ struct Rig
 
 // Signal arguments as text, an address as kind/area/instance.
 QString text(const QString& value) { return value; }
-QString text(const char* value) { return QString::fromUtf8(value); }
 QString text(const TovkaAddress& a) { return QString("%1/%2/%3").arg(a.kind).arg(a.subKind).arg(a.instance); }
 template<typename T, typename = std::enable_if_t<std::is_arithmetic<T>::value>>
 QString text(T value) { return QString::number(value); }
@@ -101,29 +95,27 @@ struct Recorder
         connect(p, &P::StatusRequestReceived, [this](TovkaAddress) { add("status"); });
         connect(p, &P::KampfrichterReceived,
                 [this](QString a, QString b, QString c, TovkaAddress f) { add("judges", fields('|', a, b, c), f); });
-        connect(p, &P::AnzeigeWertungReceived,
-                [this](const NetStarter* s, TovkaAddress) { add("anzeige", s->number, s->value2, s->text); });
+        connect(p, &P::AnzeigeWertungReceived, [this](const NetStarter* s) { add("anzeige", s->number, s->value2, s->text); });
         connect(p, &P::NextStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("next", s); });
         connect(p, &P::RequestedStarterReceived, [this](const NetStarterLong* s, TovkaAddress) { starterLong("requested", s); });
         connect(p, &P::ErgebnisListReceived, [this](StartErgebnisList& l, TovkaAddress) {
             add("ergebnis", join(l, [](auto e) { return fields(':', e->number, e->place, e->notPlaced, e->result); }));
         });
-        connect(p, &P::StarterRequestReceived,
-                [this](StarterRequestList& list, TovkaAddress) { add("requ", join(list, [](int n) { return text(n); })); });
+        connect(p, &P::StarterRequestReceived, [this](StarterRequestList& l) { add("requ", join(l, [](int n) { return text(n); })); });
         connect(p, &P::FactorListReceived,
-                [this](FactorList& l, TovkaAddress) { add("factor", join(l, [](auto f) { return fields(':', f.first, f.second); })); });
+                [this](FactorList& l) { add("factor", join(l, [](auto f) { return fields(':', f.first, f.second); })); });
         connect(p, &P::QualiListReceived,
-                [this](QualiList& l, TovkaAddress) { add("quali", l.size(), fields(':', l.value(0).first, l.value(0).second)); });
+                [this](QualiList& l) { add("quali", l.size(), fields(':', l.value(0).first, l.value(0).second)); });
         connect(p, &P::UebungsWertungReceived,
-                [this](const NetUebungsWertung_t& w, TovkaAddress) { add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]); });
-        connect(p, &P::FullWertungReceived, [this](const Wertung_t& w, TovkaAddress) {
+                [this](const NetUebungsWertung_t& w) { add("uebungswertung", w.tacticalValue, w.startNumber, w.marks[0]); });
+        connect(p, &P::FullWertungReceived, [this](const Wertung_t& w) {
             add("full", w.totalDeduction(), w.startNumber, fields(':', w.tactical[8].value, w.tactical[8].exercise),
                 w.exercises[29][4], w.judge);
         });
-        connect(p, &P::StarterResponseReceived,
-                [this](int id, int sum, const char* t, TovkaAddress) { add("response", id, sum, qstrlen(t)); });
-        connect(p, &P::BelegungsPlanerReceived,
-                [this](time_t t, int area, TrainingsData d, TovkaAddress) { add("plan", t, area, d.starters.size()); });
+        connect(p, &P::StarterResponseReceived, [this](int id, int sum, const char* t) { add("response", id, sum, qstrlen(t)); });
+        connect(p, &P::BelegungsPlanerReceived, [this](time_t t, int area, TrainingsData d, TovkaAddress) {
+            add("plan", t, area, d.starters.size(), d.starters.value(0).nameText().size());
+        });
         connect(p, &P::WettkampfReceived, [this](const Competition& c, TovkaAddress) {
             add("competition", c.Datum.toString(Qt::ISODate), fields('|', c.Ort, c.Veranstalter, c.Name));
         });
@@ -133,8 +125,7 @@ struct Recorder
             add("whole", s.netInfo, s.gender, s.ageClass, s.name, code,
                 "[" + join(list, [](auto w) { return fields(':', w->judge, w->startNumber, w->totalDeduction()); }) + "]");
         });
-        connect(p, &P::TextMessageReceived,
-                [this](NetTextMessage m, TovkaAddress) { add("text", m.time.toString("hh:mm:ss"), m.type, m.text); });
+        connect(p, &P::TextMessageReceived, [this](NetTextMessage m) { add("text", m.time.toString("hh:mm:ss"), m.type, m.text); });
     }
 
     template<typename Signal, typename Slot>
@@ -157,23 +148,31 @@ struct Recorder
         });
         add("starter", fields('/', import.clubs.value(0).Name, import.clubs.value(0).Verband), "[" + athletes + "]", e.WbName,
             fields(',', e.athleteId(0), e.athleteId(1)), e.disci(), e.gender(), e.ageClass(), e.netInfo,
-            fields(',', e.figure(0).text(), e.figure(1).text()), import.getYear(), import.isTeam() ? "team" : "single",
+            fields(',', e.figure(0).text(), e.figure(6).text()), import.getYear(), import.isTeam() ? "team" : "single",
             "scores", join(scores, [](const Wertung_t* w) { return fields(':', w->starterRef, w->status); }));
     }
     QStringList lines;
 };
 
-// A pair's starter record as built from its start entry. Max, without a last
-// name, is no athlete for a receiver; the first nation given is the pair's.
-NetStarter_t pairRecord()
+// A pair's start entry, with a gap in its exercises.
+Starter_t pairStart()
 {
     Starter_t start;
-    start.netInfo = 0x104D2;   // the low 16 bits travel
-    start.gender = 2;
+    start.netInfo = 0x10102;   // the low 16 bits travel
+    start.given = 1250;
     start.disci = 4;
-    start.ageClass = 3;
+    start.gender = 1;
+    start.ageClass = 4;
+    qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
     qstrncpy(start.codes[0], "4101a", 8);
-    qstrncpy(start.codes[1], "4102b", 8);
+    qstrncpy(start.codes[6], "4107a", 8);
+    return start;
+}
+
+// The pair's starter record. Max, without a last name, is no athlete for a
+// receiver; the first nation given is the pair's.
+NetStarter_t pairRecord()
+{
     QList<ExpandedAthlete> athletes;
     for (const auto& name : {QStringList{"Anna", "Berg", ""}, QStringList{"Max", "", "A"}, QStringList{"Eva", "Kurz", "CH"}}) {
         athletes << ExpandedAthlete();
@@ -184,13 +183,13 @@ NetStarter_t pairRecord()
     athletes[0].Geburtsdatum = QDate(2007, 3, 15);
     athletes[0].Geschlecht = 2;
     athletes[2].Geburtsdatum = QDate(1999, 12, 31);
-    return NetStarter_t::fromStarter(start, athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Normal);
+    return NetStarter_t::fromStarter(pairStart(), athletes, "RV Zell", "Berg/Kurz", "BDR", 2024, NetStarter_t::Normal);
 }
 
-// Message 4/3 with the record as its body.
+// Message 4/3 with the record as its body, written over stale bytes.
 QByteArray starterPayload(const NetStarter_t& record)
 {
-    QByteArray payload = hex("0403", TovkaProtocol::starterLength);
+    QByteArray payload = hex("0403 0000").leftJustified(TovkaProtocol::starterLength, '\xAA');
     record.write(reinterpret_cast<uint8_t*>(payload.data()) + 4);
     return payload;
 }
@@ -207,11 +206,10 @@ struct Bar
         window.setStatusBar(status);
         window.show();
     }
-    QList<StatusLabel*> labels() const { return status->findChildren<StatusLabel*>(); }
     QStringList visibleTexts() const
     {
         QStringList texts;
-        for (StatusLabel* label : labels())
+        for (StatusLabel* label : status->findChildren<StatusLabel*>())
             if (label->isVisible())
                 texts << label->text();
         return texts;
@@ -237,17 +235,23 @@ private slots:
         ::tzset();
     }
 
-    // Each message as its send slot writes it to a chief judge 2/2/0, then
-    // handed back to the decoder as from a jury program 2/2/3.
-    void everyMessageByteExactAndBack_data()
+    // Each message as its send slot writes it to a chief judge 2/2/0, then handed back to the
+    // decoder as from a jury program 2/2/3. Then received payloads, odd lengths among them, left
+    // as they were; rows with a delay come through the transport, whose packet's delay corrects
+    // times, in whole seconds.
+    void messages_data()
     {
-        QTest::addColumn<Send>("send");
+        QTest::addColumn<Send>("send");   // none: the payload is received
         QTest::addColumn<QByteArrayList>("payloads");
         QTest::addColumn<int>("destination");
+        QTest::addColumn<int>("delay");
         QTest::addColumn<QStringList>("received");
         const auto row = [](const char* name, const Send& send, const QByteArrayList& payloads, int destination,
                             const QStringList& received) {
-            QTest::newRow(name) << send << payloads << destination << received;
+            QTest::newRow(name) << send << payloads << destination << 0 << received;
+        };
+        const auto got = [](const QString& name, const QByteArray& payload, const QStringList& received, int delay = 0) {
+            QTest::newRow(qPrintable(name)) << Send() << QByteArrayList{payload} << 0 << delay << received;
         };
         row("start clock", [](P& p, To d) { p.sendStartClock(300, d); }, {hex("0101 0000 012c")}, 0x12, {"start 300"});
         row("stop clock", [](P& p, To d) { p.sendStopClock(d); }, {hex("0102 0000")}, 0x12, {"stop 2/2/3"});
@@ -257,12 +261,10 @@ private slots:
         row("place", [](P& p, To d) { p.sendPlatz(200, d); }, {hex("0204 0000 c8")}, 0x12, {"platz -56"});
         row("pause", [](P& p, To d) { p.sendPause(false, d); }, {hex("0208 0000 00")}, 0x12, {"pause 0"});
         row("score request", [](P& p, To d) { p.sendRequestWertung(-2, d); }, {hex("0301 0000 fffe")}, 0x12, {"wertung -2"});
-        row("competition request", [](P& p, To d) { p.sendWettkampfRequest(d); }, {hex("0302 0000")}, 0x12,
-            {"wettkampf 2/2/3"});
+        row("competition request", [](P& p, To d) { p.sendWettkampfRequest(d); }, {hex("0302 0000")}, 0x12, {"wettkampf 2/2/3"});
         row("result list request", [](P& p, To d) { p.sendErgebnisListRequest(d); }, {hex("0303 0000")}, 0x12, {"ergebnisse"});
         row("ready", [](P& p, To d) { p.sendReady(d); }, {hex("0305 0000")}, 0x12, {"ready"});
-        row("current exercise", [](P& p, To d) { p.sendCurrentUebung(0x1234, d); }, {hex("0404 0000 1234")}, 0x12,
-            {"uebung 4660"});
+        row("current exercise", [](P& p, To d) { p.sendCurrentUebung(0x1234, d); }, {hex("0404 0000 1234")}, 0x12, {"uebung 4660"});
         row("release sheet", [](P& p, To d) { p.sendWbFreigeben(d); }, {hex("0405 0000")}, 0x12, {"frei"});
         row("close sheet", [](P& p, To d) { p.sendWbAbschliessen(d); }, {hex("0406 0000")}, 0x12, {"zu"});
         row("status request", [](P& p, To d) { p.sendStatusRequest(d); }, {hex("040a 0000")}, 0x12, {"status"});
@@ -274,7 +276,7 @@ private slots:
             {ceremony, ceremony, ceremony}, 0x43, {"sieger 258 772", "sieger 258 772", "sieger 258 772"});
         row("judges", [](P& p, To d) { p.sendKampfrichter(QString(40, 'A'), "", "C", d); },
             {hex("0402", 100).replace(4, 31, QByteArray(31, 'A')).replace(68, 1, "C")}, 0x12,
-            {QString("judges %1||C 2/2/3").arg(QString(31, 'A'))});
+            {"judges " + QString(31, 'A') + "||C 2/2/3"});
         Competition cup;
         cup.Datum = QDate(2026, 5, 17);
         cup.Ort = QString::fromUtf8("Zell am Sée");
@@ -293,16 +295,7 @@ private slots:
             {hex("0409 0000 0102 0304 2345 0403", 268).replace(12, 2, "ok")}, 0x12, {"response 9029 16909060 2"});
         // From a score sheet without entry list and catalogue: no club texts,
         // no athletes, no category, the rules year 2006.
-        Starter_t start;
-        start.netInfo = 0x10102;
-        start.given = 1250;
-        start.disci = 4;
-        start.gender = 1;
-        start.ageClass = 4;
-        qstrncpy(start.name, "Berg/Kurz", sizeof start.name);
-        qstrncpy(start.codes[0], "4101a", 8);
-        qstrncpy(start.codes[6], "4107a", 8);
-        const auto sheetOf = [start](int scores, const std::function<void(P&, Wertungsbogen&, To)>& send) {
+        const auto sheetOf = [start = pairStart()](int scores, const std::function<void(P&, Wertungsbogen&, To)>& send) {
             return Send([start, scores, send](P& p, To d) {
                 Starter_t entry = start;
                 Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
@@ -336,15 +329,8 @@ private slots:
         all.replace(132, 3, "Sc2").replace(164, 5, "Chief").replace(196, 3, "An3").replace(260, 5, "Chief");
         row("all judges", [](P& p, To) { p.sendAllKampfrichter("Chief", "An1", "Sc1", "", "Sc2", "An3", ""); }, {all},
             0x30, {"judges An1|Sc1|Chief 2/2/1", "judges |Sc2|Chief 2/2/2", "judges An3||Chief 2/2/3"});
-        row("display score", [](P& p, To d) {
-                NetStarter record;
-                record.number = 0x0102;
-                record.extra[0] = 0xAB;
-                record.value1 = 0x03040506;
-                record.value2 = 0xFFFFFFFE;
-                qstrncpy(record.text, "Zeitwertung", sizeof record.text);
-                p.sendAnzeigeWertung(record, d);
-            },
+        NetStarter display{0x0102, {0xAB, 0}, 0x03040506, 0xFFFFFFFE, "Zeitwertung"};
+        row("display score", [display](P& p, To d) mutable { p.sendAnzeigeWertung(display, d); },
             {hex("0202 0000 0102 ab00 0304 0506 ffff fffe").leftJustified(48, '\0').replace(16, 11, "Zeitwertung")}, 0x12,
             {"anzeige 258 4294967294 Zeitwertung"});
         QByteArray requested = hex("0207 0000 002a 0000 0000 3039", 180);
@@ -352,43 +338,28 @@ private slots:
         requested.replace(140, 4, hex("00000077")).replace(144, 3, "BDR").replace(176, 3, "GER");
         row("requested starter", [](P& p, To d) {
                 p.sendRequestedStarter(nullptr, "nichts", d);   // nothing to send
-                StartErgebnisList_t element;
-                element.number = 42;
-                element.submitted = 12345;
-                element.category = 0x77;
-                qstrncpy(element.name, "Anna Berg", sizeof element.name);
+                StartErgebnisList_t element{42, 0, 12345, 0, 0x77, "Anna Berg", {}, "BDR", "GER"};
                 std::memset(element.clubs, 'c', sizeof element.clubs);   // no NUL at all
-                qstrncpy(element.association, "BDR", sizeof element.association);
-                qstrncpy(element.nation, "GER", sizeof element.nation);
                 p.sendRequestedStarter(&element, "Platz 1", d);
             },
             {requested}, 0x12, {QString("requested 42 119 Anna Berg|%1|Platz 1|GER").arg(QString(31, 'c'))});
         row("result list", [](P& p, To d) {
                 StartErgebnisList list;
                 list.owning = true;
-                for (int i = 0; i < 3; ++i) {
-                    auto* entry = new StartErgebnisList_t;
-                    entry->number = i == 1 ? 0 : i + 1;   // without a number: left out
-                    entry->place = i + 1;
-                    entry->result = 1000 + i;
-                    entry->notPlaced = i == 2;
-                    list.append(entry);
-                }
+                list << new StartErgebnisList_t{1, 1, 0, 1000} << new StartErgebnisList_t{0, 2, 0, 1001};   // no number: left out
+                list << new StartErgebnisList_t{3, 3, 0, 1002};
+                list.last()->notPlaced = true;
                 p.sendErgebnisList(list, d);
             },
             {hex("0205 0000 0001 0001 0000 03e8 0003 ffff 0000 03ea")}, 0x12, {"ergebnis 1:1:0:1000,3:100:1:1002"});
-        row("starter request", [](P& p, To d) {
-                StarterRequestList list{{1, 65535, 7}};
-                p.sendStarterRequest(list, d);
-            },
+        StarterRequestList requests{{1, 65535, 7}};
+        row("starter request", [requests](P& p, To d) mutable { p.sendStarterRequest(requests, d); },
             {hex("0206 0000 0001 ffff 0007")}, 0x12, {"requ 1,65535,7"});
         // 1.001 as received: the product falls a hair below 1001 thousandths.
         row("factor list", [](P& p, To d) { p.sendFactorList(FactorList{{{3, 1.2345}, {4, 0.5}, {5, 1001 / 1000.0}}}, d); },
             {hex("020a 0000 0003 04d2 0004 01f4 0005 03e9")}, 0x12, {"factor 3:1.234,4:0.5,5:1.001"});
-        row("qualification list", [](P& p, To d) {
-                QualiList list{{{10, 20}}};
-                p.sendQualiList(list, d);
-            },
+        QualiList qualified{{{10, 20}}};
+        row("qualification list", [qualified](P& p, To d) mutable { p.sendQualiList(qualified, d); },
             {hex("0304 0000 000a 0014")}, 0x12, {"quali 1 10:20"});
         Wertung_t score;
         score.deduction1 = 150;
@@ -409,7 +380,7 @@ private slots:
         row("training plan, to the planners", [](P& p, To) { p.sendBelegungsPlaner(3, samplePlan(2, "Nr ", 1700000000, 7200, 240)); },
             {hex("0209 0000 6553f100 65540d20 000000f0 01020304 00000000 00000003 6553f100 4e722031").leftJustified(92, '\0')
              + hex("6553f1f0 4e722032").leftJustified(64, '\0')},
-            0x70, {"plan 16909060 3 2"});
+            0x70, {"plan 16909060 3 2 4"});
         // A long text first: the notice after it must not carry its bytes.
         row("long text without time, then a queue notice to the office", [](P& p, To) {
                 p.sendTextMessage(NetTextMessage(QTime(), 6, QString(1000, 'x')), TovkaAddress(1, 2, 1));
@@ -417,95 +388,75 @@ private slots:
             },
             {hex("0503 0000 10 39 28 06") + QByteArray(899, 'x') + '\0', hex("0503 0000 10 39 28 02") + "abc" + '\0'},
             0x30, {"text 16:57:40 6 " + QString(899, 'x'), "text 16:57:40 2 abc"});
-    }
-
-    void everyMessageByteExactAndBack()
-    {
-        QFETCH(Send, send);
-        QFETCH(QByteArrayList, payloads);
-        Rig rig;
-        rig.protocol.setClock([] { return time_t(0x01020304); });
-        Recorder recorder(rig.protocol);
-        const TovkaAddress chief(KindChief, 2, 0);
-        send(rig.protocol, &chief);
-        const auto packets = rig.sink.dataPackets();
-        QVERIFY(!packets.isEmpty());
-        QTEST(int(packets.last().first.destinationAddress), "destination");
-        for (int i = 0; i < payloads.size(); ++i)
-            QCOMPARE(packets[i].second.toHex(), payloads[i].toHex());
-        for (const auto& packet : packets)
-            rig.deliver(packet.second);
-        QTEST(recorder.lines, "received");
-    }
-
-    // Received payloads, odd lengths among them: decoding leaves the received
-    // bytes as they were. Rows with a delay come through the transport, whose
-    // packet's delay corrects times, in whole seconds.
-    void receivedPayloads_data()
-    {
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<int>("delay");
-        QTest::addColumn<QStringList>("received");
-        const auto row = [](const char* name, const QByteArray& payload, const QStringList& received, int delay = 0) {
-            QTest::newRow(name) << payload << delay << received;
-        };
         const QByteArray plan = hex("0209", 28).replace(16, 4, hex("6553f100")).replace(27, 1, hex("02"));
-        row("plan, 499 ms", plan, {"plan 1700000000 2 0"}, 499);
-        row("plan, 1500 ms", plan, {"plan 1700000002 2 0"}, 1500);
-        row("clock, 1600 ms", hex("0101 0000 012c"), {"start 302"}, 1600);
-        row("reserved bytes", hex("0102 5566"), {"stop 2/2/3"});
-        row("reset of any length", hex("0103 0000 090909"), {"reset"});
-        row("start clock of 7", hex("0101 0000 012c00"), {});
-        row("count-down of 6", hex("0104 0000 0000"), {});
-        QByteArray older = hex("0201 0000 0009", 144).replace(16, 4, "Team");
-        older[143] = 5;   // category code
-        row("older next starter", older, {"next 9 5 Team|||"});
-        row("next starter of 143", older.left(143), {"next 9 0 Team|||"});
-        row("next starter of 4", hex("0201 0000"), {"next 0 0 |||"});
-        row("ceremony of 6", hex("020c 0000 0005"), {"sieger 5 0"});
-        row("odd starter request", hex("0206 0000 0005 00"), {"requ 5"});
-        row("result list of 11", hex("0205 0000 0001 0001 0000 00"), {"ergebnis "});
+        got("plan, 499 ms", plan, {"plan 1700000000 2 0 0"}, 499);
+        got("plan, 1500 ms", plan, {"plan 1700000002 2 0 0"}, 1500);
+        got("clock, 1600 ms", hex("0101 0000 012c"), {"start 302"}, 1600);
+        got("reserved bytes", hex("0102 5566"), {"stop 2/2/3"});
+        got("reset of any length", hex("0103 0000 090909"), {"reset"});
+        const QByteArray older = hex("0201 0000 0009", 144).replace(16, 4, "Team").replace(143, 1, hex("05"));   // category code 5
+        got("older next starter", older, {"next 9 5 Team|||"});
+        got("next starter of 143", older.left(143), {"next 9 0 Team|||"});
+        got("next starter of 4", hex("0201 0000"), {"next 0 0 |||"});
+        got("ceremony of 6", hex("020c 0000 0005"), {"sieger 5 0"});
+        got("odd starter request", hex("0206 0000 0005 00"), {"requ 5"});
+        got("result list of 11", hex("0205 0000 0001 0001 0000 00"), {"ergebnis "});
         const QByteArray response = hex("0409 0000 ffff fffe 0102 0304") + QByteArray(256, 'x');   // no NUL
-        row("response without NUL", response, {"response 258 -2 255"});
-        row("response of 267", response.left(267), {});
-        row("full score of 247", hex("0408", 247), {});
-        // Unknown groups and sub-types, and payloads one byte short of their message.
-        for (const QByteArray& refused : {hex("0102 00"), hex("0001 0000"), hex("0601 0000"), hex("0105 0000"),
-                                          hex("020d 0000"), hex("0306 0000"), hex("040b 0000"), hex("0504 0000"),
-                                          hex("0209", 27), hex("020b", 69), hex("0402", 99), hex("0401", 105),
-                                          hex("0403", 759), hex("0501", 268), hex("0501", 400), hex("0503", 7)})
-            QTest::addRow("refused %s of %d", refused.toHex().left(4).constData(), refused.size()) << refused << 0 << QStringList{};
-        row("text of 8", hex("0503 0000 0102 0307"), {"text 01:02:03 7 "});
-        row("text without NUL", hex("0503 0000 0102 0307").leftJustified(1024, 't'), {"text 01:02:03 7 " + QString(900, 't')});
+        got("response without NUL", response, {"response 258 -2 255"});
+        // Unknown groups and sub-types, and payloads a byte short or long of their message.
+        for (const QByteArray& refused : {hex("0102 00"), hex("0001 0000"), hex("0601 0000"), hex("0105 0000"), hex("020d 0000"),
+                                          hex("0306 0000"), hex("040b 0000"), hex("0504 0000"), hex("0101 0000 012c00"),
+                                          hex("0104 0000 0000"), response.left(267), hex("0408", 247), hex("0209", 27),
+                                          hex("020b", 69), hex("0402", 99), hex("0401", 105), hex("0403", 759), hex("0501", 268),
+                                          hex("0501", 400), hex("0503", 7)})
+            got(QString("refused %1 of %2").arg(QString(refused.toHex().left(4))).arg(refused.size()), refused, {});
+        const QByteArray names = hex("0209", 28) + QByteArray(4000, 'n');   // whole entries only, each name within its field
+        got("plan of 91", names.left(91), {"plan 0 0 0 0"});
+        got("plan of 92", names.left(92), {"plan 0 0 1 60"});
+        got("plan of 988", names.left(988), {"plan 0 0 15 60"});
+        got("plan of 4000", names, {"plan 0 0 15 60"});
+        got("text of 8", hex("0503 0000 0102 0307"), {"text 01:02:03 7 "});
+        got("text without NUL", hex("0503 0000 0102 0307").leftJustified(1024, 't'), {"text 01:02:03 7 " + QString(900, 't')});
         // A received starter becomes a club, its athletes, one entry and, for a
         // starter who is absent or has a certificate, one score.
         NetStarter_t record = pairRecord();
         const QString pair = "starter RV Zell/BDR [Anna Berg 2007-03-15 -1 A,Eva Kurz 1999-12-31 -1 A] Berg/Kurz "
-                             "-1,-2 4 2 3 1234 4101a,4102b 2024 %1 scores %2";
-        row("starter of two athletes", starterPayload(record), {pair.arg("single", "")});
+                             "-1,-2 4 1 4 258 4101a,4107a 2024 %1 scores %2";
+        got("starter of two athletes", starterPayload(record), {pair.arg("single", "")});
         record.entryType = NetStarter_t::Absent;
-        row("absent starter", starterPayload(record), {pair.arg("single", "1234:5")});
+        got("absent starter", starterPayload(record), {pair.arg("single", "258:5")});
         record.entryType = NetStarter_t::Team;
-        row("team starter", starterPayload(record), {pair.arg("team", "")});
-        row("whole score without scores", hex("0501", 284).replace(12, 4, "Anna"), {"whole 0 0 0 Anna  []"});
-        row("whole score of 1016", hex("0501 0000 3039 0203", 1016).replace(284 + 9, 1, hex("07")),
-            {"whole 12345 2 3   [1:7:0,2:0:0,3:0:0]"});
+        got("team starter", starterPayload(record), {pair.arg("team", "")});
+        got("whole score without scores, a code without NUL", hex("0501", 284).replace(12, 4, "Anna").replace(276, 8, "4101abcd"),
+            {"whole 0 0 0 Anna 4101abcd []"});
     }
 
-    void receivedPayloads()
+    void messages()
     {
-        QFETCH(QByteArray, payload);
+        QFETCH(Send, send);
+        QFETCH(QByteArrayList, payloads);
         QFETCH(int, delay);
         Rig rig;
+        rig.protocol.setClock([] { return time_t(0x01020304); });
         Recorder recorder(rig.protocol);
-        const QByteArray before = payload;
-        if (delay)   // through the transport, whose packet's delay corrects times
+        const QByteArray before(payloads.value(0).constData(), payloads.value(0).size());   // a copy of its own
+        if (send) {
+            const TovkaAddress chief(KindChief, 2, 0);
+            send(rig.protocol, &chief);
+            const auto packets = rig.sink.dataPackets();
+            QTEST(int(packets.value(packets.size() - 1).first.destinationAddress), "destination");
+            for (int i = 0; i < payloads.size(); ++i)
+                QCOMPARE(packets[i].second.toHex(), payloads[i].toHex());
+            for (const auto& packet : packets)
+                rig.deliver(packet.second);
+        } else if (delay) {
             receive(rig.net, Datagram{PacketType::DATA, TovkaAddress(KindAnzeige, 1, 0), TovkaAddress(KindBelegungsPlaner, 0, 0),
-                                      "halle-b", payload, 1, 0, quint16(delay)});
-        else
-            rig.deliver(payload);
+                                      "halle-b", payloads[0], 1, 0, quint16(delay)});
+        } else {
+            rig.deliver(payloads[0]);
+        }
         QTEST(recorder.lines, "received");
-        QCOMPARE(payload, before);
+        QCOMPARE(payloads.value(0), before);
     }
 
     // A result list takes as many messages as it needs; a list that does not
@@ -515,11 +466,8 @@ private slots:
         Rig rig;
         StartErgebnisList list;
         list.owning = true;
-        for (int i = 0; i < 132; ++i) {
-            auto* entry = new StartErgebnisList_t;
-            entry->number = i == 5 || i == 6 ? 0 : i + 1;
-            list.append(entry);
-        }
+        for (int i = 0; i < 132; ++i)
+            list << new StartErgebnisList_t{i == 5 || i == 6 ? 0 : i + 1};
         rig.protocol.sendErgebnisList(list, nullptr);
         StarterRequestList requests;
         FactorList factors;
@@ -539,89 +487,51 @@ private slots:
         for (int record : {1599, 1600, -100})                  // the address byte holds floor areas 0 to 15
             rig.protocol.sendRecord(record, "x");
         const auto packets = rig.sink.dataPackets();
-        QCOMPARE(packets.size(), 5);
+        QList<int> sizes;   // 127 result entries, the last three, 510 starters, 15 plan entries, the record
+        for (const auto& packet : packets)
+            sizes << packet.second.size();
+        QCOMPARE(sizes, QList<int>({1020, 28, 1024, 988, 68}));
         QCOMPARE(int(packets[4].first.destinationAddress), 0x4F);
-        QCOMPARE(packets[0].second.size(), 1020);   // 127 entries
-        QCOMPARE(packets[1].second.size(), 28);     // the last three
-        QCOMPARE(packets[2].second.size(), 1024);
-        QCOMPARE(packets[3].second.size(), 988);
     }
 
     // Times travel as their low 32 bits; a name is cut to 59 bytes, a
     // two-byte character across the cut left out whole.
-    void planBounds_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("arrives");
-        const QString b58(58, 'b');
-        QTest::newRow("59") << b58 + "c" << b58 + "c";
-        QTest::newRow("60") << b58 + "cd" << b58 + "c";
-        QTest::newRow("utf8 at cut") << b58 + QString::fromUtf8("ä") << b58;
-        QTest::newRow("utf8 before cut") << b58.left(57) + QString::fromUtf8("äz") << b58.left(57) + QString::fromUtf8("ä");
-    }
     void planBounds()
     {
-        QFETCH(QString, name);
+        const QString b58(58, 'b'), umlaut = QString::fromUtf8("ä");
         TrainingsData data;
         data.start = time_t(0x100000005LL);   // beyond 2106
         data.end = time_t(-1);                // before 1970
-        data.starters.append(TrainingsStarterEntry(time_t(0x1FFFFFFFFLL), name));
+        for (const QString& name : {b58 + "cd", b58 + umlaut, b58.left(57) + umlaut + "z"})
+            data.starters.append(TrainingsStarterEntry(time_t(0x1FFFFFFFFLL), name));
         Bytes wire(1024, 0xAA);               // stale bytes that must never go out
         wire.resize(size_t(TrainingPlanMessage::encode(wire.data(), 1, data, time_t(0x200000007LL))));
-        QCOMPARE(wire[28 + 63], 0);
+        QCOMPARE(QList<int>({wire[28 + 63], wire[92 + 63], wire[156 + 63]}), QList<int>({0, 0, 0}));
         TrainingPlanMessage decoded;
         QVERIFY(TrainingPlanMessage::decode(wire.data(), int(wire.size()), 0, &decoded));
         const TrainingsStarterEntry entry = decoded.data.starters.value(0);
         QCOMPARE(QList<qint64>({decoded.data.start, decoded.data.end, entry.time, decoded.senderTime}),
                  QList<qint64>({5, 0xFFFFFFFFLL, 0xFFFFFFFFLL, 7}));
-        QTEST(entry.nameText(), "arrives");
+        QCOMPARE(join(decoded.data.starters, [](const TrainingsStarterEntry& e) { return e.nameText(); }),
+                 b58 + "c," + b58 + "," + b58.left(57) + umlaut);
     }
 
-    // Whole entries only, each name read within its field.
-    void entryCountFollowsTheLength()
+    // Where the starter record puts what it takes of a start entry and its
+    // athletes; two-digit birth years after the current one are of the last
+    // century. An import without record or clubs.
+    void starterRecord()
     {
-        for (const auto& [length, entries] : std::vector<std::pair<int, int>>{{28, 0}, {91, 0}, {92, 1}, {988, 15}, {4000, 15}}) {
-            Bytes payload(size_t(length), 'n');   // names without any NUL
-            payload[0] = 2;
-            payload[1] = 9;
-            const Bytes before = payload;
-            TrainingPlanMessage decoded;
-            QVERIFY(TrainingPlanMessage::decode(payload.data(), length, 0, &decoded));
-            QCOMPARE(payload, before);
-            QCOMPARE(decoded.data.starters.size(), entries);
-            for (const TrainingsStarterEntry& entry : decoded.data.starters)
-                QCOMPARE(entry.nameText(), QString(60, 'n'));
-        }
-    }
-
-    // Two-digit years after the current one are of the last century.
-    void birthDatesKeepTheirCentury()
-    {
+        const QByteArray hex = starterPayload(pairRecord()).mid(4).toHex();
+        QCOMPARE(hex.mid(0, 16), QByteArray("RV Zell").toHex() + "00");
+        QCOMPARE(hex.mid(2 * 64, 16), QByteArray("0e4f0200") + QByteArray("Anna").toHex());   // 2007-03-15
+        QCOMPARE(hex.mid(2 * 268, 2 * 204), QByteArray(2 * 204, '0'));                        // athletes 4 to 6 unused
+        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "0102" "07e8"));                  // nation, number, rules year
+        QCOMPARE(QList<int>({NetStarter_t::rulesYearOf("2024-03-01"), NetStarter_t::rulesYearOf("Stand 12")}), QList<int>({2024, 2006}));
         for (const QDate& date : {QDate(1999, 12, 31), QDate(1926, 1, 1), QDate(2025, 1, 1), QDate()}) {
             NetSprotler_t athlete;
             athlete.birth = NetSprotler_t::packBirthDate(date);
             QCOMPARE(athlete.birthDate(2025), date);
         }
-    }
-
-    // Where the starter record puts what it takes of a start entry and its athletes.
-    void starterRecordOfAStart()
-    {
-        Bytes wire(NetStarter_t::Size, 0xAA);
-        pairRecord().write(wire.data());
-        const QByteArray hex = QByteArray(reinterpret_cast<const char*>(wire.data()), int(wire.size())).toHex();
-        QCOMPARE(hex.mid(0, 16), QByteArray("RV Zell").toHex() + "00");
-        QCOMPARE(hex.mid(2 * 64, 16), QByteArray("0e4f0200") + QByteArray("Anna").toHex());   // 2007-03-15
-        QCOMPARE(hex.mid(2 * 268, 2 * 204), QByteArray(2 * 204, '0'));                        // athletes 4 to 6 unused
-        QCOMPARE(hex.mid(2 * 472, 2 * 4), QByteArray("02040300"));
-        QCOMPARE(hex.mid(2 * 508, 16), QByteArray("41000000" "04d2" "07e8"));                  // nation, number, rules year
-        QCOMPARE(hex.mid(2 * 516, 16), QByteArray("4101a").toHex() + "000000");
-        QCOMPARE(NetStarter_t::rulesYearOf("2024-03-01"), 2024);
-        QCOMPARE(NetStarter_t::rulesYearOf("Stand 12"), 2006);
-    }
-
-    void importWithoutRecordOrClub()
-    {
         NetImport none;
         WertungList scores;
         QVERIFY(!none.run() && !none.getEntries(scores) && scores.autoDelete);
@@ -685,8 +595,7 @@ private slots:
         row("office to a chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 2", red, green);
         row("office of another chief", KindBuero, false, TovkaAddress(chief, 2, 0), "Chief 1", red, red);
         for (uint kind : {planner, chief, jury})
-            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero"
-                                                          << yellow << green;
+            QTest::addRow("office seen by kind %u", kind) << kind << false << TovkaAddress(KindBuero, 0, 0) << "Buero" << yellow << green;
         row("chief of its area", jury, false, TovkaAddress(chief, 2, 0), "Chief", red, green);
         row("chief of another area", jury, false, TovkaAddress(chief, 1, 0), "Chief", red, red);
         row("trainer outside jury mode", jury, false, TovkaAddress(KindAusbilder, 2, 0), "Chief", red, red);
@@ -703,7 +612,7 @@ private slots:
         QVERIFY(bar.rig.net.setOwnAddress(ownKind, 2, 1));
         bar.rig.net.setJuryMode(juryMode);
         StatusLabel* shown = nullptr;
-        for (StatusLabel* candidate : bar.labels())
+        for (StatusLabel* candidate : bar.status->findChildren<StatusLabel*>())
             shown = candidate->text() == label ? candidate : shown;
         QVERIFY(shown);
         QTEST(shown->baseColor(), "before");
@@ -718,7 +627,7 @@ private slots:
     void blinkAndAlert()
     {
         Bar bar;
-        StatusLabel* label = bar.labels().first();
+        StatusLabel* label = bar.status->findChild<StatusLabel*>();
         auto* timer = label->findChild<QTimer*>();
         label->setGreen();
         label->startBlink();
