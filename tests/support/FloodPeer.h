@@ -64,11 +64,7 @@ public:
 private:
     static sockaddr_in endpoint(const QString& address)
     {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(UdpSocketLinux::port);
-        to.sin_addr.s_addr = inet_addr(qPrintable(address));
-        return to;
+        return sockaddr_in{AF_INET, htons(UdpSocketLinux::port), {inet_addr(qPrintable(address))}, {}};
     }
 
     static int openSocket(const QString& host, const QString& group, const QString& link)
@@ -81,17 +77,17 @@ private:
         const int on = 1;
         const int off = 0;
         const timeval tick{0, 100000};
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof(tick));
         // Room for every acknowledgement of the flood, so a peer held up by
         // the scheduler loses none of them (the tests run as root).
         const int room = 8 << 20;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof(tick));
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &room, sizeof(room));
         const sockaddr_in local = endpoint(group);
         ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local));
+        const ip_mreq join{local.sin_addr, {inet_addr(qPrintable(link))}};
         if (!link.isEmpty()) {
-            const ip_mreq join{local.sin_addr, {inet_addr(qPrintable(link))}};
             ::setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &join, sizeof(join));
             ::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &join.imr_interface, sizeof(join.imr_interface));
             ::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, &off, sizeof(off));
@@ -123,12 +119,13 @@ private:
         while (!stop) {
             const ssize_t size = ::recv(fd, buffer, sizeof(buffer), 0);
             PacketHeader ack;
-            if (size < 0 || !PacketHeader::read(buffer, int(size), &ack) || ack.type != PacketType::ACK
-                || ack.source() != receiver || ack.destinationAddress != 0x30 || ack.sequence < 1 || ack.sequence >= seen.size()
-                || seen[ack.sequence])
-                continue;
-            seen[ack.sequence] = true;
-            ++acknowledged;
+            const bool fresh = size > 0 && PacketHeader::read(buffer, int(size), &ack) && ack.type == PacketType::ACK
+                               && ack.source() == receiver && ack.destinationAddress == 0x30 && ack.sequence >= 1
+                               && ack.sequence < seen.size() && !seen[ack.sequence];
+            if (fresh) {
+                seen[ack.sequence] = true;
+                ++acknowledged;
+            }
         }
     }
 

@@ -1,8 +1,9 @@
 // A sports hall of test hosts: the test process joins a bridge in a
 // namespace of its own, other hosts join it through veth pairs, and programs
-// of the suite run on them as peer processes driven line by line. Everything
-// is removed again when the hall goes or its test process ends, and a later
-// run sweeps up after a run that died. Header-only, so benchmarks can use it too.
+// of the suite run on them as peer processes that report line by line.
+// Everything is removed again when the hall goes or its test process ends,
+// and a later run sweeps up after a run that died. Header-only, so
+// benchmarks can use it too.
 #pragma once
 
 #include "tests/support/PrivateHost.h"
@@ -12,13 +13,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
 
-// One program of the suite on a test host.
+// One program of the suite on a test host; it ends when its input does.
 class PeerProcess
 {
 public:
@@ -31,16 +30,11 @@ public:
         return process.waitForStarted(30000) && waitForLine(QStringLiteral("ready"));
     }
 
-    void command(const QString& line)
-    {
-        process.write((line + '\n').toUtf8());
-        process.waitForBytesWritten(5000);
-    }
-
     // What the peer reported so far.
     const QStringList& lines()
     {
-        collect();
+        while (process.canReadLine())
+            received.append(QString::fromUtf8(process.readLine()).chopped(1));
         return received;
     }
 
@@ -59,15 +53,14 @@ public:
     // starting with prefix have been reported.
     bool waitForCount(const QString& prefix, int wanted, int timeoutMs = 90000)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            if (count(prefix) >= wanted)
-                return true;
+        const QDeadlineTimer deadline(timeoutMs);
+        while (count(prefix) < wanted) {
             if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             process.waitForReadyRead(20);
         }
+        return true;
     }
 
     bool waitForLine(const QString& prefix, int timeoutMs = 90000) { return waitForCount(prefix, 1, timeoutMs); }
@@ -76,29 +69,18 @@ public:
     {
         if (process.state() == QProcess::NotRunning)
             return true;
-        command(QStringLiteral("quit"));
-        if (!process.waitForFinished(20000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            return false;
+        process.closeWriteChannel();
+        if (process.waitForFinished(20000)) {
+            lines();
+            return true;
         }
-        collect();
-        return true;
+        process.kill();
+        process.waitForFinished(5000);
+        return false;
     }
 
 private:
-    void collect()
-    {
-        buffer.append(process.readAllStandardOutput());
-        int end;
-        while ((end = buffer.indexOf('\n')) >= 0) {
-            received.append(QString::fromUtf8(buffer.left(end)));
-            buffer.remove(0, end + 1);
-        }
-    }
-
     QProcess process;
-    QByteArray buffer;
     QStringList received;
 };
 
@@ -132,11 +114,13 @@ public:
         return hosts({"tap", prefix, host, device, address});
     }
 
-    // Starts the suite's program at the address on host name.
-    PeerProcess* startPeer(const QString& host, const TovkaAddress& address)
+    // Starts the suite's program at the address on host name; options as
+    // the peer program takes them.
+    PeerProcess* startPeer(const QString& host, const TovkaAddress& address, const QStringList& options = {})
     {
-        return start(host, {peerProgram(), QString::number(address.kind), QString::number(address.subKind),
-                            QString::number(address.instance)});
+        return start(host, QStringList{peerProgram(), QString::number(address.kind), QString::number(address.subKind),
+                                       QString::number(address.instance)}
+                               + options);
     }
 
     PeerProcess* start(const QString& host, const QStringList& command)
