@@ -52,7 +52,6 @@ struct TransportRig
                          [this](const void* data, int length, TovkaAddress& from) {
                              delivered.append(QByteArray(static_cast<const char*>(data), length));
                              senders.append(from);
-                             delays.append(net.lastDataDelay());
                          });
     }
 
@@ -79,15 +78,6 @@ struct TransportRig
         return result;
     }
 
-    QByteArray lastWritten(quint8 type) const
-    {
-        const QList<QByteArray> all = sink.written();
-        for (int i = all.size() - 1; i >= 0; --i)
-            if (quint8(all[i][15]) == type)
-                return all[i];
-        return QByteArray();
-    }
-
     // What was written, as "type source-address-byte", e.g. "ping 70".
     QStringList sent() const
     {
@@ -103,5 +93,4 @@ struct TransportRig
     TovkaNetIo net;
     QList<QByteArray> delivered;
     QList<TovkaAddress> senders;
-    QList<quint32> delays;
 };

@@ -1,16 +1,21 @@
-// The transport between real hosts: the test process and programs of the
-// suite on other network namespaces, joined by veth pairs through a bridge,
-// each with its own host name, and one more host behind a wire that loses
-// 30% of the frames both ways. What one host writes, the others read off
-// the wire.
+// The transport between real hosts, read in the program's own event loop
+// with its debug log on: the test process and another program of the suite
+// on a host joined by a veth pair through a bridge, and on a host behind a
+// wire that loses 30% of the frames both ways, each host with its own name.
+// What one host writes, the other reads off the wire. A flood from another
+// program is acknowledged whole while the window's timers keep firing.
 #include "TapForwarder.h"
 #include "TransportRig.h"
 
+#include "tests/support/FloodPeer.h"
 #include "tests/support/TestHall.h"
+
+#include "frame/DebugLog.h"
 
 #include "net/transport/UdpSocketLinux.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QUdpSocket>
@@ -48,13 +53,13 @@ class TestTransportHosts : public QObject
 private slots:
     void initTestCase()
     {
+        installDebugLog(); // after the test library's own message handler
         QVERIFY(QFileInfo::exists(TestHall::peerProgram()));
         QVERIFY(hall.open());
         QVERIFY(hall.addHost(QStringLiteral("halle-b"), QStringLiteral("10.77.0.2")));
-        QVERIFY(hall.addHost(QStringLiteral("halle-c"), QStringLiteral("10.77.0.3")));
         QVERIFY(lossyWire.open(QStringLiteral("tap0"), QStringLiteral("tap1")));
-        QVERIFY(hall.addBareHost(QStringLiteral("halle-e")));
-        QVERIFY(hall.moveTap(QStringLiteral("halle-e"), QStringLiteral("tap1"), QStringLiteral("10.78.0.2")));
+        QVERIFY(hall.addBareHost(QStringLiteral("halle-c")));
+        QVERIFY(hall.moveTap(QStringLiteral("halle-c"), QStringLiteral("tap1"), QStringLiteral("10.78.0.2")));
         QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.78.0.1/24", "dev", "tap0"}));
         QVERIFY(PrivateHost::setLinkUp(QStringLiteral("tap0"), true));
     }
@@ -82,58 +87,28 @@ private slots:
         QVERIFY(heard(loopback, PacketType::PING, 0x00, ping).isLoopback());
     }
 
-    void dataToAPeerIsAcknowledgedAndDeliveredOnce()
-    {
-        TovkaNetIo net(0, 0, 0);
-        QVERIFY(net.setOwnAddress(7, 0, 0));
-        PeerProcess* office = hall.startPeer(QStringLiteral("halle-b"), Office);
-        QVERIFY(office);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-b"), Patience);
-        QSignalSpy successes(&net, &TovkaNetIo::TxSuccess);
-        QSignalSpy failures(&net, &TovkaNetIo::TxFailure);
-        const int one = net.sendData("Trainingsplan 1", 15, &Office);
-        const int two = net.sendData("Trainingsplan 2", 15, &Office);
-        QTRY_COMPARE_WITH_TIMEOUT(successes.count(), 2, Patience);
-        QCOMPARE(failures.count(), 0);
-        QCOMPARE(successes[0][0].toInt(), one);
-        QCOMPARE(successes[1][0].toInt(), two);
-        QVERIFY(office->waitForLine(QStringLiteral("data 7/0/0 Trainingsplan 2")));
-        QCOMPARE(office->linesStartingWith(QStringLiteral("data ")),
-                 (QStringList{"data 7/0/0 Trainingsplan 1", "data 7/0/0 Trainingsplan 2"}));
-    }
-
     void overALossyWireEveryPacketIsDeliveredOnce()
     {
         TovkaNetIo net(0, 0, 0);
         QVERIFY(net.setOwnAddress(7, 0, 0));
-        PeerProcess* office = hall.startPeer(QStringLiteral("halle-e"), Office);
+        PeerProcess* office = hall.startPeer(QStringLiteral("halle-c"), Office);
         QVERIFY(office);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-e"), 2 * Patience);
-        int done = 0;
-        connect(&net, &TovkaNetIo::TxSuccess, this, [&](int) { ++done; });
-        connect(&net, &TovkaNetIo::TxFailure, this, [&](int, const QString&) { ++done; });
+        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-c"), 2 * Patience);
+        QSignalSpy successes(&net, &TovkaNetIo::TxSuccess);
+        QSignalSpy failures(&net, &TovkaNetIo::TxFailure);
         QStringList expected;
         for (int i = 0; i < 10; ++i) {
             const QByteArray text = "Plan-" + QByteArray::number(i);
             QVERIFY(net.sendData(text.constData(), quint32(text.size()), &Office) > 0);
             expected << "data 7/0/0 " + text;
         }
-        QTRY_COMPARE_WITH_TIMEOUT(done, expected.size(), 2 * Patience);
+        // A packet whose eleven writes or their acknowledgements were all lost
+        // (one in some 1700) is given up, though it may have arrived.
+        QTRY_COMPARE_WITH_TIMEOUT(successes.count() + failures.count(), expected.size(), 2 * Patience);
+        QVERIFY(failures.count() <= 1);
         QVERIFY(office->waitForCount(QStringLiteral("data "), expected.size(), 2 * Patience));
         QCOMPARE(office->linesStartingWith(QStringLiteral("data ")), expected);
         QVERIFY(lossyWire.dropped() > 0);
-    }
-
-    void aCopyStartedLaterOnAnotherHostIsWarnedAbout()
-    {
-        TovkaNetIo net(0, 0, 0);
-        QVERIFY(net.setOwnAddress(7, 0, 0));
-        QSignalSpy warnings(&net, &TovkaNetIo::Warning);
-        PeerProcess* copy = hall.startPeer(QStringLiteral("halle-c"), Planner);
-        QVERIFY(copy);
-        QTRY_VERIFY_WITH_TIMEOUT(!warnings.isEmpty(), Patience);
-        QVERIFY(warnings.first().first().toString().contains(QStringLiteral("halle-c")));
-        QVERIFY(copy->waitForLine(QStringLiteral("warning "), Patience)); // the copy hears this program the same way
     }
 
     void anAddressSwitchWithAPacketInFlightLeavesNoTrace()
@@ -141,9 +116,9 @@ private slots:
         TovkaNetIo net(0, 0, 0);
         QVERIFY(net.setOwnAddress(7, 0, 0));
         const TovkaAddress display(4, 1, 0);
-        PeerProcess* mute = hall.startPeer(QStringLiteral("halle-c"), display, {QStringLiteral("mute-acks")});
+        PeerProcess* mute = hall.startPeer(QStringLiteral("halle-b"), display, {QStringLiteral("mute-acks")});
         QVERIFY(mute);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, display, "halle-c"), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(knows(net, display, "halle-b"), Patience);
         QVERIFY(mute->waitForLine(QStringLiteral("app+ 7/0/0 halle-a")));
         QSignalSpy failures(&net, &TovkaNetIo::TxFailure);
         const int sequence = net.sendData("Anzeige", 7, &display);
@@ -160,16 +135,39 @@ private slots:
         QCOMPARE(mute->count(QStringLiteral("data ")), 1);
     }
 
-    void aPeerLeavingSaysSo()
+    void aFloodIsAcknowledgedWholeAndTimersKeepFiring_data()
     {
-        TovkaNetIo net(0, 0, 0);
-        QSignalSpy lost(&net, &TovkaNetIo::appLost);
-        PeerProcess* leaving = hall.startPeer(QStringLiteral("halle-b"), Office);
-        QVERIFY(leaving);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, Office, "halle-b"), Patience);
-        QVERIFY(leaving->stop());
-        QTRY_VERIFY_WITH_TIMEOUT(!knows(net, Office, "halle-b"), Patience);
-        QCOMPARE(lost.count(), 1);
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("group");
+        QTest::newRow("loopback") << QString() << QString() << QStringLiteral("127.255.255.255");
+        QTest::newRow("veth") << hall.prefix + "-halle-b" << QStringLiteral("10.77.0.2")
+                              << QStringLiteral("239.255.5.97");
+    }
+
+    void aFloodIsAcknowledgedWholeAndTimersKeepFiring()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, link);
+        QFETCH(QString, group);
+        const int packets = 20000;
+        TovkaNetIo net(Planner.kind, Planner.subKind, Planner.instance);
+        QEventLoop loop;
+        QTimer window;
+        int ticksDuringFlood = 0;
+        FloodPeer flood(host, group, link, packets, 10000);
+        QVERIFY(flood.valid());
+        connect(&window, &QTimer::timeout, [&] {
+            const int acknowledged = flood.acknowledged;
+            ticksDuringFlood += acknowledged > 0 && acknowledged < packets ? 1 : 0;
+            if (acknowledged == packets)
+                loop.quit();
+        });
+        window.start(10);
+        QTimer::singleShot(Patience, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(flood.acknowledged.load(), packets);
+        QVERIFY(ticksDuringFlood > 0);
     }
 
 private:
@@ -177,5 +175,14 @@ private:
     TestHall hall;
 };
 
-PRIVATE_HOST_TEST_MAIN(TestTransportHosts, "halle-a", true)
+int main(int argc, char** argv)
+{
+    if (!PrivateHost::enter(QStringLiteral("halle-a"), true))
+        return 2;
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("QT_NO_GLIB")) // a log of its own
+        QCoreApplication::setApplicationName(QCoreApplication::applicationName() + "-qtloop");
+    TestTransportHosts test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_transport_hosts.moc"
