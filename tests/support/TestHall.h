@@ -18,23 +18,16 @@
 #include <vector>
 
 // One program of the suite on a test host; it ends when its input does.
-class PeerProcess
+class PeerProcess : public QProcess
 {
 public:
-    ~PeerProcess() { stop(); }
-
-    bool start(const QString& script, const QStringList& arguments)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(script, arguments);
-        return process.waitForStarted(30000) && waitForLine(QStringLiteral("ready"));
-    }
+    ~PeerProcess() override { stop(); }
 
     // What the peer reported so far.
     const QStringList& lines()
     {
-        while (process.canReadLine())
-            received.append(QString::fromUtf8(process.readLine()).chopped(1));
+        while (canReadLine())
+            received.append(QString::fromUtf8(readLine()).chopped(1));
         return received;
     }
 
@@ -55,10 +48,10 @@ public:
     {
         const QDeadlineTimer deadline(timeoutMs);
         while (count(prefix) < wanted) {
-            if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+            if (deadline.hasExpired() || state() == NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            process.waitForReadyRead(20);
+            waitForReadyRead(20);
         }
         return true;
     }
@@ -67,20 +60,15 @@ public:
 
     bool stop()
     {
-        if (process.state() == QProcess::NotRunning)
+        closeWriteChannel();
+        if (state() == NotRunning || waitForFinished(20000))
             return true;
-        process.closeWriteChannel();
-        if (process.waitForFinished(20000)) {
-            lines();
-            return true;
-        }
-        process.kill();
-        process.waitForFinished(5000);
+        kill();
+        waitForFinished(5000);
         return false;
     }
 
 private:
-    QProcess process;
     QStringList received;
 };
 
@@ -126,7 +114,9 @@ public:
     PeerProcess* start(const QString& host, const QStringList& command)
     {
         auto peer = std::make_unique<PeerProcess>();
-        if (!peer->start(script(), QStringList{"run", prefix, host} + command))
+        peer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer->start(script(), QStringList{"run", prefix, host} + command);
+        if (!peer->waitForStarted(30000) || !peer->waitForLine(QStringLiteral("ready")))
             return nullptr;
         peers.push_back(std::move(peer));
         return peers.back().get();

@@ -4,7 +4,7 @@
 // messages it receives, decoded. Ends at its first line of input or at the
 // input's end.
 //   tovka_peer KIND SUBKIND INSTANCE [mute-acks]   (mute-acks: acknowledges nothing)
-// reports: ready K/S/I | warning TEXT | data K/S/I TEXT (control bytes as dots)
+// reports: ready K/S/I | data K/S/I TEXT (control bytes as dots)
 //          app+ K/S/I HOST | app- K/S/I HOST
 //          plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
 #include "tests/support/RecordingSink.h"
@@ -53,7 +53,6 @@ void watch(TovkaNetIo& transport, TovkaProtocol& protocol)
     QObject::connect(&transport, &TovkaNetIo::appLost, [](const AppLocation& app) {
         report(QStringLiteral("app- %1 %2").arg(addressText(app.address), app.hostNameText()));
     });
-    QObject::connect(&transport, &TovkaNetIo::Warning, [](const QString& text) { report("warning " + text); });
     QObject::connect(&protocol, &TovkaProtocol::BelegungsPlanerReceived,
                      [](time_t time, int area, TrainingsData data, TovkaAddress from) {
                          QStringList names;
