@@ -126,12 +126,14 @@ private slots:
         int changed = 0;
         connect(&rig.net, &TovkaNetIo::ownAddrChanged, this, [&](TovkaAddress&) { ++changed; });
         QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
+        QSignalSpy lost(&rig.net, &TovkaNetIo::appLost);
         rig.addPeer(Planner, "<i>halle-b</i>");
         rig.sink.clear();
         QVERIFY(!rig.net.setOwnAddress(7, 0, 0));
         QCOMPARE(warnings.count(), 1);
         QVERIFY(firstText(warnings).contains(QStringLiteral("'<b>&lt;i&gt;halle-b&lt;/i&gt;</b>'")));
         rig.feed(shutdownNotice(Planner, "<i>halle-b</i>")); // the other one went
+        QCOMPARE(lost.count(), 1);
         QVERIFY(rig.net.announce());
         QVERIFY(rig.net.setOwnAddress(7, 0, 0));
         QVERIFY(rig.net.setOwnAddress(7, 0, 0)); // the same again is only signalled
