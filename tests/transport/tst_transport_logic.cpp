@@ -280,17 +280,11 @@ private slots:
         QVERIFY(!watch.echoLost());
     }
 
-    void countsAndIntervalsOfTheAliveCheck()
+    // The version check's count shows in the transport's own tests.
+    void theRejoinIntervalAndTheSendQueueNotice()
     {
         FakeClock clock;
         AliveWatch watch(clock);
-        QVERIFY(!watch.versionCheckEnded());
-        watch.socketOpened();
-        for (int check = 1; check < AliveWatch::versionCheckCount; ++check)
-            QVERIFY(!watch.versionCheckEnded());
-        QVERIFY(watch.versionCheckEnded());
-        QVERIFY(!watch.versionCheckRunning());
-
         QVERIFY(watch.rejoinDue());
         clock.advanceSeconds(179);
         QVERIFY(!watch.rejoinDue());
