@@ -6,6 +6,7 @@
 #include "net/transport/PeerTable.h"
 #include "net/transport/ReceiveFilter.h"
 #include "net/transport/SendQueue.h"
+#include "tests/support/DebugCapture.h"
 
 #include <QtTest>
 
@@ -204,6 +205,7 @@ private slots:
         QFETCH(int, acknowledgedAfter);
         QFETCH(int, writes);
         QFETCH(QString, reason);
+        DebugCapture log;
         FakeClock clock;
         PeerTable peers(clock);
         if (peerKnown)
@@ -239,6 +241,7 @@ private slots:
         QCOMPARE(written, writes);
         QCOMPARE(outcome.sequence, int(Top));
         QCOMPARE(outcome.reason, reason);
+        QVERIFY(log.contains(reason)); // the debug log is the only trace of a packet given up
         QCOMPARE(outcome.tooManyResends, reason == QLatin1String("too many resends"));
         // The next packet goes into flight as a new one.
         QCOMPARE(queue.size(), 1);
