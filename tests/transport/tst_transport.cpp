@@ -171,29 +171,14 @@ private slots:
         QCOMPARE(pong.right(4), QByteArray(4, '\0'));
     }
 
-    void aRunningDuplicateIsWarnedAbout_data()
+    void aRunningDuplicateIsWarnedAboutOneWarningAtATime()
     {
-        QTest::addColumn<int>("ownKind");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("planner") << 7 << 1;
-        QTest::newRow("information terminal") << 5 << 0;
-        QTest::newRow("monitor") << 0 << 0;
-    }
-
-    void aRunningDuplicateIsWarnedAbout()
-    {
-        QFETCH(int, ownKind);
-        QFETCH(int, expected);
-        TransportRig rig(quint32(ownKind), 0, 0);
-        QSignalSpy warnings(&rig.net, &TovkaNetIo::Warning);
-        rig.addPeer(TovkaAddress(quint32(ownKind), 0, 0), "halle-c");
-        rig.addPeer(TovkaAddress(quint32(ownKind), 0, 0), "halle-a"); // the own packets coming back
-        QCOMPARE(warnings.count(), expected);
-        QVERIFY(!expected || firstText(warnings).contains(QStringLiteral("'<b>halle-c</b>'")));
-    }
-
-    void warningsAreShownOneAtATime()
-    {
+        for (quint32 kind : {0, 5}) { // many monitors and information terminals may run
+            TransportRig other(kind, 0, 0);
+            QSignalSpy warnings(&other.net, &TovkaNetIo::Warning);
+            other.addPeer(TovkaAddress(kind, 0, 0), "halle-c");
+            QCOMPARE(warnings.count(), 0);
+        }
         TransportRig rig(7, 0, 0);
         int depth = 0;
         int deepest = 0;
@@ -210,12 +195,13 @@ private slots:
             }
             --depth;
         });
+        rig.addPeer(Planner, "halle-a"); // the own packets coming back
         rig.addPeer(Planner, "halle-c");
         QCOMPARE(deepest, 1);
         // The same text while it shows is merged; the other follows it.
         QCOMPARE(shown.size(), 2);
-        QVERIFY(shown[0].contains(QStringLiteral("halle-c")));
-        QVERIFY(shown[1].contains(QStringLiteral("halle-d")));
+        QVERIFY(shown[0].contains(QStringLiteral("'<b>halle-c</b>'")));
+        QVERIFY(shown[1].contains(QStringLiteral("'<b>halle-d</b>'")));
     }
 
     void dataThatCannotGoIsRefusedOrGivenUp()
