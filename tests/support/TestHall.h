@@ -90,16 +90,11 @@ public:
 
     bool addHost(const QString& name, const QString& address) { return hosts({"host", prefix, name, address}); }
 
-    // A host without a link to the hall, for links of the test's own making.
-    bool addBareHost(const QString& name)
+    // A host without a link to the hall, linked by a tap device of the test's making.
+    bool addTapHost(const QString& name, const QString& device, const QString& address)
     {
         opened = true;
-        return hosts({"bare", prefix, name});
-    }
-
-    bool moveTap(const QString& host, const QString& device, const QString& address)
-    {
-        return hosts({"tap", prefix, host, device, address});
+        return hosts({"bare", prefix, name}) && hosts({"tap", prefix, name, device, address});
     }
 
     // Starts the suite's program at the address on host name; options as

@@ -58,8 +58,7 @@ private slots:
         QVERIFY(hall.open());
         QVERIFY(hall.addHost(QStringLiteral("halle-b"), QStringLiteral("10.77.0.2")));
         QVERIFY(lossyWire.open(QStringLiteral("tap0"), QStringLiteral("tap1")));
-        QVERIFY(hall.addBareHost(QStringLiteral("halle-c")));
-        QVERIFY(hall.moveTap(QStringLiteral("halle-c"), QStringLiteral("tap1"), QStringLiteral("10.78.0.2")));
+        QVERIFY(hall.addTapHost(QStringLiteral("halle-c"), QStringLiteral("tap1"), QStringLiteral("10.78.0.2")));
         QVERIFY(PrivateHost::run(QStringLiteral("ip"), {"addr", "add", "10.78.0.1/24", "dev", "tap0"}));
         QVERIFY(PrivateHost::setLinkUp(QStringLiteral("tap0"), true));
     }
