@@ -53,28 +53,15 @@ inline QByteArray pingPayload(quint32 seconds, quint32 ms, const char* host)
     return out;
 }
 
-inline QByteArray pongPayload(quint32 seconds, quint32 ms, const char* host, quint32 fromIPv4 = 0)
-{
-    PongPayload pong;
-    pong.ping.seconds = seconds;
-    pong.ping.milliseconds = ms;
-    PacketHeader::setHostName(&pong.ping.hostName, host);
-    pong.fromIPv4 = fromIPv4;
-    QByteArray out(PongPayload::Size, '\0');
-    pong.write(bytes(out));
-    return out;
-}
-
 // The heartbeat of another program: a pong carrying its own time and host name.
-inline Datagram heartbeat(const TovkaAddress& from, const char* host,
-                          quint8 version = PacketHeader::ProtocolVersion)
+inline Datagram heartbeat(const TovkaAddress& from, const char* host, quint8 version = PacketHeader::ProtocolVersion)
 {
     Datagram pong;
     pong.type = PacketType::PONG;
     pong.from = from;
     pong.host = host;
     pong.version = version;
-    pong.payload = pongPayload(1, 2, host);
+    pong.payload = pingPayload(1, 2, host) + QByteArray(PongPayload::Size - PingPayload::Size, '\0');
     return pong;
 }
 

@@ -1,15 +1,13 @@
 // Another program of the suite flooding a program with data packets 1, 2, ...
-// from the office address at a steady rate, on threads of its own,
-// and counting the planner's acknowledgements. Its socket is made on a host
-// of the caller's choice and bound as the suite's programs bind theirs.
+// from the office address at a steady rate, on threads of its own, and
+// counting the receiver's acknowledgements. Its socket is made on a host of
+// the caller's choice and bound as the suite's programs bind theirs.
 // Header-only, so benchmarks can use it too.
 #pragma once
 
 #include "tests/support/Datagram.h"
 
 #include "net/transport/UdpSocketLinux.h"
-
-#include <QString>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -31,20 +29,19 @@ public:
     // peer's multicast link (empty on the loopback).
     FloodPeer(const QString& host, const QString& group, const QString& link, int packets, int perSecond,
               const TovkaAddress& receiver = TovkaAddress(7, 0, 0))
-        : fd(openSocket(host, group, link)), to(endpoint(group)),
-          gap(std::chrono::microseconds(1000000LL * Burst / perSecond)), receiver(receiver), seen(size_t(packets) + 1)
+        : fd(openSocket(host, group, link)), to(endpoint(group)), receiver(receiver), seen(size_t(packets) + 1)
     {
+        Datagram data;
+        data.type = PacketType::DATA;
+        data.from = TovkaAddress(3, 0, 0);
+        data.to = receiver;
+        data.payload = "Trainingsplan der Halle";
         for (int sequence = 1; sequence <= packets; ++sequence) {
-            Datagram data;
-            data.type = PacketType::DATA;
-            data.from = TovkaAddress(3, 0, 0);
-            data.to = receiver;
             data.sequence = quint32(sequence);
             data.counter = quint16(sequence);
-            data.payload = "Trainingsplan der Halle";
             datagrams.push_back(data.bytes().toStdString());
         }
-        sender = std::thread([this] { send(); });
+        sender = std::thread([this, gap = std::chrono::microseconds(1000000LL * Burst / perSecond)] { send(gap); });
         listener = std::thread([this] { listen(); });
     }
 
@@ -64,11 +61,7 @@ public:
 private:
     static sockaddr_in endpoint(const QString& address)
     {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(UdpSocketLinux::port);
-        to.sin_addr.s_addr = inet_addr(qPrintable(address));
-        return to;
+        return sockaddr_in{AF_INET, htons(UdpSocketLinux::port), {inet_addr(qPrintable(address))}, {}};
     }
 
     static int openSocket(const QString& host, const QString& group, const QString& link)
@@ -81,17 +74,17 @@ private:
         const int on = 1;
         const int off = 0;
         const timeval tick{0, 100000};
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof(tick));
         // Room for every acknowledgement of the flood, so a peer held up by
         // the scheduler loses none of them (the tests run as root).
         const int room = 8 << 20;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof(tick));
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &room, sizeof(room));
         const sockaddr_in local = endpoint(group);
         ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local));
+        const ip_mreq join{local.sin_addr, {inet_addr(qPrintable(link))}};
         if (!link.isEmpty()) {
-            const ip_mreq join{local.sin_addr, {inet_addr(qPrintable(link))}};
             ::setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &join, sizeof(join));
             ::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &join.imr_interface, sizeof(join.imr_interface));
             ::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, &off, sizeof(off));
@@ -105,14 +98,14 @@ private:
         return fd;
     }
 
-    void send()
+    void send(std::chrono::microseconds gap)
     {
         auto next = std::chrono::steady_clock::now();
         for (size_t i = 0; i < datagrams.size() && !stop; ++i) {
             if (i % Burst == 0)
                 std::this_thread::sleep_until(next += gap);
-            ::sendto(fd, datagrams[i].data(), datagrams[i].size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                     sizeof(to));
+            const std::string& datagram = datagrams[i];
+            ::sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
         }
         done = true;
     }
@@ -120,21 +113,20 @@ private:
     void listen()
     {
         uint8_t buffer[PacketHeader::MaxPacket];
+        PacketHeader ack;
         while (!stop) {
             const ssize_t size = ::recv(fd, buffer, sizeof(buffer), 0);
-            PacketHeader ack;
-            if (size < 0 || !PacketHeader::read(buffer, int(size), &ack) || ack.type != PacketType::ACK
-                || ack.source() != receiver || ack.destinationAddress != 0x30 || ack.sequence < 1 || ack.sequence >= seen.size()
-                || seen[ack.sequence])
-                continue;
-            seen[ack.sequence] = true;
-            ++acknowledged;
+            if (size > 0 && PacketHeader::read(buffer, int(size), &ack) && ack.type == PacketType::ACK
+                && ack.source() == receiver && ack.destinationAddress == 0x30 && ack.sequence >= 1
+                && ack.sequence < seen.size() && !seen[ack.sequence]) {
+                seen[ack.sequence] = true;
+                ++acknowledged;
+            }
         }
     }
 
     const int fd;
     const sockaddr_in to;
-    const std::chrono::microseconds gap;
     const TovkaAddress receiver;
     std::vector<std::string> datagrams;
     std::vector<bool> seen; // listener thread only

@@ -4,8 +4,6 @@
 #include "net/transport/TovkaNetIo.h"
 #include "tests/support/Bytes.h"
 
-#include <QThread>
-
 namespace {
 
 PacketHeader headerOf(const QByteArray& datagram)
@@ -16,8 +14,6 @@ PacketHeader headerOf(const QByteArray& datagram)
 }
 
 } // namespace
-
-RecordingSink::RecordingSink() : home(QThread::currentThread()) {}
 
 void RecordingSink::setDownstream(TovkaNetIo* transport)
 {
@@ -37,7 +33,7 @@ void RecordingSink::leaveOutOtherThreads(bool on)
     homeThreadOnly = on;
 }
 
-void RecordingSink::setWriteHook(WriteHook writeHook)
+void RecordingSink::setWriteHook(std::function<void(const PacketHeader& header)> writeHook)
 {
     std::lock_guard<std::mutex> lock(mutex);
     hook = std::move(writeHook);
@@ -46,16 +42,13 @@ void RecordingSink::setWriteHook(WriteHook writeHook)
 bool RecordingSink::writeDatagram(const char* data, int size)
 {
     const PacketHeader header = headerOf(QByteArray::fromRawData(data, size));
-    WriteHook run;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        run = hook;
-    }
+    std::unique_lock<std::mutex> lock(mutex);
+    const auto run = hook;
+    lock.unlock(); // a hook may wait a while
     if (run)
-        run(header); // not under the sink's lock: a hook may wait a while
-    std::lock_guard<std::mutex> lock(mutex);
-    record.emplace_back(data, size_t(size));
-    recordWriters.push_back(QThread::currentThread());
+        run(header);
+    lock.lock();
+    record.emplace_back(std::string(data, size_t(size)), QThread::currentThread());
     if (downstream && !droppedTypes.count(header.type))
         downstream->writeDatagram(data, size);
     return true;
@@ -65,9 +58,9 @@ QList<QByteArray> RecordingSink::written() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<QByteArray> copy;
-    for (size_t i = 0; i < record.size(); ++i)
-        if (!homeThreadOnly || recordWriters[i] == home)
-            copy.append(QByteArray(record[i].data(), int(record[i].size())));
+    for (const auto& [datagram, writer] : record)
+        if (!homeThreadOnly || writer == home)
+            copy.append(QByteArray(datagram.data(), int(datagram.size())));
     return copy;
 }
 
@@ -83,8 +76,8 @@ QList<QPair<PacketHeader, QByteArray>> RecordingSink::dataPackets() const
 {
     QList<QPair<PacketHeader, QByteArray>> result;
     for (const QByteArray& datagram : written()) {
-        PacketHeader header;
-        if (PacketHeader::read(bytes(datagram), datagram.size(), &header) && header.type == PacketType::DATA)
+        const PacketHeader header = headerOf(datagram);
+        if (header.type == PacketType::DATA)
             result.append({header, datagram.mid(PacketHeader::Size, header.length)});
     }
     return result;
@@ -98,19 +91,8 @@ int RecordingSink::count(quint8 type) const
     return n;
 }
 
-QList<QThread*> RecordingSink::writers(quint8 type) const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    QList<QThread*> result;
-    for (size_t i = 0; i < record.size(); ++i)
-        if (headerOf(QByteArray::fromRawData(record[i].data(), int(record[i].size()))).type == type)
-            result.append(recordWriters[i]);
-    return result;
-}
-
 void RecordingSink::clear()
 {
     std::lock_guard<std::mutex> lock(mutex);
     record.clear();
-    recordWriters.clear();
 }

@@ -1,6 +1,6 @@
-// A datagram sink for tests: records every datagram a transport writes, and
-// the thread that wrote it, and, when given a transport, passes it on to
-// that transport's socket writer, except datagrams of chosen packet types.
+// A datagram sink for tests: records every datagram a transport writes and,
+// when given a transport, passes it on to that transport's socket writer,
+// except datagrams of chosen packet types.
 #pragma once
 
 #include "net/transport/DatagramSink.h"
@@ -9,33 +9,31 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QThread>
 
 #include <functional>
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-class QThread;
 class TovkaNetIo;
 
 class RecordingSink : public DatagramSink
 {
 public:
-    RecordingSink();
-
     // Declare the sink before the transport it passes on to, so it outlives
     // the shutdown the transport writes when it goes.
     void setDownstream(TovkaNetIo* transport);
     void dropType(quint8 type);
     // The heartbeat is written on the transport's own thread, whenever its
-    // timer fires: with this on, what the test reads (written, headers,
-    // dataPackets, count) holds only what the sink's own thread wrote.
+    // timer fires: with this on, what the test reads holds only what the
+    // sink's own thread wrote.
     void leaveOutOtherThreads(bool on);
     // Runs on the writing thread before each datagram is recorded, with the
     // transport's writer lock held, so it may hold the writer up.
-    using WriteHook = std::function<void(const PacketHeader& header)>;
-    void setWriteHook(WriteHook hook);
+    void setWriteHook(std::function<void(const PacketHeader& header)> hook);
 
     bool writeDatagram(const char* data, int size) override;
 
@@ -44,19 +42,16 @@ public:
     // The data packets written so far: header and payload.
     QList<QPair<PacketHeader, QByteArray>> dataPackets() const;
     int count(quint8 type) const;
-    // The threads that wrote datagrams of a type, in order, whatever was left out.
-    QList<QThread*> writers(quint8 type) const;
     void clear();
 
 private:
-    DatagramSink* downstream = nullptr;
     mutable std::mutex mutex;
+    DatagramSink* downstream = nullptr;
     std::set<quint8> droppedTypes;
-    QThread* home;
+    QThread* const home = QThread::currentThread();
     bool homeThreadOnly = false;
-    WriteHook hook;
+    std::function<void(const PacketHeader& header)> hook;
     // Plain strings: implicitly shared Qt containers handed between threads
     // confuse the thread sanitizer, as Qt itself is not instrumented.
-    std::vector<std::string> record;
-    std::vector<QThread*> recordWriters;
+    std::vector<std::pair<std::string, QThread*>> record;
 };

@@ -1,8 +1,9 @@
 // A sports hall of test hosts: the test process joins a bridge in a
 // namespace of its own, other hosts join it through veth pairs, and programs
-// of the suite run on them as peer processes driven line by line. Everything
-// is removed again when the hall goes or its test process ends, and a later
-// run sweeps up after a run that died. Header-only, so benchmarks can use it too.
+// of the suite run on them as peer processes that report line by line.
+// Everything is removed again when the hall goes or its test process ends,
+// and a later run sweeps up after a run that died. Header-only, so
+// benchmarks can use it too.
 #pragma once
 
 #include "tests/support/PrivateHost.h"
@@ -12,35 +13,21 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
 
-// One program of the suite on a test host.
-class PeerProcess
+// One program of the suite on a test host; it ends when its input does.
+class PeerProcess : public QProcess
 {
 public:
-    ~PeerProcess() { stop(); }
-
-    bool start(const QString& script, const QStringList& arguments)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(script, arguments);
-        return process.waitForStarted(30000) && waitForLine(QStringLiteral("ready"));
-    }
-
-    void command(const QString& line)
-    {
-        process.write((line + '\n').toUtf8());
-        process.waitForBytesWritten(5000);
-    }
+    ~PeerProcess() override { stop(); }
 
     // What the peer reported so far.
     const QStringList& lines()
     {
-        collect();
+        while (canReadLine())
+            received.append(QString::fromUtf8(readLine()).chopped(1));
         return received;
     }
 
@@ -59,46 +46,29 @@ public:
     // starting with prefix have been reported.
     bool waitForCount(const QString& prefix, int wanted, int timeoutMs = 90000)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            if (count(prefix) >= wanted)
-                return true;
-            if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+        const QDeadlineTimer deadline(timeoutMs);
+        while (count(prefix) < wanted) {
+            if (deadline.hasExpired() || state() == NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            process.waitForReadyRead(20);
+            waitForReadyRead(20);
         }
+        return true;
     }
 
     bool waitForLine(const QString& prefix, int timeoutMs = 90000) { return waitForCount(prefix, 1, timeoutMs); }
 
     bool stop()
     {
-        if (process.state() == QProcess::NotRunning)
+        closeWriteChannel();
+        if (state() == NotRunning || waitForFinished(20000))
             return true;
-        command(QStringLiteral("quit"));
-        if (!process.waitForFinished(20000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            return false;
-        }
-        collect();
-        return true;
+        kill();
+        waitForFinished(5000);
+        return false;
     }
 
 private:
-    void collect()
-    {
-        buffer.append(process.readAllStandardOutput());
-        int end;
-        while ((end = buffer.indexOf('\n')) >= 0) {
-            received.append(QString::fromUtf8(buffer.left(end)));
-            buffer.remove(0, end + 1);
-        }
-    }
-
-    QProcess process;
-    QByteArray buffer;
     QStringList received;
 };
 
@@ -120,29 +90,28 @@ public:
 
     bool addHost(const QString& name, const QString& address) { return hosts({"host", prefix, name, address}); }
 
-    // A host without a link to the hall, for links of the test's own making.
-    bool addBareHost(const QString& name)
+    // A host without a link to the hall, linked by a tap device of the test's making.
+    bool addTapHost(const QString& name, const QString& device, const QString& address)
     {
         opened = true;
-        return hosts({"bare", prefix, name});
+        return hosts({"bare", prefix, name}) && hosts({"tap", prefix, name, device, address});
     }
 
-    bool moveTap(const QString& host, const QString& device, const QString& address)
+    // Starts the suite's program at the address on host name; options as
+    // the peer program takes them.
+    PeerProcess* startPeer(const QString& host, const TovkaAddress& address, const QStringList& options = {})
     {
-        return hosts({"tap", prefix, host, device, address});
-    }
-
-    // Starts the suite's program at the address on host name.
-    PeerProcess* startPeer(const QString& host, const TovkaAddress& address)
-    {
-        return start(host, {peerProgram(), QString::number(address.kind), QString::number(address.subKind),
-                            QString::number(address.instance)});
+        return start(host, QStringList{peerProgram(), QString::number(address.kind), QString::number(address.subKind),
+                                       QString::number(address.instance)}
+                               + options);
     }
 
     PeerProcess* start(const QString& host, const QStringList& command)
     {
         auto peer = std::make_unique<PeerProcess>();
-        if (!peer->start(script(), QStringList{"run", prefix, host} + command))
+        peer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer->start(script(), QStringList{"run", prefix, host} + command);
+        if (!peer->waitForStarted(30000) || !peer->waitForLine(QStringLiteral("ready")))
             return nullptr;
         peers.push_back(std::move(peer));
         return peers.back().get();

@@ -1,12 +1,12 @@
 // A headless program of the suite on a test host: runs one transport, with
-// the protocol on it, at the address given on the command line, takes
-// commands on standard input and reports on standard output, one line each,
-// what the transport signals and the messages it receives, decoded.
-//   tovka_peer KIND SUBKIND INSTANCE
-// commands: mute-acks (acknowledges nothing any more) | quit
-// reports:  ready K/S/I | muted | unknown command | gone | warning TEXT
-//           data K/S/I TEXT (control bytes as dots) | app+ K/S/I HOST | app- K/S/I HOST
-//           plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
+// the protocol on it, at the address given on the command line and reports
+// on standard output, one line each, what the transport signals and the
+// messages it receives, decoded. Ends at its first line of input or at the
+// input's end.
+//   tovka_peer KIND SUBKIND INSTANCE [mute-acks]   (mute-acks: acknowledges nothing)
+// reports: ready K/S/I | data K/S/I TEXT (control bytes as dots)
+//          app+ K/S/I HOST | app- K/S/I HOST
+//          plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
 #include "tests/support/RecordingSink.h"
 
 #include "net/transport/TovkaNetIo.h"
@@ -16,7 +16,6 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
-#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -42,101 +41,29 @@ QString lineText(const void* data, int length)
     return QString::fromUtf8(text);
 }
 
-// Calls back with every line read from standard input; quits at its end.
-class CommandInput
+void watch(TovkaNetIo& transport, TovkaProtocol& protocol)
 {
-public:
-    explicit CommandInput(std::function<void(const QStringList&)> run)
-        : notifier(STDIN_FILENO, QSocketNotifier::Read), run(std::move(run))
-    {
-        QObject::connect(&notifier, &QSocketNotifier::activated, [this] { read(); });
-    }
-
-private:
-    void read()
-    {
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
-        if (n <= 0) {
-            notifier.setEnabled(false);
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, int(n));
-        int end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QStringList words = QString::fromUtf8(pending.left(end)).split(' ', Qt::SkipEmptyParts);
-            pending.remove(0, end + 1);
-            if (!words.isEmpty())
-                run(words);
-        }
-    }
-
-    QSocketNotifier notifier;
-    std::function<void(const QStringList&)> run;
-    QByteArray pending;
-};
-
-class Peer
-{
-public:
-    Peer(quint32 kind, quint32 subKind, quint32 instance) : transport(kind, subKind, instance), protocol(&transport)
-    {
-        sink.setDownstream(&transport);
-        transport.setDialogHook([](const QString&, const QString&) { return false; });
-        watchTransport();
-        watchProtocol();
-        report("ready " + addressText(transport.ownAddress()));
-    }
-
-    void run(const QStringList& words)
-    {
-        const QString& command = words.first();
-        if (command == "quit") {
-            QCoreApplication::quit();
-        } else if (command == "mute-acks") {
-            sink.dropType(PacketType::ACK);
-            transport.setDatagramSink(&sink);
-            report(QStringLiteral("muted"));
-        } else {
-            report(QStringLiteral("unknown command"));
-        }
-    }
-
-private:
-    void watchTransport()
-    {
-        QObject::connect(&transport, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
-                         [](const void* payload, int length, TovkaAddress& sender) {
-                             report(QStringLiteral("data %1 %2").arg(addressText(sender), lineText(payload, length)));
-                         });
-        QObject::connect(&transport, &TovkaNetIo::newApp, [](const AppLocation& app) {
-            report(QStringLiteral("app+ %1 %2").arg(addressText(app.address), app.hostNameText()));
-        });
-        QObject::connect(&transport, &TovkaNetIo::appLost, [](const AppLocation& app) {
-            report(QStringLiteral("app- %1 %2").arg(addressText(app.address), app.hostNameText()));
-        });
-        QObject::connect(&transport, &TovkaNetIo::Warning, [](const QString& text) { report("warning " + text); });
-    }
-
-    void watchProtocol()
-    {
-        QObject::connect(&protocol, &TovkaProtocol::BelegungsPlanerReceived,
-                         [](time_t time, int area, TrainingsData data, TovkaAddress from) {
-                             QStringList names;
-                             for (const TrainingsStarterEntry& entry : data.starters)
-                                 names << entry.nameText();
-                             report(QStringLiteral("plan from %1 area=%2 time=%3 start=%4 end=%5 slot=%6 starters=%7 names=%8")
-                                        .arg(addressText(from)).arg(area).arg(qint64(time)).arg(qint64(data.start))
-                                        .arg(qint64(data.end)).arg(qint64(data.slot)).arg(data.starters.size())
-                                        .arg(names.join('|')));
-                         });
-    }
-
-    RecordingSink sink; // outlives the transport's last shutdown
-    TovkaNetIo transport;
-    TovkaProtocol protocol;
-};
+    QObject::connect(&transport, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
+                     [](const void* payload, int length, TovkaAddress& sender) {
+                         report(QStringLiteral("data %1 %2").arg(addressText(sender), lineText(payload, length)));
+                     });
+    QObject::connect(&transport, &TovkaNetIo::newApp, [](const AppLocation& app) {
+        report(QStringLiteral("app+ %1 %2").arg(addressText(app.address), app.hostNameText()));
+    });
+    QObject::connect(&transport, &TovkaNetIo::appLost, [](const AppLocation& app) {
+        report(QStringLiteral("app- %1 %2").arg(addressText(app.address), app.hostNameText()));
+    });
+    QObject::connect(&protocol, &TovkaProtocol::BelegungsPlanerReceived,
+                     [](time_t time, int area, TrainingsData data, TovkaAddress from) {
+                         QStringList names;
+                         for (const TrainingsStarterEntry& entry : data.starters)
+                             names << entry.nameText();
+                         report(QStringLiteral("plan from %1 area=%2 time=%3 start=%4 end=%5 slot=%6 starters=%7 names=%8")
+                                    .arg(addressText(from)).arg(area).arg(qint64(time)).arg(qint64(data.start))
+                                    .arg(qint64(data.end)).arg(qint64(data.slot)).arg(data.starters.size())
+                                    .arg(names.join('|')));
+                     });
+}
 
 } // namespace
 
@@ -145,16 +72,25 @@ int main(int argc, char** argv)
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // the transport talks a lot
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE\n");
+    if (args.size() < 4) {
+        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE [mute-acks]\n");
         return 2;
     }
-    int result = 0;
-    {
-        Peer peer(args[1].toUInt(), args[2].toUInt(), args[3].toUInt());
-        CommandInput input([&peer](const QStringList& words) { peer.run(words); });
-        result = QCoreApplication::exec();
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&input] {
+        input.setEnabled(false);
+        QCoreApplication::quit();
+    });
+    RecordingSink sink; // outlives the transport's last shutdown
+    TovkaNetIo transport(args[1].toUInt(), args[2].toUInt(), args[3].toUInt());
+    TovkaProtocol protocol(&transport);
+    if (args.contains(QStringLiteral("mute-acks"))) {
+        sink.setDownstream(&transport);
+        sink.dropType(PacketType::ACK);
+        transport.setDatagramSink(&sink);
     }
-    report(QStringLiteral("gone"));
-    return result;
+    transport.setDialogHook([](const QString&, const QString&) { return false; });
+    watch(transport, protocol);
+    report("ready " + addressText(transport.ownAddress()));
+    return QCoreApplication::exec();
 }

@@ -10,9 +10,7 @@
 #include "tests/support/Datagram.h"
 #include "tests/support/RecordingSink.h"
 
-#include "net/transport/TovkaNetIo.h"
-
-#include <QThread>
+#include <QStringList>
 #include <QTimer>
 
 const TovkaAddress Monitor(0, 0, 0);
@@ -29,8 +27,7 @@ inline bool knows(const TovkaNetIo& net, const TovkaAddress& address, const char
     return false;
 }
 
-inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 counter = 1,
-                           const QByteArray& text = "plan")
+inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 counter, const QByteArray& text)
 {
     Datagram data;
     data.type = PacketType::DATA;
@@ -50,13 +47,11 @@ struct TransportRig
         net.setClock(&clock);
         net.setDatagramSink(&sink);
         net.setDialogHook([](const QString&, const QString&) { return true; });
-        if (QTimer* alive = net.findChild<QTimer*>(QStringLiteral("aliveTimer")))
-            alive->stop(); // the test runs the checks itself
+        net.findChild<QTimer*>(QStringLiteral("aliveTimer"))->stop(); // the test runs the checks itself
         QObject::connect(&net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
                          [this](const void* data, int length, TovkaAddress& from) {
                              delivered.append(QByteArray(static_cast<const char*>(data), length));
                              senders.append(from);
-                             delays.append(net.lastDataDelay());
                          });
     }
 
@@ -77,30 +72,25 @@ struct TransportRig
     QList<PacketHeader> written(quint8 type) const
     {
         QList<PacketHeader> result;
-        for (const PacketHeader& header : sink.headers()) {
+        for (const PacketHeader& header : sink.headers())
             if (header.type == type)
                 result.append(header);
-        }
         return result;
     }
 
-    QByteArray lastWritten(quint8 type) const
+    // What was written, as "type source-address-byte", e.g. "ping 70".
+    QStringList sent() const
     {
-        const QList<QByteArray> all = sink.written();
-        for (int i = all.size() - 1; i >= 0; --i) {
-            if (quint8(all[i][15]) == type)
-                return all[i];
-        }
-        return QByteArray();
+        static const char* const names[] = {"ping", "pong", "shutdown", "ack", "data", "statistic"};
+        QStringList result;
+        for (const PacketHeader& header : sink.headers())
+            result << QStringLiteral("%1 %2").arg(names[header.type]).arg(header.sourceAddress, 2, 16, QChar('0'));
+        return result;
     }
-
-    // The thread the heartbeat runs on.
-    QThread* worker() const { return net.findChild<QThread*>(); }
 
     FakeClock clock;
     RecordingSink sink;
     TovkaNetIo net;
     QList<QByteArray> delivered;
     QList<TovkaAddress> senders;
-    QList<quint32> delays;
 };

@@ -6,6 +6,7 @@
 #include "net/transport/PeerTable.h"
 #include "net/transport/ReceiveFilter.h"
 #include "net/transport/SendQueue.h"
+#include "tests/support/DebugCapture.h"
 
 #include <QtTest>
 
@@ -14,6 +15,7 @@ Q_DECLARE_METATYPE(TovkaAddress)
 namespace {
 
 constexpr quint32 Top = 0x7ffffffe; // the last sequence number before the wrap
+const TovkaAddress Planner(7, 0, 0);
 
 AppLocation peer(const TovkaAddress& address, const char* host, qint64 now = 0, quint32 sequence = 0)
 {
@@ -23,16 +25,6 @@ AppLocation peer(const TovkaAddress& address, const char* host, qint64 now = 0, 
     app.lastUpdate = now;
     app.lastSequence = sequence;
     return app;
-}
-
-QueuePacket* packetTo(const TovkaAddress& destination, SendQueue& queue, const TransportClock& clock)
-{
-    auto* packet = new QueuePacket;
-    packet->queuedMs = clock.monotonicMs();
-    packet->header = PacketHeader::make(PacketType::DATA, 0x30, 0);
-    packet->header.setDestination(destination);
-    packet->header.sequence = queue.takeSequence();
-    return packet;
 }
 
 } // namespace
@@ -53,6 +45,7 @@ private slots:
         QTest::addColumn<int>("verdict");
         const int New = ReceiveFilter::New;
         const int Old = ReceiveFilter::Old;
+        const int NotForMe = ReceiveFilter::NotForMe;
         QTest::newRow("next") << 0x7000 << 100u << 101u << 2 << 0x30 << 0x7000 << New;
         QTest::newRow("repeated") << 0x7000 << 100u << 100u << 2 << 0x30 << 0x7000 << int(ReceiveFilter::Repeated);
         QTest::newRow("second socket") << 0x7000 << 100u << 100u << 1 << 0x30 << 0x7000
@@ -66,12 +59,10 @@ private slots:
         QTest::newRow("old from before the wrap") << 0x7000 << 2u << Top - 2 << 2 << 0x30 << 0x7000 << Old;
         QTest::newRow("the top after 1") << 0x7000 << 1u << Top << 2 << 0x30 << 0x7000 << Old;
         QTest::newRow("old below the top") << 0x7000 << Top << Top - 9 << 2 << 0x30 << 0x7000 << Old;
-        QTest::newRow("another instance") << 0x7002 << 0u << 1u << 1 << 0x30 << 0x7001 << int(ReceiveFilter::NotForMe);
+        QTest::newRow("another instance") << 0x7002 << 0u << 1u << 1 << 0x30 << 0x7001 << NotForMe;
         QTest::newRow("any instance") << 0x7002 << 0u << 1u << 1 << 0x30 << 0x7000 << New;
-        QTest::newRow("trainer outside Jury mode") << 0x7000 << 0u << 1u << 1 << 0x60 << 0x7000
-                                                   << int(ReceiveFilter::NotForMe);
-        QTest::newRow("chief in Jury mode") << 0x12101 << 0u << 1u << 1 << 0x11 << 0x2101
-                                            << int(ReceiveFilter::NotForMe);
+        QTest::newRow("trainer outside Jury mode") << 0x7000 << 0u << 1u << 1 << 0x60 << 0x7000 << NotForMe;
+        QTest::newRow("chief in Jury mode") << 0x12101 << 0u << 1u << 1 << 0x11 << 0x2101 << NotForMe;
         QTest::newRow("trainer in Jury mode") << 0x12101 << 0u << 1u << 1 << 0x60 << 0x2101 << New;
         QTest::newRow("terminal hears a display") << 0x5301 << 0u << 1u << 1 << 0x30 << 0x4200 << New;
     }
@@ -131,16 +122,16 @@ private slots:
     {
         FakeClock clock;
         PeerTable table(clock);
-        table.insert(peer(Planner(), "halle-b", 5, 100));
-        table.insert(peer(Planner(), "halle-b", 9, 0)); // a heartbeat's record
+        table.insert(peer(Planner, "halle-b", 5, 100));
+        table.insert(peer(Planner, "halle-b", 9, 0)); // a heartbeat's record
         QCOMPARE(table.all().first().lastUpdate, 5);
-        table.insert(peer(Planner(), "halle-b", 9, 101));
+        table.insert(peer(Planner, "halle-b", 9, 101));
         QCOMPARE(table.all().first().lastSequence, 101u);
         QCOMPARE(table.all().first().lastUpdate, 9);
         AppLocation removed;
-        QVERIFY(table.remove(peer(Planner(), "halle-b"), &removed));
+        QVERIFY(table.remove(peer(Planner, "halle-b"), &removed));
         QCOMPARE(removed.lastSequence, 101u);
-        QVERIFY(!table.remove(peer(Planner(), "halle-b"), &removed));
+        QVERIFY(!table.remove(peer(Planner, "halle-b"), &removed));
     }
 
     void silentPeersExpire_data()
@@ -162,16 +153,14 @@ private slots:
         QFETCH(bool, expired);
         FakeClock clock;
         PeerTable table(clock);
-        const qint64 start = clock.seconds();
-        table.insert(peer(Planner(), "halle-b", start));
-        table.insert(peer(Planner(), "halle-c", start));
+        table.insert(peer(Planner, "halle-b", clock.seconds()));
+        table.insert(peer(Planner, "halle-c", clock.seconds()));
         clock.advanceSeconds(updateAge + 100);
-        table.hear(peer(Planner(), "halle-c"), false); // the other one beats on
-        AppLocation* app = table.find(peer(Planner(), "halle-b"));
+        table.hear(peer(Planner, "halle-c"), false); // the other one beats on
+        AppLocation* app = table.find(peer(Planner, "halle-b"));
         app->lastUpdate = clock.seconds() - updateAge;
         app->lastHeard = heardAge < 0 ? 0 : clock.seconds() - heardAge;
-        const QList<AppLocation> lost = table.expire();
-        QCOMPARE(lost.size(), expired ? 1 : 0);
+        QCOMPARE(table.expire().size(), expired ? 1 : 0);
         QCOMPARE(table.size(), expired ? 1 : 2);
     }
 
@@ -198,15 +187,6 @@ private slots:
         QCOMPARE(table.acknowledgersOf(destination), acknowledgers);
     }
 
-    void sequenceNumbersWrapTo1()
-    {
-        FakeClock clock;
-        SendQueue queue(clock, Top - 1);
-        QCOMPARE(queue.takeSequence(), Top);
-        QCOMPARE(queue.takeSequence(), 1u);
-        QCOMPARE(queue.takeSequence(), 2u);
-    }
-
     void aPacketIsWrittenUntilAcknowledgedOrGivenUp_data()
     {
         QTest::addColumn<bool>("peerKnown");
@@ -225,25 +205,32 @@ private slots:
         QFETCH(int, acknowledgedAfter);
         QFETCH(int, writes);
         QFETCH(QString, reason);
+        DebugCapture log;
         FakeClock clock;
         PeerTable peers(clock);
         if (peerKnown)
-            peers.insert(peer(Planner(), "halle-b"));
-        SendQueue queue(clock);
-        queue.append(packetTo(Planner(), queue, clock));
-        queue.append(packetTo(Planner(), queue, clock));
+            peers.insert(peer(Planner, "halle-b"));
+        SendQueue queue(clock, Top - 1); // the sequence numbers wrap to 1
+        for (quint32 sequence : {Top, 1u}) {
+            auto* packet = new QueuePacket;
+            packet->queuedMs = clock.monotonicMs();
+            packet->header = PacketHeader::make(PacketType::DATA, 0x30, 0);
+            packet->header.setDestination(Planner);
+            packet->header.sequence = queue.takeSequence();
+            QCOMPARE(packet->header.sequence, sequence);
+            queue.append(packet);
+        }
         int written = 0;
         SendQueue::Outcome outcome;
         for (;;) {
             const SendQueue::Transmission transmission = queue.next(peers);
-            QCOMPARE(transmission.packet->header.sequence, 1u);
+            QCOMPARE(transmission.packet->header.sequence, Top);
             QCOMPARE(transmission.repeat, written > 0);
             QCOMPARE(int(transmission.packet->header.delay), written * SendQueue::resendIntervalMs);
-            ++written;
-            if (written == acknowledgedAfter) {
-                QCOMPARE(int(queue.acknowledge(2, Planner(), &outcome)), int(SendQueue::NotInFlight));
-                QCOMPARE(int(queue.acknowledge(1, TovkaAddress(7, 0, 9), &outcome)), int(SendQueue::Waiting));
-                QCOMPARE(int(queue.acknowledge(1, Planner(), &outcome)), int(SendQueue::Complete));
+            if (++written == acknowledgedAfter) {
+                QCOMPARE(int(queue.acknowledge(1, Planner, &outcome)), int(SendQueue::NotInFlight));
+                QCOMPARE(int(queue.acknowledge(Top, TovkaAddress(7, 0, 9), &outcome)), int(SendQueue::Waiting));
+                QCOMPARE(int(queue.acknowledge(Top, Planner, &outcome)), int(SendQueue::Complete));
                 QCOMPARE(int(outcome.roundTripMs), (written - 1) * SendQueue::resendIntervalMs);
                 break;
             }
@@ -252,13 +239,14 @@ private slots:
             clock.advanceMs(SendQueue::resendIntervalMs);
         }
         QCOMPARE(written, writes);
-        QCOMPARE(outcome.sequence, 1);
+        QCOMPARE(outcome.sequence, int(Top));
         QCOMPARE(outcome.reason, reason);
+        QVERIFY(log.contains(reason)); // the debug log is the only trace of a packet given up
         QCOMPARE(outcome.tooManyResends, reason == QLatin1String("too many resends"));
         // The next packet goes into flight as a new one.
         QCOMPARE(queue.size(), 1);
         QVERIFY(!queue.next(peers).repeat);
-        QCOMPARE(queue.inFlight()->header.sequence, 2u);
+        QCOMPARE(queue.inFlight()->header.sequence, 1u);
     }
 
     void theEchoAlertComesOncePerLoss_data()
@@ -295,17 +283,11 @@ private slots:
         QVERIFY(!watch.echoLost());
     }
 
-    void countsAndIntervalsOfTheAliveCheck()
+    // The version check's count shows in the transport's own tests.
+    void theRejoinIntervalAndTheSendQueueNotice()
     {
         FakeClock clock;
         AliveWatch watch(clock);
-        QVERIFY(!watch.versionCheckEnded());
-        watch.socketOpened();
-        for (int check = 1; check < AliveWatch::versionCheckCount; ++check)
-            QVERIFY(!watch.versionCheckEnded());
-        QVERIFY(watch.versionCheckEnded());
-        QVERIFY(!watch.versionCheckRunning());
-
         QVERIFY(watch.rejoinDue());
         clock.advanceSeconds(179);
         QVERIFY(!watch.rejoinDue());
@@ -319,9 +301,6 @@ private slots:
             QVERIFY(!watch.sendQueueNoticeDue(false));
         QVERIFY(watch.sendQueueNoticeDue(false));
     }
-
-private:
-    static TovkaAddress Planner() { return TovkaAddress(7, 0, 0); }
 };
 
 QTEST_GUILESS_MAIN(TestTransportLogic)
