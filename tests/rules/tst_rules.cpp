@@ -425,9 +425,9 @@ private slots:
         Wertungsbogen::setNewSheetFlag(true);
         QSignalSpy club(&sheet, SIGNAL(VereinChanged(int))), ak(&sheet, SIGNAL(AkChanged(AK)));
         using Check = bool (Wertungsbogen::*)();
-        const Check checks[] = { &Wertungsbogen::checkAthletes, &Wertungsbogen::checkAltersklasse, &Wertungsbogen::checkUebungen,
+        const QVector<Check> checks = { &Wertungsbogen::checkAthletes, &Wertungsbogen::checkAltersklasse, &Wertungsbogen::checkUebungen,
                                  &Wertungsbogen::checkUebergaenge, &Wertungsbogen::checkStanddrehungen, &Wertungsbogen::checkEinzeln };
-        const bool passed = (sheet.*checks[check])();
+        const bool passed = (sheet.*checks.at(check))();
         QTEST(sheet.getReport(), "report");
         QString state = QStringLiteral("%1%2%3 ").arg(!passed).arg(s.errorMask >> check & 1).arg(s.testedMask >> check & 1);
         const auto signalled = [](const QSignalSpy& spy) { return spy.isEmpty() ? -1 : spy[0][0].toInt(); };
