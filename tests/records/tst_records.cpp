@@ -1,10 +1,7 @@
-// The records: the address book and the entry list on real database files
-// (set-up of new, older and foreign files, every change with its signal and
-// error text, hooks, guards, joins, lookups, names), the record tables beneath
-// them (upgrades, exact statements, filters and orders, deletes, refusals,
-// hostile texts), and the records without tables: exercise codes, teams and
-// their comparisons, the start entry's 416-byte record and its merge, club
-// logos, the import framework, person names and UCI-IDs.
+// The records: the address book and the entry list on real database files,
+// the record tables beneath them with hostile texts through each, and the
+// records without tables: exercise codes, teams, the start entry's 416-byte
+// record and its merge, club logos, imports, person names and UCI-IDs.
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
 #include "db/RuvoProps.h"
@@ -336,17 +333,15 @@ private slots:
         QTest::addColumn<QString>("tables");
         QTest::addColumn<bool>("opened");   // else refused as the wrong type
         const QString book = "namen,sportler,vereine,wettkampf";
-        const QString foreign = "CREATE TABLE fremd ( a );";
         QTest::newRow("new book") << false << 0 << "" << "Descriptor," + book << true;
         QTest::newRow("older book") << false << int(AddressDB::Magic)
             << "CREATE TABLE vereine ( ID INTEGER PRIMARY KEY, Name ); CREATE TABLE sportler ( ID INTEGER PRIMARY KEY, Vorname );"
                "INSERT INTO vereine VALUES ( 5, 'Alt' ); INSERT INTO sportler VALUES ( 6, 'Alt' );"
             << "Descriptor," + book << true;
         QTest::newRow("entry list as book") << false << int(MeldeListeDB::Magic) << "CREATE TABLE starter ( ID );" << "Descriptor,starter" << false;
-        QTest::newRow("foreign as book") << false << 0 << foreign << "fremd" << false;
+        QTest::newRow("foreign as book") << false << 0 << "CREATE TABLE fremd ( a );" << "fremd" << false;
         QTest::newRow("new list") << true << 0 << "" << "Descriptor,Teams,namen,sportler,starter,vereine,wettkampf" << true;
         QTest::newRow("book as list") << true << int(AddressDB::Magic) << "CREATE TABLE vereine ( ID );" << "Descriptor,vereine" << false;
-        QTest::newRow("foreign as list") << true << 0 << foreign << "fremd" << false;
     }
 
     void setup()
@@ -620,7 +615,6 @@ private slots:
     void hostileTexts_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("quote") << "O'Brien";
         QTest::newRow("placeholders") << "%1 %2 %4";
         QTest::newRow("column name") << "Name";
         QTest::newRow("statement") << "x'); DELETE FROM starter; --";
@@ -1175,7 +1169,6 @@ private slots:
         QTest::newRow("other discipline") << "4:1,2,3,4:" << "5:4,3,2,1:" << "001";
         QTest::newRow("four of five shared") << "4:1,2,3,4:5" << "4:5,2,3,9:1" << "100";
         QTest::newRow("all shared with reserves") << "4:1,2,3,4:5" << "4:5,4,3,2:1" << "110";
-        QTest::newRow("reserve as a member") << "4:1,2,3,4:5" << "4:1,2,3,4,5:" << "100";
         QTest::newRow("same members, in order") << "4:1,2,3,4:5" << "4:4,3,2,1:" << "101";
         QTest::newRow("no members") << "4::" << "1::" << "001";
         // Empty positions are no shared athletes.
