@@ -1344,7 +1344,7 @@ private slots:
         QVERIFY(!logo.setData("no image at all") && logo.data.isEmpty() && !logo.setMaxSize(limit) && !logo.setPixmap(QPixmap()));
     }
 
-    void importDuplicatesAndIds()
+    void importsAndMerge()
     {
         ListImport in;
         in.inClubs = {clubWith("RV A", "Eva Kern"), clubWith(" RV  A ", "Eva Kern"), clubWith("RV B"), clubWith("RV C", "Lahm,")};
@@ -1366,6 +1366,16 @@ private slots:
         in.run();   // a second run starts afresh
         QCOMPARE(in.clubs.size() * 10 + in.athletes.size(), 33);
         QCOMPARE(in.clubs.first().ID, -1);
+
+        for (const char* text : {"-1,-2:A", "-2,-1:B", "-1,-3:", ":", ":"}) {   // members and name; the last takes nothing over
+            ACCompetitorData e;
+            e.team.setMembers(ids(QString(text).section(':', 0, 0)));
+            e.setName(QString(text).section(':', 1));
+            const bool takes = in.competitors.size() < 3;
+            QCOMPARE(in.mergeCompetitor(e), takes);
+        }
+        QCOMPARE(in.competitors.size(), 3);
+        QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
     }
 
     // No entries built without the clubs they belong to; athletes are read only for clubs read.
@@ -1381,20 +1391,6 @@ private slots:
             QVERIFY(!in.run() && in.athletes.isEmpty());
             QCOMPARE(in.report, report.isEmpty() ? QStringLiteral("keinen Verein gefunden<br><br>") : report);
         }
-    }
-
-    void importMerge()
-    {
-        ListImport in;
-        for (const char* text : {"-1,-2:A", "-2,-1:B", "-1,-3:", ":", ":"}) {   // members and name; the last takes nothing over
-            ACCompetitorData e;
-            e.team.setMembers(ids(QString(text).section(':', 0, 0)));
-            e.setName(QString(text).section(':', 1));
-            const bool takes = in.competitors.size() < 3;
-            QCOMPARE(in.mergeCompetitor(e), takes);
-        }
-        QCOMPARE(in.competitors.size(), 3);
-        QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
     }
 
     // A full name split, then written first name first and last name first.
