@@ -8,12 +8,14 @@
 #include "records/ACCompetitorData.h"
 #include "records/ACTeamData.h"
 #include "records/AddressDB.h"
+#include "records/Athlete.h"
 #include "records/Club.h"
 #include "records/ClubLogo.h"
 #include "records/Competition.h"
 #include "records/FigureList.h"
 #include "records/MeldeImporter.h"
 #include "records/MeldeListeDB.h"
+#include "records/Starter_t.h"
 #include "records/UCIValidator.h"
 #include "records/UciLicence.h"
 #include "tests/support/Bytes.h"
@@ -32,7 +34,6 @@
 #include <functional>
 
 namespace {
-
 
 // What the entry list relies on: the join's flag, the virtual removal, and a
 // set-up that runs its own table creation, not an override.
@@ -197,7 +198,6 @@ ACCompetitorData entry(const Sample& s)
     e.team.ID = s.team;
     return e;
 }
-
 
 // "disci:members:reserves[:name[:age class]]", named "Vierer" of age class 3 unless given.
 ACTeamData team(const QString& text)
