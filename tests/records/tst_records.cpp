@@ -152,19 +152,27 @@ const QMap<QString, std::function<bool(AddressDB&, int)>> operations = {
     {"removeStarter", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeStarter(id); }},
 };
 
+// "disci:members:reserves[:name[:age class]]", named "Vierer" of age class 3 unless given.
+ACTeamData team(const QString& text)
+{
+    const QStringList f = text.split(':');
+    ACTeamData t;
+    t.disci = f.value(0).toInt();
+    t.members = ids(f.value(1));
+    t.reserves = ids(f.value(2));
+    t.Name = f.size() > 3 ? f.at(3) : QStringLiteral("Vierer");
+    t.ageClass = f.size() > 4 ? f.at(4).toInt() : 3;
+    return t;
+}
+
 ACTeamData sampleTeam()
 {
-    ACTeamData t;
-    t.members = { 11, 0, 13 };
-    t.reserves = { 15, 16, 17 };
-    t.disci = 4;
-    t.Name = QStringLiteral("Team \"A\"");
+    ACTeamData t = team("4:11,0,13:15,16,17:Team \"A\"");
     t.UCIName = QStringLiteral("GER");
     t.BestDatum = QDate(2020, 5, 1);
     t.BestOrt = QStringLiteral("O'Ort");
     t.Best = 45678;
     t.gender = 2;
-    t.ageClass = 3;
     t.Email = QStringLiteral("a@b;c");
     return t;
 }
@@ -197,19 +205,6 @@ ACCompetitorData entry(const Sample& s)
     e.setName(QString::fromUtf8(s.name));
     e.team.ID = s.team;
     return e;
-}
-
-// "disci:members:reserves[:name[:age class]]", named "Vierer" of age class 3 unless given.
-ACTeamData team(const QString& text)
-{
-    const QStringList f = text.split(':');
-    ACTeamData t;
-    t.disci = f.value(0).toInt();
-    t.members = ids(f.value(1));
-    t.reserves = ids(f.value(2));
-    t.Name = f.size() > 3 ? f.at(3) : QStringLiteral("Vierer");
-    t.ageClass = f.size() > 4 ? f.at(4).toInt() : 3;
-    return t;
 }
 
 const QString longName = QString(62, QLatin1Char('A')) + QStringLiteral("ë");   // 64 bytes of UTF-8
@@ -253,9 +248,8 @@ Athlete licensed(const QString& name, const QString& uci, const QString& nation 
 
 Club clubWith(const QString& name, const QString& contact = QString())
 {
-    Club c;
-    c.setName(name);
-    c.Kontakt = licensed(contact, "", "GER");
+    Club c = club(name);
+    c.Kontakt.setName(contact);
     return c;
 }
 
