@@ -883,21 +883,6 @@ private slots:
         QVERIFY(db->count("Teams") == 5 && ACCompetitorData::createTable(db.get()));   // current now
     }
 
-    void entryInsertText()
-    {
-        ACCompetitorData e = entry(samples[2]);
-        e.setName(QStringLiteral("Max %4 \"Mo\" \\ & ;"));
-        e.team.BestOrt = QStringLiteral("O'Ort;");   // set directly: cleaned all the same
-        e.team.BestDatum = QDate(2020, 5, 1);
-        e.team.Best = 1234;
-        e.setFigure(1, QStringLiteral("4102b"));
-        QCOMPARE(e.insertSql(), QStringLiteral(
-            "INSERT OR REPLACE INTO starter VALUES ( NULL, -1, 'Max %4 ''Mo'' / + ,', 21, 22, 23, 24, 0, 0, "
-            "-103901931, 1588334400, 'O''Ort,', 'w', '4', '3', 1234, 900, '4101a', '4102b'")
-            + QString(QStringLiteral(", ''")).repeated(28) + QStringLiteral(",  1  ); UPDATE Teams SET "
-            "BestDatum = 1588334400, BestOrt = 'O''Ort,', Best = 1234 WHERE ID = 1;"));
-    }
-
     void entryFiltersAndOrders_data()
     {
         QTest::addColumn<Sample>("f");   // the filter entry
@@ -935,6 +920,8 @@ private slots:
         QTEST(found.join(','), "ids");
     }
 
+    // An entry's exact statements, its best values following it into its team
+    // row, and an entry whose team row is gone.
     void entryTeamRows()
     {
         QVERIFY(ACCompetitorData::createTable(db.get()));
@@ -945,7 +932,16 @@ private slots:
         team.reserves = { 25 };
         QCOMPARE(team.insert(db.get()), 1);
         ACCompetitorData joined = entry(samples[2]);
-        joined.team.Best = 777;   // follows the entry into the team row
+        joined.setName(QStringLiteral("Max %4 \"Mo\" \\ & ;"));
+        joined.team.BestOrt = QStringLiteral("O'Ort;");   // set directly: cleaned all the same
+        joined.team.BestDatum = QDate(2020, 5, 1);
+        joined.team.Best = 1234;
+        joined.setFigure(1, QStringLiteral("4102b"));
+        QCOMPARE(joined.insertSql(), QStringLiteral(
+            "INSERT OR REPLACE INTO starter VALUES ( NULL, -1, 'Max %4 ''Mo'' / + ,', 21, 22, 23, 24, 0, 0, "
+            "-103901931, 1588334400, 'O''Ort,', 'w', '4', '3', 1234, 900, '4101a', '4102b'")
+            + QString(QStringLiteral(", ''")).repeated(28) + QStringLiteral(",  1  ); UPDATE Teams SET "
+            "BestDatum = 1588334400, BestOrt = 'O''Ort,', Best = 1234 WHERE ID = 1;"));
         QCOMPARE(joined.insert(db.get()), 1);
         ACCompetitorData orphan = entry(samples[4]);
         orphan.team.Best = 4321;
@@ -957,7 +953,7 @@ private slots:
         const ACTeamData& a = list.at(0).team;
         const ACTeamData& b = list.at(1).team;   // its team row is gone: its own values stay
         QVERIFY(a.Name == "Die Vier" && a.reserves == (QList<int>{ 26, 25 }));
-        QCOMPARE(QVector<int>({ a.ID, a.Best, b.ID, b.Best }), QVector<int>({ 1, 777, 0, 4321 }));
+        QCOMPARE(QVector<int>({ a.ID, a.Best, b.ID, b.Best }), QVector<int>({ 1, 1234, 0, 4321 }));
         QVERIFY(b.Name == "Solo" && b.BestDatum == orphan.team.BestDatum);
         QCOMPARE(ACCompetitorData::getIds(db.get()), (QList<int>{ 1, 2 }));
 
@@ -1110,6 +1106,22 @@ private slots:
             change(b);
             QCOMPARE(a != b, &change != &changes.last());
         }
+
+        // Built from the base only the shared fields come over; clear keeps the error code and statement.
+        ACTeamData source = team("6:1,2,3,4,5,6:7");
+        source.UCIName = source.Email = source.sqlText = QStringLiteral("GER");
+        source.gender = 2;
+        source.errorCode = 9;
+        source.ID = 42;
+        source.Best = 12345;
+        ACTeamData copy(static_cast<const TeamDataBase&>(source));
+        QVERIFY(copy.Best == 0 && copy.Email.isEmpty() && copy.sqlText.isEmpty() && copy.errorCode == 9);
+        copy.Best = source.Best;
+        copy.Email = source.Email;
+        QVERIFY(copy == source);   // all else came over
+        static_cast<TeamDataBase&>(source).clear();
+        QVERIFY(source.members.isEmpty() && source.reserves.isEmpty() && source.Name.isEmpty() && source.disci == 0);
+        QVERIFY(source.Best == 0 && source.errorCode == 9 && source.sqlText == "GER");
     }
 
     // Whether two teams are similar (all but one athlete shared; half of
@@ -1140,25 +1152,6 @@ private slots:
         QFETCH(QString, b);
         const ACTeamData x = team(a), y = team(b);
         QTEST(QStringLiteral("%1%2%3").arg(x.isSimilar(y)).arg(x.isSame(y)).arg(x.hasSameMembers(y)), "result");
-    }
-
-    // Built from the base only the shared fields come over; clear keeps the error code and statement.
-    void fromBaseAndClear()
-    {
-        ACTeamData source = team("6:1,2,3,4,5,6:7");
-        source.UCIName = source.Email = source.sqlText = QStringLiteral("GER");
-        source.gender = 2;
-        source.errorCode = 9;
-        source.ID = 42;
-        source.Best = 12345;
-        ACTeamData copy(static_cast<const TeamDataBase&>(source));
-        QVERIFY(copy.Best == 0 && copy.Email.isEmpty() && copy.sqlText.isEmpty() && copy.errorCode == 9);
-        copy.Best = source.Best;
-        copy.Email = source.Email;
-        QVERIFY(copy == source);   // all else came over
-        static_cast<TeamDataBase&>(source).clear();
-        QVERIFY(source.members.isEmpty() && source.reserves.isEmpty() && source.Name.isEmpty() && source.disci == 0);
-        QVERIFY(source.Best == 0 && source.errorCode == 9 && source.sqlText == "GER");
     }
 
     void recordBytesAndBack()
