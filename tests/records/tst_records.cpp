@@ -877,7 +877,8 @@ private slots:
             QVERIFY(id > 0 && fresh.ID == id && ACTeamData::getById(db.get(), back, id) && back.BestDatum == date);
         }
         QVERIFY(back.members == (QList<int>{ 11, 13 }) && back.reserves == (QList<int>{ 15, 16 }) && back.Email == "a@b,c");
-        QCOMPARE(QVector<int>({ back.ID, back.disci, back.Best, back.gender, back.ageClass }), QVector<int>({ fresh.ID, 4, 45678, 2, 3 }));
+        QCOMPARE(QVector<int>({ back.ID, back.disci, back.Best, back.gender, back.ageClass }),
+                 QVector<int>({ fresh.ID, 4, 45678, 2, 3 }));
         fresh.members = { 21, 22, 23, 24 };
         QVERIFY(fresh.update(db.get()) && ACTeamData::getById(db.get(), back, fresh.ID) && back.members == fresh.members);
         QVERIFY(db->count("Teams") == 5 && ACCompetitorData::createTable(db.get()));   // current now
@@ -1310,20 +1311,17 @@ private slots:
         }
         QCOMPARE(in.competitors.size(), 3);
         QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
-    }
 
-    // No entries built without the clubs they belong to; athletes are read only for clubs read.
-    void importWithoutClubs()
-    {
+        // No entries built without the clubs they belong to; athletes are read only for clubs read.
         struct Finishing : ListImport {
             bool finish() override { return true; }
         };
         for (const QString& report : {QString(), QStringLiteral("Datei leer")}) {
-            Finishing in;
-            in.inAthletes = QStringList{"Anna Berg"};
-            in.report = report;
-            QVERIFY(!in.run() && in.athletes.isEmpty());
-            QCOMPARE(in.report, report.isEmpty() ? QStringLiteral("keinen Verein gefunden<br><br>") : report);
+            Finishing clubless;
+            clubless.inAthletes = QStringList{"Anna Berg"};
+            clubless.report = report;
+            QVERIFY(!clubless.run() && clubless.athletes.isEmpty());
+            QCOMPARE(clubless.report, report.isEmpty() ? QStringLiteral("keinen Verein gefunden<br><br>") : report);
         }
     }
 
