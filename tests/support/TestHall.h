@@ -21,7 +21,14 @@
 class PeerProcess : public QProcess
 {
 public:
-    ~PeerProcess() override { stop(); }
+    ~PeerProcess() override
+    {
+        closeWriteChannel();
+        if (state() != NotRunning && !waitForFinished(20000)) {
+            kill();
+            waitForFinished(5000);
+        }
+    }
 
     // What the peer reported so far.
     const QStringList& lines()
@@ -40,14 +47,12 @@ public:
         return found;
     }
 
-    int count(const QString& prefix) { return linesStartingWith(prefix).size(); }
-
     // Waits, keeping the caller's event loop running, until `wanted` lines
     // starting with prefix have been reported.
     bool waitForCount(const QString& prefix, int wanted, int timeoutMs = 90000)
     {
         const QDeadlineTimer deadline(timeoutMs);
-        while (count(prefix) < wanted) {
+        while (linesStartingWith(prefix).size() < wanted) {
             if (deadline.hasExpired() || state() == NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -57,16 +62,6 @@ public:
     }
 
     bool waitForLine(const QString& prefix, int timeoutMs = 90000) { return waitForCount(prefix, 1, timeoutMs); }
-
-    bool stop()
-    {
-        closeWriteChannel();
-        if (state() == NotRunning || waitForFinished(20000))
-            return true;
-        kill();
-        waitForFinished(5000);
-        return false;
-    }
 
 private:
     QStringList received;
@@ -97,13 +92,11 @@ public:
         return hosts({"bare", prefix, name}) && hosts({"tap", prefix, name, device, address});
     }
 
-    // Starts the suite's program at the address on host name; options as
-    // the peer program takes them.
-    PeerProcess* startPeer(const QString& host, const TovkaAddress& address, const QStringList& options = {})
+    // Starts the suite's program at the address on host name.
+    PeerProcess* startPeer(const QString& host, const TovkaAddress& address)
     {
-        return start(host, QStringList{peerProgram(), QString::number(address.kind), QString::number(address.subKind),
-                                       QString::number(address.instance)}
-                               + options);
+        return start(host, {peerProgram(), QString::number(address.kind), QString::number(address.subKind),
+                            QString::number(address.instance)});
     }
 
     PeerProcess* start(const QString& host, const QStringList& command)
