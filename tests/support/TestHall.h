@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
 #include <vector>
@@ -40,11 +41,7 @@ public:
 
     QStringList linesStartingWith(const QString& prefix)
     {
-        QStringList found;
-        for (const QString& line : lines())
-            if (line.startsWith(prefix))
-                found << line;
-        return found;
+        return lines().filter(QRegularExpression('^' + QRegularExpression::escape(prefix)));
     }
 
     // Waits, keeping the caller's event loop running, until `wanted` lines
@@ -76,11 +73,11 @@ public:
     static QString script() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/hosts.sh"; }
     static QString peerProgram() { return QCoreApplication::applicationDirPath() + "/tovka_peer"; }
 
-    // The hall with the test process joined at ownAddress.
-    bool open(const QString& ownAddress = QStringLiteral("10.77.0.1"))
+    // The hall with the test process joined at 10.77.0.1.
+    bool open()
     {
         opened = true;
-        return hosts({"hall", prefix}) && hosts({"join", prefix, ownAddress});
+        return hosts({"hall", prefix}) && hosts({"join", prefix, "10.77.0.1"});
     }
 
     bool addHost(const QString& name, const QString& address) { return hosts({"host", prefix, name, address}); }
@@ -88,7 +85,6 @@ public:
     // A host without a link to the hall, linked by a tap device of the test's making.
     bool addTapHost(const QString& name, const QString& device, const QString& address)
     {
-        opened = true;
         return hosts({"bare", prefix, name}) && hosts({"tap", prefix, name, device, address});
     }
 
