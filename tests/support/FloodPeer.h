@@ -1,8 +1,6 @@
-// Another program of the suite flooding a program with data packets 1, 2, ...
-// from the office address at a steady rate, on threads of its own, and
-// counting the receiver's acknowledgements. Its socket is made on a host of
-// the caller's choice and bound as the suite's programs bind theirs.
-// Header-only, so benchmarks can use it too.
+// Another program of the suite, on threads of its own, flooding a program
+// with data packets 1, 2, ... from the office at a steady rate and counting
+// its acknowledgements. Header-only, so benchmarks can use it too.
 #pragma once
 
 #include "tests/support/Datagram.h"
@@ -24,9 +22,9 @@ class FloodPeer
 public:
     static constexpr int Burst = 20; // packets written back to back between pauses
 
-    // host: the namespace file name of the peer's host, empty for this one;
-    // group: 127.255.255.255 or the multicast group; link: the address of the
-    // peer's multicast link (empty on the loopback).
+    // host: the namespace of the peer's host, empty for this one; group:
+    // 127.255.255.255 or the multicast group; link: the address of the peer's
+    // multicast link, empty on the loopback.
     FloodPeer(const QString& host, const QString& group, const QString& link, int packets, int perSecond,
               const TovkaAddress& receiver = TovkaAddress(7, 0, 0))
         : fd(openSocket(host, group, link)), to(endpoint(group)), receiver(receiver), seen(size_t(packets) + 1)

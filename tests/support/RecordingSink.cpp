@@ -15,22 +15,11 @@ PacketHeader headerOf(const QByteArray& datagram)
 
 } // namespace
 
-void RecordingSink::setDownstream(TovkaNetIo* transport)
+void RecordingSink::setDownstream(TovkaNetIo* transport, quint8 type)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    downstream = transport ? &transport->socketWriter() : nullptr;
-}
-
-void RecordingSink::dropType(quint8 type)
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    droppedTypes.insert(type);
-}
-
-void RecordingSink::leaveOutOtherThreads(bool on)
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    homeThreadOnly = on;
+    downstream = &transport->socketWriter();
+    droppedType = type;
 }
 
 void RecordingSink::setWriteHook(std::function<void(const PacketHeader& header)> writeHook)
@@ -49,7 +38,7 @@ bool RecordingSink::writeDatagram(const char* data, int size)
         run(header);
     lock.lock();
     record.emplace_back(std::string(data, size_t(size)), QThread::currentThread());
-    if (downstream && !droppedTypes.count(header.type))
+    if (downstream && header.type != droppedType)
         downstream->writeDatagram(data, size);
     return true;
 }
@@ -64,11 +53,12 @@ QList<QByteArray> RecordingSink::written() const
     return copy;
 }
 
-QList<PacketHeader> RecordingSink::headers() const
+QList<PacketHeader> RecordingSink::headers(int type) const
 {
     QList<PacketHeader> result;
     for (const QByteArray& datagram : written())
-        result.append(headerOf(datagram));
+        if (type < 0 || headerOf(datagram).type == type)
+            result.append(headerOf(datagram));
     return result;
 }
 
@@ -81,14 +71,6 @@ QList<QPair<PacketHeader, QByteArray>> RecordingSink::dataPackets() const
             result.append({header, datagram.mid(PacketHeader::Size, header.length)});
     }
     return result;
-}
-
-int RecordingSink::count(quint8 type) const
-{
-    int n = 0;
-    for (const PacketHeader& header : headers())
-        n += header.type == type ? 1 : 0;
-    return n;
 }
 
 void RecordingSink::clear()

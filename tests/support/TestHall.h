@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
 #include <vector>
@@ -21,7 +22,14 @@
 class PeerProcess : public QProcess
 {
 public:
-    ~PeerProcess() override { stop(); }
+    ~PeerProcess() override
+    {
+        closeWriteChannel();
+        if (state() != NotRunning && !waitForFinished(20000)) {
+            kill();
+            waitForFinished(5000);
+        }
+    }
 
     // What the peer reported so far.
     const QStringList& lines()
@@ -33,21 +41,15 @@ public:
 
     QStringList linesStartingWith(const QString& prefix)
     {
-        QStringList found;
-        for (const QString& line : lines())
-            if (line.startsWith(prefix))
-                found << line;
-        return found;
+        return lines().filter(QRegularExpression('^' + QRegularExpression::escape(prefix)));
     }
-
-    int count(const QString& prefix) { return linesStartingWith(prefix).size(); }
 
     // Waits, keeping the caller's event loop running, until `wanted` lines
     // starting with prefix have been reported.
     bool waitForCount(const QString& prefix, int wanted, int timeoutMs = 90000)
     {
         const QDeadlineTimer deadline(timeoutMs);
-        while (count(prefix) < wanted) {
+        while (linesStartingWith(prefix).size() < wanted) {
             if (deadline.hasExpired() || state() == NotRunning)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -57,16 +59,6 @@ public:
     }
 
     bool waitForLine(const QString& prefix, int timeoutMs = 90000) { return waitForCount(prefix, 1, timeoutMs); }
-
-    bool stop()
-    {
-        closeWriteChannel();
-        if (state() == NotRunning || waitForFinished(20000))
-            return true;
-        kill();
-        waitForFinished(5000);
-        return false;
-    }
 
 private:
     QStringList received;
@@ -81,11 +73,11 @@ public:
     static QString script() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/hosts.sh"; }
     static QString peerProgram() { return QCoreApplication::applicationDirPath() + "/tovka_peer"; }
 
-    // The hall with the test process joined at ownAddress.
-    bool open(const QString& ownAddress = QStringLiteral("10.77.0.1"))
+    // The hall with the test process joined at 10.77.0.1.
+    bool open()
     {
         opened = true;
-        return hosts({"hall", prefix}) && hosts({"join", prefix, ownAddress});
+        return hosts({"hall", prefix}) && hosts({"join", prefix, "10.77.0.1"});
     }
 
     bool addHost(const QString& name, const QString& address) { return hosts({"host", prefix, name, address}); }
@@ -93,17 +85,14 @@ public:
     // A host without a link to the hall, linked by a tap device of the test's making.
     bool addTapHost(const QString& name, const QString& device, const QString& address)
     {
-        opened = true;
         return hosts({"bare", prefix, name}) && hosts({"tap", prefix, name, device, address});
     }
 
-    // Starts the suite's program at the address on host name; options as
-    // the peer program takes them.
-    PeerProcess* startPeer(const QString& host, const TovkaAddress& address, const QStringList& options = {})
+    // Starts the suite's program at the address on host name.
+    PeerProcess* startPeer(const QString& host, const TovkaAddress& address)
     {
-        return start(host, QStringList{peerProgram(), QString::number(address.kind), QString::number(address.subKind),
-                                       QString::number(address.instance)}
-                               + options);
+        return start(host, {peerProgram(), QString::number(address.kind), QString::number(address.subKind),
+                            QString::number(address.instance)});
     }
 
     PeerProcess* start(const QString& host, const QStringList& command)

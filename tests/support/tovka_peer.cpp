@@ -3,12 +3,10 @@
 // on standard output, one line each, what the transport signals and the
 // messages it receives, decoded. Ends at its first line of input or at the
 // input's end.
-//   tovka_peer KIND SUBKIND INSTANCE [mute-acks]   (mute-acks: acknowledges nothing)
+//   tovka_peer KIND SUBKIND INSTANCE
 // reports: ready K/S/I | data K/S/I TEXT (control bytes as dots)
 //          app+ K/S/I HOST | app- K/S/I HOST
 //          plan from K/S/I area=A time=T start=S end=E slot=L starters=N names=a|b|...
-#include "tests/support/RecordingSink.h"
-
 #include "net/transport/TovkaNetIo.h"
 #include "net/protocol/TovkaProtocol.h"
 
@@ -73,7 +71,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE [mute-acks]\n");
+        std::fprintf(stderr, "usage: tovka_peer KIND SUBKIND INSTANCE\n");
         return 2;
     }
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
@@ -81,14 +79,8 @@ int main(int argc, char** argv)
         input.setEnabled(false);
         QCoreApplication::quit();
     });
-    RecordingSink sink; // outlives the transport's last shutdown
     TovkaNetIo transport(args[1].toUInt(), args[2].toUInt(), args[3].toUInt());
     TovkaProtocol protocol(&transport);
-    if (args.contains(QStringLiteral("mute-acks"))) {
-        sink.setDownstream(&transport);
-        sink.dropType(PacketType::ACK);
-        transport.setDatagramSink(&sink);
-    }
     transport.setDialogHook([](const QString&, const QString&) { return false; });
     watch(transport, protocol);
     report("ready " + addressText(transport.ownAddress()));

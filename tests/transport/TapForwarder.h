@@ -35,10 +35,9 @@ public:
     {
         taps[0].fd = openTap(nameA);
         taps[1].fd = openTap(nameB);
-        if (taps[0].fd < 0 || taps[1].fd < 0)
-            return false;
-        thread = std::thread([this] { run(); });
-        return true;
+        if (taps[0].fd >= 0 && taps[1].fd >= 0)
+            thread = std::thread([this] { run(); });
+        return thread.joinable();
     }
 
     int dropped() const { return lost.load(); }
@@ -66,12 +65,9 @@ private:
                 continue;
             for (int from = 0; from < 2; ++from) {
                 const ssize_t size = (taps[from].revents & POLLIN) ? ::read(taps[from].fd, frame, sizeof(frame)) : 0;
-                if (size <= 0)
-                    continue;
-                if (chance(random) < dropChance)
+                // A full device drops a frame as a wire would.
+                if (size > 0 && (chance(random) < dropChance || ::write(taps[1 - from].fd, frame, size_t(size)) < 0))
                     ++lost;
-                else if (::write(taps[1 - from].fd, frame, size_t(size)) < 0)
-                    ++lost; // a full device drops it as a wire would
             }
         }
     }

@@ -43,7 +43,7 @@ struct TransportRig
 {
     explicit TransportRig(quint32 kind = 0, quint32 subKind = 0, quint32 instance = 0) : net(kind, subKind, instance)
     {
-        sink.leaveOutOtherThreads(true);
+        sink.homeThreadOnly = true;
         net.setClock(&clock);
         net.setDatagramSink(&sink);
         net.setDialogHook([](const QString&, const QString&) { return true; });
@@ -68,15 +68,6 @@ struct TransportRig
 
     // A peer known from its heartbeat.
     void addPeer(const TovkaAddress& address, const char* host = "halle-b") { feed(heartbeat(address, host)); }
-
-    QList<PacketHeader> written(quint8 type) const
-    {
-        QList<PacketHeader> result;
-        for (const PacketHeader& header : sink.headers())
-            if (header.type == type)
-                result.append(header);
-        return result;
-    }
 
     // What was written, as "type source-address-byte", e.g. "ping 70".
     QStringList sent() const

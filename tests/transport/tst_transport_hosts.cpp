@@ -110,30 +110,6 @@ private slots:
         QVERIFY(lossyWire.dropped() > 0);
     }
 
-    void anAddressSwitchWithAPacketInFlightLeavesNoTrace()
-    {
-        TovkaNetIo net(0, 0, 0);
-        QVERIFY(net.setOwnAddress(7, 0, 0));
-        const TovkaAddress display(4, 1, 0);
-        PeerProcess* mute = hall.startPeer(QStringLiteral("halle-b"), display, {QStringLiteral("mute-acks")});
-        QVERIFY(mute);
-        QTRY_VERIFY_WITH_TIMEOUT(knows(net, display, "halle-b"), Patience);
-        QVERIFY(mute->waitForLine(QStringLiteral("app+ 7/0/0 halle-a")));
-        QSignalSpy failures(&net, &TovkaNetIo::TxFailure);
-        const int sequence = net.sendData("Anzeige", 7, &display);
-        QVERIFY(mute->waitForLine(QStringLiteral("data 7/0/0 Anzeige")));
-        // Switched off while the packet is still being repeated.
-        QVERIFY(net.setOwnAddress(0, 0, 0));
-        QCOMPARE(failures.count(), 1);
-        QCOMPARE(failures.first()[0].toInt(), sequence);
-        QVERIFY(mute->waitForLine(QStringLiteral("app+ 0/0/0 halle-a")));
-        QTest::qWait(11 * SendQueue::resendIntervalMs); // as long as the repeats would have gone on
-        // The peer took the program away once and never back, and had the packet once.
-        QCOMPARE(mute->count(QStringLiteral("app- 7/0/0 halle-a")), 1);
-        QCOMPARE(mute->count(QStringLiteral("app+ 7/0/0")), 1);
-        QCOMPARE(mute->count(QStringLiteral("data ")), 1);
-    }
-
     void aFloodIsAcknowledgedWholeAndTimersKeepFiring_data()
     {
         QTest::addColumn<QString>("host");
