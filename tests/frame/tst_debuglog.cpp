@@ -55,20 +55,16 @@ private slots:
     {
         qWarning("sync");
         const int known = written().size();
-        struct Step { qint64 advance; const char* type; const char* text; int visible; };
-        const Step steps[] = {{10, "Debug", "early", 0}, {990, "Debug", "at 1000", 0}, {1, "Debug", "after 1001", 3},
-                              {500, "Debug", "soon", 3}, {0, "Warning", "warned", 5}, {0, "Debug", "pending", 5},
-                              {0, "Critical", "critical", 7}};
+        struct Step { qint64 advance; QtMsgType type; const char* text; int visible; };
+        const Step steps[] = {{10, QtDebugMsg, "early", 0}, {990, QtDebugMsg, "at 1000", 0}, {1, QtDebugMsg, "after 1001", 3},
+                              {500, QtDebugMsg, "soon", 3}, {0, QtWarningMsg, "warned", 5}, {0, QtDebugMsg, "pending", 5},
+                              {0, QtCriticalMsg, "critical", 7}};
+        const char* const names[] = {"Debug", "Warning", "Critical"};
         QStringList sent;
         for (const Step& step : steps) {
             fakeNow += step.advance;
-            if (step.type == QByteArray("Debug"))
-                qDebug("%s", step.text);
-            else if (step.type == QByteArray("Warning"))
-                qWarning("%s", step.text);
-            else
-                qCritical("%s", step.text);
-            sent << QString("%1 %2").arg(step.type, step.text);
+            qt_message_output(step.type, QMessageLogContext(), step.text);
+            sent << QString("%1 %2").arg(names[step.type], step.text);
             QCOMPARE(written().mid(known), sent.mid(0, step.visible));
         }
     }
