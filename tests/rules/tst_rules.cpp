@@ -488,7 +488,7 @@ private slots:
         QVERIFY((db && db != &plain) || (kopf.wettkampf.Ort == at.toString(QStringLiteral("hh:mm")) && kopf.wettkampf.Datum == at.date()));
     }
 
-    // One entry per pair of judges, the coefficients of unused kinds of marks 1; none for one judge.
+    // One entry per pair of judges, unused kinds of marks counted as agreeing; none for one judge.
     void korrelation()
     {
         Starter_t s = makeStart(1, QStringLiteral("1101a,1102a"));
@@ -498,7 +498,7 @@ private slots:
         sheet.korrelation(out);
         QCOMPARE(out.size(), 3);
         for (const KorrelationEntry& e : out)
-            QCOMPARE(e.x + e.w + e.s + e.o + e.p, 5.0);   // 6,0 against 7,0: 1; four kinds unused
+            QCOMPARE(e.x + e.w + e.s + e.o + e.p, 5.0);   // 6,0 against 7,0; the other kinds unused
         addRecords(sheet, 1);
         sheet.korrelation(out);
         QVERIFY(out.isEmpty());
