@@ -1,6 +1,5 @@
-// Rules-catalogue files ("Reglement.ldb") for tests, built from SQL text: the
-// tables a test needs, then the Descriptor with the magic and the date text
-// from which the catalogue applies.
+// Rules-catalogue files ("Reglement.ldb") for tests, built from SQL text, then
+// the Descriptor with the magic and the date text from which the rules apply.
 #pragma once
 
 #include <QString>
@@ -11,11 +10,11 @@ const int catalogueMagic = 640925;
 
 // "Disziplinen" with all seven disciplines, code 3 included (the fallback list has none).
 QString disciplinesSql();
-// The disciplines and every table the catalogue's queries read, a few good and odd rows
-// each, with an age class of one discipline first (the category list must not skip it).
+// Every table the catalogue reads, a few good and odd rows each; an age class of one
+// discipline comes first (the category list must not skip it).
 QString queriesSql();
 
-// Writes a fresh catalogue at path (replacing a file there): sql, then the Descriptor. False, with a warning, on failure.
+// Writes a fresh catalogue at path; false, with a warning, on failure.
 bool write(const QString& path, const QString& dateText, const QString& sql = disciplinesSql(),
            int magic = catalogueMagic);
 
