@@ -644,32 +644,17 @@ private slots:
         QCOMPARE(icons.first().Name + icons.first().LongName + icons.first().icon, stored + stored + text);
     }
 
-    void clubQueryAndDeletes()
-    {
-        QVERIFY(Club::createTable(db.get()));
-        for (Club c : {club("RV Zeh", "BDR", "7", "10000"), club("  RSV   Au ", "WSB", "9", "30000"),
-                       club("RC Mitte", "ABC", "8", "20000")})
-            QVERIFY(c.insert(db.get()) > 0);
-        RuvoDBList<Club> list;
-        QVERIFY(getClubs(db.get(), list, nullptr, Club::ByPlz, false) && list.first().Name == "RV Zeh" && list.last().Name == "RSV Au");
-        const Club byNameAndNumber = club("RSV Au", "", "9", "");   // the stored name is cleaned
-        QVERIFY(getClubs(db.get(), list, &byNameAndNumber, Club::ByName, false) && list.size() == 1);
-
-        QVERIFY(!Club::deleteClub(db.get(), 0) && Club::deleteClub(db.get(), list.first().ID));
-        QCOMPARE(db->count("vereine"), 2);
-        QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
-        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
-        QVERIFY(db->exec("DROP TRIGGER keep;"));
-        QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
-        QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
-    }
-
-    void refusals()
+    // Refused reads and writes (no table, no database, ids below one or missing),
+    // the team and club queries, and deletes that land whole or not at all.
+    void queriesAndRefusals()
     {
         ACTeamData t = sampleTeam();   // a write into a missing table fails
         t.ID = 8;
         QCOMPARE(t.insert(db.get()), -1);
         QVERIFY(t.ID == -1 && db->lastError().contains(QStringLiteral("no such table")));
+        RuvoDBList<ACTeamData> teams;
+        teams.append(t);
+        QVERIFY(!getTeams(db.get(), teams, 0) && teams.isEmpty());
         QVERIFY(Athlete::createTable(db.get()) && Club::createTable(db.get()) && Competition::createTable(db.get())
                 && ACTeamData::createTable(db.get()));
         // Missing or no IDs leave the record as it was.
@@ -694,26 +679,34 @@ private slots:
             QVERIFY(db->exec(QStringLiteral("INSERT OR REPLACE INTO wettkampf VALUES ( 4, %1, 'O', 'V', 'N' );").arg(cell)));
             QVERIFY(Competition::getById(db.get(), w, 4) && w.Datum.isNull() && w.Name == "N");
         }
-    }
 
-    void getTeamsAndDelete()
-    {
-        RuvoDBList<ACTeamData> list;
-        list.append(sampleTeam());
-        QVERIFY(!getTeams(db.get(), list, 0) && list.isEmpty() && ACTeamData::createTable(db.get()));   // no table yet
-        ACTeamData a = sampleTeam(), b = team("4:1,2,17,4:"), c = team("2:17,18:");
-        QVERIFY(a.insert(db.get()) > 0 && b.insert(db.get()) > 0 && c.insert(db.get()) > 0);
-        QVERIFY(getTeams(db.get(), list, 4));
-        QCOMPARE(QVector<int>({ list.size(), list.at(0).ID, list.at(1).ID }), QVector<int>({ 2, a.ID, b.ID }));
+        ACTeamData x = sampleTeam(), y = team("4:1,2,17,4:"), z = team("2:17,18:");
+        QVERIFY(x.insert(db.get()) > 0 && y.insert(db.get()) > 0 && z.insert(db.get()) > 0);
+        QVERIFY(getTeams(db.get(), teams, 4));
+        QCOMPARE(QVector<int>({ teams.size(), teams.at(0).ID, teams.at(1).ID }), QVector<int>({ 2, x.ID, y.ID }));
         ACTeamData filter;
         filter.disci = 4;
         filter.members = { 0, -2, 17, 0, 0, 0, 0 };   // no place past the sixth, but empty ones
-        QVERIFY(getTeams(db.get(), list, &filter) && list.size() == 1 && list.first().members == b.members);
+        QVERIFY(getTeams(db.get(), teams, &filter) && teams.size() == 1 && teams.first().members == y.members);
         filter.members[6] = 99;   // a member there: refused, not broadened
-        QVERIFY(!getTeams(db.get(), list, &filter) && list.isEmpty() && db->lastError().contains(QStringLiteral("Position 6")));
+        QVERIFY(!getTeams(db.get(), teams, &filter) && teams.isEmpty() && db->lastError().contains(QStringLiteral("Position 6")));
+        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), x.ID));
+        QVERIFY(getTeams(db.get(), teams, nullptr) && teams.size() == 2);
 
-        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), a.ID));
-        QVERIFY(getTeams(db.get(), list, nullptr) && list.size() == 2);
+        for (Club c : {club("RV Zeh", "BDR", "7", "10000"), club("  RSV   Au ", "WSB", "9", "30000"),
+                       club("RC Mitte", "ABC", "8", "20000")})
+            QVERIFY(c.insert(db.get()) > 0);
+        RuvoDBList<Club> clubs;
+        QVERIFY(getClubs(db.get(), clubs, nullptr, Club::ByPlz, false) && clubs.first().Name == "RV Zeh" && clubs.last().Name == "RSV Au");
+        const Club byNameAndNumber = club("RSV Au", "", "9", "");   // the stored name is cleaned
+        QVERIFY(getClubs(db.get(), clubs, &byNameAndNumber, Club::ByName, false) && clubs.size() == 1);
+        QVERIFY(!Club::deleteClub(db.get(), 0) && Club::deleteClub(db.get(), clubs.first().ID));
+        QCOMPARE(db->count("vereine"), 2);
+        QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
+        QVERIFY(db->exec("DROP TRIGGER keep;"));
+        QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
+        QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
     }
 
     void teamsDeleteAll()
