@@ -417,18 +417,17 @@ private slots:
         QTest::addColumn<QString>("portable");
         QTest::addColumn<int>("back");
         QTest::addColumn<QString>("person");     // found, first name, roles, club, nation
-        QTest::addColumn<QString>("expanded");   // found, club name, association
-        QTest::newRow("athlete") << 1 << "Berg, Anna|RSV X" << 1 << "1 Anna A 1 " << "1 RSV X GER";
-        QTest::newRow("club contact") << -1 << "RSV X" << -1 << "1 Kurt F 1 GER" << "0  ";
-        QTest::newRow("club with a twin") << 3 << "Berg, Anna|RV Y" << 0 << "1 Anna A 2 " << "1 RV Y GER";
-        QTest::newRow("column names") << 6 << "Nachname, Vorname|Name" << 6 << "1 Vorname A 5 " << "1 Name GER";
-        QTest::newRow("hostile club") << -6 << "O'Hara, %1" << -6 << "1 Kurt F 6 GER" << "0  ";
-        QTest::newRow("none") << 0 << "" << 0 << "0 untouched" << "0  ";
-        QTest::newRow("missing athlete") << 99 << "|" << 0 << "0 untouched" << "0  ";
-        QTest::newRow("lowest id") << INT_MIN << "" << 0 << "0  F 0 " << "0  ";
+        QTest::newRow("athlete") << 1 << "Berg, Anna|RSV X" << 1 << "1 Anna A 1 ";
+        QTest::newRow("club contact") << -1 << "RSV X" << -1 << "1 Kurt F 1 GER";
+        QTest::newRow("club with a twin") << 3 << "Berg, Anna|RV Y" << 0 << "1 Anna A 2 ";
+        QTest::newRow("column names") << 6 << "Nachname, Vorname|Name" << 6 << "1 Vorname A 5 ";
+        QTest::newRow("hostile club") << -6 << "O'Hara, %1" << -6 << "1 Kurt F 6 GER";
+        QTest::newRow("none") << 0 << "" << 0 << "0 untouched";
+        QTest::newRow("missing athlete") << 99 << "|" << 0 << "0 untouched";
+        QTest::newRow("lowest id") << INT_MIN << "" << 0 << "0  F 0 ";
         // Texts alone, without an id to look up.
-        QTest::newRow("first name first, blanks") << 0 << "  Gina  Hahn |  Solo " << 5 << "" << "";
-        QTest::newRow("empty person") << 0 << "|Solo" << 0 << "" << "";
+        QTest::newRow("first name first, blanks") << 0 << "  Gina  Hahn |  Solo " << 5 << "";
+        QTest::newRow("empty person") << 0 << "|Solo" << 0 << "";
     }
 
     void bookLookups()
@@ -444,9 +443,6 @@ private slots:
         a.Vorname = "untouched";
         const QStringList p{QString::number(book().getPerson(a, id)), a.Vorname, a.rolesText(), QString::number(a.Verein), a.Nation};
         QCOMPARE(p.mid(0, a.Vorname == "untouched" ? 2 : 5).join(' '), person);
-        ExpandedAthlete e;
-        const bool ok = book().getExpandedAthlete(e, id);
-        QTEST(QStringList({QString::number(ok), e.VereinName, e.Verband}).join(' '), "expanded");
     }
 
     // Entry 1 SG, a start group of athletes 1 and 2 in team 1, and entry 2 Y
@@ -1109,14 +1105,6 @@ private slots:
         }
         QCOMPARE(in.competitors.size(), 3);
         QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
-
-        // No entries built without the clubs they belong to; athletes are read only for clubs read.
-        struct Finishing : ListImport {
-            bool finish() override { return true; }
-        } clubless;
-        clubless.inAthletes = QStringList{"Anna Berg"};
-        QVERIFY(!clubless.run() && clubless.athletes.isEmpty());
-        QCOMPARE(clubless.report, QStringLiteral("keinen Verein gefunden<br><br>"));
     }
 
     // A full name split, then written first name first and last name first.
