@@ -65,18 +65,6 @@ NameIcon icon(int id, const QString& name = QString())
     return n;
 }
 
-Athlete athlete(const QString& first, const QString& last, int club, int year = 2000, int sex = 1, int roles = 1)
-{
-    Athlete a;
-    a.Vorname = first;
-    a.Nachname = last;
-    a.Verein = club;
-    a.Geburtsdatum = QDate(year, 3, 4);
-    a.Geschlecht = sex;
-    a.roles = roles;
-    return a;
-}
-
 // "Name/club" as a person of that club.
 Athlete member(const QString& text)
 {
@@ -324,7 +312,6 @@ private slots:
             << "CREATE TABLE vereine ( ID INTEGER PRIMARY KEY, Name ); CREATE TABLE sportler ( ID INTEGER PRIMARY KEY, Vorname );"
                "INSERT INTO vereine VALUES ( 5, 'Alt' ); INSERT INTO sportler VALUES ( 6, 'Alt' );"
             << "Descriptor," + book << true;
-        QTest::newRow("entry list as book") << false << int(MeldeListeDB::Magic) << "CREATE TABLE starter ( ID );" << "Descriptor,starter" << false;
         QTest::newRow("foreign as book") << false << 0 << "CREATE TABLE fremd ( a );" << "fremd" << false;
         QTest::newRow("new list") << true << 0 << "" << "Descriptor,Teams,namen,sportler,starter,vereine,wettkampf" << true;
         QTest::newRow("book as list") << true << int(AddressDB::Magic) << "CREATE TABLE vereine ( ID );" << "Descriptor,vereine" << false;
@@ -430,21 +417,17 @@ private slots:
         QTest::addColumn<QString>("portable");
         QTest::addColumn<int>("back");
         QTest::addColumn<QString>("person");     // found, first name, roles, club, nation
-        QTest::addColumn<QString>("expanded");   // found, club name, association
-        QTest::newRow("athlete") << 1 << "Berg, Anna|RSV X" << 1 << "1 Anna A 1 " << "1 RSV X GER";
-        QTest::newRow("club contact") << -1 << "RSV X" << -1 << "1 Kurt F 1 GER" << "0  ";
-        QTest::newRow("club with a twin") << 3 << "Berg, Anna|RV Y" << 0 << "1 Anna A 2 " << "1 RV Y GER";
-        QTest::newRow("club missing") << 4 << "Fux, Emil|" << 0 << "1 Emil A 99 " << "0  ";
-        QTest::newRow("column names") << 6 << "Nachname, Vorname|Name" << 6 << "1 Vorname A 5 " << "1 Name GER";
-        QTest::newRow("hostile club") << -6 << "O'Hara, %1" << -6 << "1 Kurt F 6 GER" << "0  ";
-        QTest::newRow("none") << 0 << "" << 0 << "0 untouched" << "0  ";
-        QTest::newRow("missing athlete") << 99 << "|" << 0 << "0 untouched" << "0  ";
-        QTest::newRow("lowest id") << INT_MIN << "" << 0 << "0  F 0 " << "0  ";
+        QTest::newRow("athlete") << 1 << "Berg, Anna|RSV X" << 1 << "1 Anna A 1 ";
+        QTest::newRow("club contact") << -1 << "RSV X" << -1 << "1 Kurt F 1 GER";
+        QTest::newRow("club with a twin") << 3 << "Berg, Anna|RV Y" << 0 << "1 Anna A 2 ";
+        QTest::newRow("column names") << 6 << "Nachname, Vorname|Name" << 6 << "1 Vorname A 5 ";
+        QTest::newRow("hostile club") << -6 << "O'Hara, %1" << -6 << "1 Kurt F 6 GER";
+        QTest::newRow("none") << 0 << "" << 0 << "0 untouched";
+        QTest::newRow("missing athlete") << 99 << "|" << 0 << "0 untouched";
+        QTest::newRow("lowest id") << INT_MIN << "" << 0 << "0  F 0 ";
         // Texts alone, without an id to look up.
-        QTest::newRow("first name first, blanks") << 0 << "  Gina  Hahn |  Solo " << 5 << "" << "";
-        QTest::newRow("two bars") << 0 << "Hahn, Gina|Solo|" << 0 << "" << "";
-        QTest::newRow("empty person") << 0 << "|Solo" << 0 << "" << "";
-        QTest::newRow("no names") << 0 << " , |Solo" << 0 << "" << "";
+        QTest::newRow("first name first, blanks") << 0 << "  Gina  Hahn |  Solo " << 5 << "";
+        QTest::newRow("empty person") << 0 << "|Solo" << 0 << "";
     }
 
     void bookLookups()
@@ -460,9 +443,6 @@ private slots:
         a.Vorname = "untouched";
         const QStringList p{QString::number(book().getPerson(a, id)), a.Vorname, a.rolesText(), QString::number(a.Verein), a.Nation};
         QCOMPARE(p.mid(0, a.Vorname == "untouched" ? 2 : 5).join(' '), person);
-        ExpandedAthlete e;
-        const bool ok = book().getExpandedAthlete(e, id);
-        QTEST(QStringList({QString::number(ok), e.VereinName, e.Verband}).join(' '), "expanded");
     }
 
     // Entry 1 SG, a start group of athletes 1 and 2 in team 1, and entry 2 Y
@@ -503,7 +483,6 @@ private slots:
         QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten! | Y,SG #4";
         QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten! | Y,SG #6";
         QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5) | Y,SG #5";
-        QTest::newRow("athlete missing") << "removeSportler" << 99 << "" << " | Y,SG #99";
         QTest::newRow("athlete unreadable") << "removeSportler" << 5 << "DROP TABLE Teams;" << "no such table: Teams";
     }
 
@@ -555,33 +534,18 @@ private slots:
         QCOMPARE(list().assignCompetitorsToTeam(team), -1);
     }
 
-    void listWbName_data()
-    {
-        QTest::addColumn<QString>("entry");   // disci, club, members, current name
-        QTest::addColumn<QString>("name");
-        QTest::newRow("single") << "1|1|4|x" << "Dora Adam";
-        QTest::newRow("single missing") << "1|1|99|x" << "x";
-        QTest::newRow("pair") << "2|1|3,4|x" << "Adam / Meier";
-        QTest::newRow("pair, case counts") << "2|1|5,3|x" << "Meier / meier";
-        QTest::newRow("siblings") << "2|1|1,2|x" << "Anna + Ben Kurz";
-        QTest::newRow("team number") << "4|1|1|RV Musterstadt 2" << "RSV Musterstadt 2";
-        QTest::newRow("team roman") << "4|1|1|Mannschaft II" << "RSV Musterstadt II";
-        QTest::newRow("team no number") << "4|1|1|Team A" << "RSV Musterstadt";
-        QTest::newRow("team contains club") << "4|1|1|rsv musterstadt 3" << "rsv musterstadt 3";
-        QTest::newRow("number too early") << "4|1|1|RSV 2" << "RSV Musterstadt";
-        QTest::newRow("number too large") << "4|1|1|Musterstadt 25" << "RSV Musterstadt";
-        QTest::newRow("number before slash") << "4|1|1|Musterstadt 2/3" << "RSV Musterstadt";
-        QTest::newRow("start group") << "6|-1|1,3,2,99|Team" << "SG: RSV Musterstadt/RV Y";
-        QTest::newRow("start group unknown") << "6|-1|99|Team" << "Team";
-    }
-
+    // The name made for an entry: persons by name, teams by club and their own number.
     void listWbName()
     {
-        QFETCH(QString, entry);
-        const QStringList f = entry.split('|');
-        Starter_t s = starter(f[0].toInt(), f[1].toInt(), qPrintable(f[3]), f[2]);
-        list().makeWbName(s);
-        QTEST(QString(s.name), "name");
+        // disci|club|members|current name|the name made
+        for (const char* entry : {"1|1|4|x|Dora Adam", "2|1|3,4|x|Adam / Meier", "2|1|5,3|x|Meier / meier",
+                                  "2|1|1,2|x|Anna + Ben Kurz", "4|1|1|RV Musterstadt 2|RSV Musterstadt 2",
+                                  "4|1|1|Musterstadt 25|RSV Musterstadt", "6|-1|1,3,2,99|Team|SG: RSV Musterstadt/RV Y"}) {
+            const QStringList f = QString(entry).split('|');
+            Starter_t s = starter(f[0].toInt(), f[1].toInt(), qPrintable(f[3]), f[2]);
+            list().makeWbName(s);
+            QCOMPARE(QString(s.name), f[4]);
+        }
     }
 
     // One table of hostile texts through every table's write and read path:
@@ -593,7 +557,6 @@ private slots:
         QTest::newRow("column name") << "Name";
         QTest::newRow("statement") << "x'); DELETE FROM starter; --";
         QTest::newRow("cleaned") << "a\"b&c\\d;e";
-        QTest::newRow("umlauts") << "Jörg Müller";
     }
 
     void hostileTexts()
@@ -604,17 +567,19 @@ private slots:
         QVERIFY(book.open(dir->filePath("book.ldb"), false));
         RuvoDB* db = &book;
         auto filled = [](const QString& t) {
-            Athlete a = athlete(t, t, 3, 1965, 2, Athlete::RoleA | Athlete::RoleF);
-            a.Strasse = a.PLZ = a.Ort = a.Telefon = a.Email = a.Nation = t;
+            Athlete a;
+            a.Vorname = a.Nachname = a.Strasse = a.PLZ = a.Ort = a.Telefon = a.Email = a.Nation = t;
             a.uciId = t;
+            a.Verein = 3;
+            a.Geburtsdatum = QDate(1965, 3, 4);
+            a.Geschlecht = 2;
+            a.roles = Athlete::RoleA | Athlete::RoleF;
             return a;
         };
         Athlete a = filled(text);
         Athlete back;
         QVERIFY(a.insert(db) > 0 && Athlete::getById(db, back, a.ID));
         QCOMPARE(back, filled(stored));
-        a.Vorname = "Neu";   // an update keeps the row
-        QVERIFY(a.update(db) && Athlete::getById(db, back, a.ID) && back.Vorname == "Neu" && db->count("sportler") == 1);
 
         Club c = club(text, text, text, text);
         c.Nation = text;
@@ -633,7 +598,6 @@ private slots:
         w.Ort = w.Veranstalter = w.Name = filter.Ort = filter.Name = filter.Veranstalter = text;
         RuvoDBList<Competition> found;
         QVERIFY(other.insert(db) > 0 && w.insert(db) > 0 && getCompetitions(db, found, &filter) && found.size() == 1);
-        QVERIFY(found.first().Datum == w.Datum);
         QCOMPARE(found.first().Ort + found.first().Veranstalter + found.first().Name, stored + stored + stored);
 
         ACTeamData team;
@@ -649,8 +613,7 @@ private slots:
         QVERIFY(ACCompetitorData::getACCompetitors(db, entries, &e, 0) && entries.size() == 1);
         QCOMPARE(entries.first().WbName + entries.first().team.BestOrt, stored + stored);
         StarterList starters;
-        Starter_t starterFilter;
-        toCString(starterFilter.name, text, sizeof starterFilter.name);
+        Starter_t starterFilter = starter(0, 0, qPrintable(text));
         QVERIFY(book.getStarter(starters, &starterFilter, 0) && starters.items.size() == 1);
 
         NameEntry name("  " + text + " ", -5);   // a negative ID counts as no row
@@ -659,82 +622,38 @@ private slots:
         QCOMPARE(names.first().name, stored);
 
         NameIcon n = icon(0, text);
-        QVERIFY(!n.getById(book, n, -1) && n.Name == text);   // reads no row, not the only one
         QVERIFY(n.checkTable(book) && n.insert(book) == 1 && n.insert(book) == 2);   // another row each time
+        QVERIFY(!n.getById(book, n, -1) && n.Name == text);   // reads no row, not the only one
         RuvoDBList<NameIcon> icons;
         n.ID = 0;
         QVERIFY(n.getNameIcons(book, icons, &n) && icons.size() == 2);
-        QCOMPARE(icons.first().Name + icons.first().LongName + icons.first().icon + QString::number(icons.first().ID),
-                 stored + stored + text + "1");
+        QCOMPARE(icons.first().Name + icons.first().LongName + icons.first().icon, stored + stored + text);
     }
 
-    // Each query: last name|club, sex, roles, order|the first names found in turn.
-    void athleteQuery()
-    {
-        QVERIFY(Athlete::createTable(db.get()));
-        for (Athlete a : {athlete("Anna", "Berg", 3, 2001, 2, 1), athlete("Ben", "Adler", 2, 1999, 1, 2),
-                          athlete("Cora", "Cramer", 1, 2003, 2, 5), athlete("Dirk", "Zorn", 4, 1990, 1, 8)})
-            QVERIFY(a.insert(db.get()) > 0);
-        for (const char* query : {"|0 0 0 0|Anna,Ben,Cora,Dirk", "|0 0 0 1|Ben,Anna,Cora,Dirk", "|0 0 0 2|Cora,Ben,Anna,Dirk",
-                                  "|0 0 0 3|Dirk,Ben,Anna,Cora", "|2 0 0 0|Ben", "Cramer|0 0 0 0|Cora", "|0 1 0 3|Dirk,Ben",
-                                  "|0 0 1 0|Anna,Cora", "|0 0 12 0|Cora,Dirk", "|0 2 2 0|"}) {
-            const QStringList f = QString(query).split('|');
-            const QStringList n = f[1].split(' ');
-            const Athlete filter = athlete("", f[0], n[0].toInt(), 2000, n[1].toInt(), 0);
-            RuvoDBList<Athlete> list;
-            QVERIFY(getAthletes(db.get(), list, &filter, n[2].toInt(), n[3].toInt()));
-            QStringList names;
-            for (const Athlete& a : qAsConst(list))
-                names << a.Vorname;
-            QCOMPARE(names.join(','), f[2]);
-        }
-    }
-
-    void clubQueryAndDeletes()
-    {
-        QVERIFY(Club::createTable(db.get()));
-        for (Club c : {club("RV Zeh", "BDR", "7", "10000"), club("  RSV   Au ", "WSB", "9", "30000"),
-                       club("RC Mitte", "ABC", "8", "20000")})
-            QVERIFY(c.insert(db.get()) > 0);
-        RuvoDBList<Club> list;
-        auto order = [&](int o, const Club* filter = nullptr) {
-            getClubs(db.get(), list, filter, o, false);
-            QStringList n;
-            for (const Club& c : qAsConst(list))
-                n << c.Name;
-            return n.join('|');
-        };
-        QCOMPARE(order(Club::ByName), QStringLiteral("RC Mitte|RSV Au|RV Zeh"));
-        QCOMPARE(order(Club::ByVerband), QStringLiteral("RC Mitte|RV Zeh|RSV Au"));
-        QCOMPARE(order(Club::ByPlz), QStringLiteral("RV Zeh|RC Mitte|RSV Au"));
-        const Club byNameAndNumber = club("RSV Au", "", "9", "");
-        QCOMPARE(order(0, &byNameAndNumber), QStringLiteral("RSV Au"));
-
-        QVERIFY(!Club::deleteClub(db.get(), 0) && Club::deleteClub(db.get(), list.first().ID));
-        QCOMPARE(db->count("vereine"), 2);
-        QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
-        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
-        QVERIFY(db->exec("DROP TRIGGER keep;"));
-        QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
-        QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
-    }
-
-    void refusals()
+    // Refused reads and writes (no table, no database, ids below one or missing),
+    // the team and club queries, and deletes that land whole or not at all.
+    void queriesAndRefusals()
     {
         ACTeamData t = sampleTeam();   // a write into a missing table fails
         t.ID = 8;
         QCOMPARE(t.insert(db.get()), -1);
         QVERIFY(t.ID == -1 && db->lastError().contains(QStringLiteral("no such table")));
+        RuvoDBList<ACTeamData> teams;
+        teams.append(t);
+        QVERIFY(!getTeams(db.get(), teams, 0) && teams.isEmpty());
         QVERIFY(Athlete::createTable(db.get()) && Club::createTable(db.get()) && Competition::createTable(db.get())
                 && ACTeamData::createTable(db.get()));
         // Missing or no IDs leave the record as it was.
-        Athlete a = athlete("A", "B", 1);
+        Athlete a = member("A B/1");
         Club c = club("C");
         Competition w;
         w.Name = "W";
-        for (int id : {0, 999}) {
+        for (int id : {0, -1, 999}) {
             QVERIFY(!Athlete::getById(db.get(), a, id) && !Club::getById(db.get(), c, id, true) && !Competition::getById(db.get(), w, id));
             QCOMPARE(a.Vorname + c.Name + w.Name, QStringLiteral("ACW"));
+            ACTeamData team = sampleTeam();   // a team is cleared but keeps its error code
+            team.errorCode = 9;
+            QVERIFY(!ACTeamData::getById(db.get(), team, id) && team.errorCode == 9 && team.members.isEmpty() && team.ID == 0);
         }
         t.ID = -4;
         t.sqlText = QStringLiteral("untouched");
@@ -746,73 +665,58 @@ private slots:
             QVERIFY(db->exec(QStringLiteral("INSERT OR REPLACE INTO wettkampf VALUES ( 4, %1, 'O', 'V', 'N' );").arg(cell)));
             QVERIFY(Competition::getById(db.get(), w, 4) && w.Datum.isNull() && w.Name == "N");
         }
-    }
 
-    void getTeamsAndDelete()
-    {
-        RuvoDBList<ACTeamData> list;
-        list.append(sampleTeam());
-        QVERIFY(!getTeams(db.get(), list, 0) && list.isEmpty() && ACTeamData::createTable(db.get()));   // no table yet
-        ACTeamData a = sampleTeam(), b, c;
-        b.disci = 4;
-        b.members = { 1, 2, 17, 4 };
-        c.disci = 2;
-        c.members = { 17, 18 };
-        QVERIFY(a.insert(db.get()) > 0 && b.insert(db.get()) > 0 && c.insert(db.get()) > 0);
-        QVERIFY(getTeams(db.get(), list, 4));
-        QCOMPARE(QVector<int>({ list.size(), list.at(0).ID, list.at(1).ID }), QVector<int>({ 2, a.ID, b.ID }));
+        ACTeamData x = sampleTeam(), y = team("4:1,2,17,4:"), z = team("2:17,18:");
+        QVERIFY(x.insert(db.get()) > 0 && y.insert(db.get()) > 0 && z.insert(db.get()) > 0);
+        QVERIFY(getTeams(db.get(), teams, 4));
+        QCOMPARE(QVector<int>({ teams.size(), teams.at(0).ID, teams.at(1).ID }), QVector<int>({ 2, x.ID, y.ID }));
         ACTeamData filter;
         filter.disci = 4;
         filter.members = { 0, -2, 17, 0, 0, 0, 0 };   // no place past the sixth, but empty ones
-        QVERIFY(getTeams(db.get(), list, &filter) && list.size() == 1 && list.first().members == b.members);
+        QVERIFY(getTeams(db.get(), teams, &filter) && teams.size() == 1 && teams.first().members == y.members);
         filter.members[6] = 99;   // a member there: refused, not broadened
-        QVERIFY(!getTeams(db.get(), list, &filter) && list.isEmpty() && db->lastError().contains(QStringLiteral("Position 6")));
+        QVERIFY(!getTeams(db.get(), teams, &filter) && teams.isEmpty() && db->lastError().contains(QStringLiteral("Position 6")));
+        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), x.ID));
+        QVERIFY(getTeams(db.get(), teams, nullptr) && teams.size() == 2);
 
-        QVERIFY(!ACTeamData::deleteTeam(db.get(), 0) && ACTeamData::deleteTeam(db.get(), a.ID));
-        QVERIFY(getTeams(db.get(), list, nullptr) && list.size() == 2);
-        // Missing or no IDs leave the record cleared but keep its error code.
-        for (int id : { 0, -1, a.ID }) {
-            ACTeamData team = sampleTeam();
-            team.errorCode = 9;
-            QVERIFY(!ACTeamData::getById(db.get(), team, id) && team.errorCode == 9);
-            QVERIFY(team.members.isEmpty() && team.Name.isEmpty() && team.ID == 0 && team.Best == 0);
-        }
-    }
-
-    void teamsDeleteAll_data()
-    {
-        QTest::addColumn<QString>("before");   // run before deleteAll
-        QTest::addColumn<QString>("after");    // run after it
-        QTest::addColumn<QString>("result");   // deleted, rows left
-        QTest::newRow("clean") << QString() << QString() << "1 0";
-        QTest::newRow("failed delete")
-            << "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;" << QString() << "0 2";
-        // A deferred reference to a team lets the DELETE run and makes the commit fail.
-        QTest::newRow("failed commit")
-            << "PRAGMA foreign_keys = ON; CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE "
-               "INITIALLY DEFERRED ); INSERT INTO Entry SELECT ID FROM Teams;" << QString() << "0 2";
-        // Inside a caller's transaction: the caller's new row goes too, and the caller still decides.
-        const QString callerRow = "BEGIN; INSERT INTO Teams (Name) VALUES ('caller');";
-        QTest::newRow("caller commits") << callerRow << "COMMIT;" << "1 0";
-        QTest::newRow("caller rolls back") << callerRow << "ROLLBACK;" << "1 2";
-        QTest::newRow("write-locked") << "UPDATE Descriptor SET writePassword = 'xx';" << QString() << "0 2";
+        for (Club c : {club("RV Zeh", "BDR", "7", "10000"), club("  RSV   Au ", "WSB", "9", "30000"),
+                       club("RC Mitte", "ABC", "8", "20000")})
+            QVERIFY(c.insert(db.get()) > 0);
+        RuvoDBList<Club> clubs;
+        QVERIFY(getClubs(db.get(), clubs, nullptr, Club::ByPlz, false) && clubs.first().Name == "RV Zeh" && clubs.last().Name == "RSV Au");
+        const Club byNameAndNumber = club("RSV Au", "", "9", "");   // the stored name is cleaned
+        QVERIFY(getClubs(db.get(), clubs, &byNameAndNumber, Club::ByName, false) && clubs.size() == 1);
+        QVERIFY(!Club::deleteClub(db.get(), 0) && Club::deleteClub(db.get(), clubs.first().ID));
+        QCOMPARE(db->count("vereine"), 2);
+        QVERIFY(db->exec("CREATE TRIGGER keep BEFORE DELETE ON vereine BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+        QVERIFY(!Club::deleteAll(db.get()) && db->count("vereine") == 2);   // all or nothing
+        QVERIFY(db->exec("DROP TRIGGER keep;"));
+        QVERIFY(Club::deleteAll(db.get()) && db->count("vereine") == 0);
+        QVERIFY(db->exec("BEGIN; COMMIT;"));   // no transaction left open
     }
 
     void teamsDeleteAll()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QVERIFY(ACTeamData::createTable(db.get()));
-        ACTeamData t = sampleTeam();
-        QVERIFY(t.insert(db.get()) > 0 && t.insert(db.get()) > 0 && db->setMagic(1));
-        QVERIFY(before.isEmpty() || db->exec(before));
-        if (before.contains("writePassword"))
-            QVERIFY(db->open(dir->filePath(QStringLiteral("records.ldb")), false));
-        const bool deleted = ACTeamData::deleteAll(db.get());
-        QVERIFY(after.isEmpty() || db->exec(after));
-        QTEST(QStringLiteral("%1 %2").arg(deleted).arg(db->count("Teams")), "result");
-        if (!db->isWriteLocked())   // no transaction is left open
-            QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe; COMMIT TRANSACTION probe;")));
+        // Run before deleteAll, after it; then deleted and the rows left. A deferred
+        // reference lets the DELETE run and makes the commit fail; inside a caller's
+        // transaction the caller's new row goes too, and the caller still decides.
+        const QStringList cases = {
+            "||1 0", "CREATE TRIGGER keep BEFORE DELETE ON Teams BEGIN SELECT RAISE(ABORT, 'kept'); END;||0 2",
+            "PRAGMA foreign_keys = ON; CREATE TABLE Entry ( team INTEGER REFERENCES Teams(ID) DEFERRABLE "
+            "INITIALLY DEFERRED ); INSERT INTO Entry SELECT ID FROM Teams;||0 2",
+            "BEGIN; INSERT INTO Teams (Name) VALUES ('caller');|ROLLBACK;|1 2"};
+        for (const QString& c : cases) {
+            const QStringList f = c.split('|');
+            QVERIFY(db->open(dir->filePath(QStringLiteral("t%1.ldb").arg(cases.indexOf(c))), false));
+            QVERIFY(ACTeamData::createTable(db.get()));
+            ACTeamData t = sampleTeam();
+            QVERIFY(t.insert(db.get()) > 0 && t.insert(db.get()) > 0 && db->setMagic(1));
+            QVERIFY(f[0].isEmpty() || db->exec(f[0]));
+            const bool deleted = ACTeamData::deleteAll(db.get());
+            QVERIFY(f[1].isEmpty() || db->exec(f[1]));
+            QCOMPARE(QStringLiteral("%1 %2").arg(deleted).arg(db->count("Teams")), f[2]);
+            QVERIFY(db->exec(QStringLiteral("BEGIN TRANSACTION probe; COMMIT TRANSACTION probe;")));   // none left open
+        }
     }
 
     // Older files: entries without the last codes or the team column, teams up
@@ -827,7 +731,6 @@ private slots:
         QTest::newRow("new entries, teams up to Best") << 0 << "" << "";
         QTest::newRow("without u28, u29, teamID; teams before e-mail") << 28 << ",m_w CHAR,ak CHAR,r1 INTEGER,r2 INTEGER"
                                                                         << ", '?', '0', 0, 0";
-        QTest::newRow("without teamID; teams up to Best") << 30 << "" << "";
     }
 
     void upgrades()
@@ -872,13 +775,9 @@ private slots:
         QTest::addColumn<int>("order");
         QTest::addColumn<QString>("ids");
         QTest::newRow("ID descending") << Sample{ 0, "", "", 0, 0, 0, "", 0 } << 0 << 6 << "5,4,3,2,1";
-        QTest::newRow("by given") << Sample{ 0, "", "", 0, 0, 0, "", 0 } << 0 << 3 << "5,4,2,1,3";
         QTest::newRow("club and none") << Sample{ 7, "", "", 0, 0, 0, "", 0 } << 0 << 5 << "1,2,3";
         QTest::newRow("one member") << Sample{ 9, "", "0,11", 2, 0, 0, "", 0 } << 0 << 5 << "1,5";
         QTest::newRow("member set") << Sample{ 0, "", "24,23,22,21", 0, 0, 0, "", 0 } << 0 << 5 << "3,4";
-        QTest::newRow("gender") << Sample{ 0, "", "", 2, 0, 0, "", 0 } << 0 << 5 << "2,3,4";
-        QTest::newRow("age class") << Sample{ 0, "", "", 0, 3, 0, "", 0 } << 0 << 5 << "1,3,4,5";
-        QTest::newRow("age class, given") << Sample{ 0, "", "", 0, 3, 1, "", 0 } << 0 << 5 << "1,2,3,4,5";
         QTest::newRow("codes") << Sample{ 0, "4101a", "", 0, 0, 0, "", 0 } << 0 << 6 << "4,3";
         QTest::newRow("ID over the rest") << Sample{ 8, "", "", 1, 0, 0, "", 3 } << 2 << 0 << "2";
         QTest::newRow("team row") << Sample{ 0, "", "", 0, 0, 0, "", 1 } << 0 << -1 << "3";
@@ -950,9 +849,8 @@ private slots:
         QTest::addColumn<int>("number");   // 0: not a code
         for (const char* t : { "1101a", "7999z", "4123ba", "2101b", "5000aa", "6999y", "1000a" })
             QTest::newRow(t) << t << QString(t).left(4).toInt();
-        for (const char* t : { "", "1101A", "3101a", "0101a", "8101a", "9101a", "1101", "1101ab", "11010a", " 1101a",
-                               "1101a ", "1101aaa", "1101aA", "110a", "1101\xc3\xa4", "1101a{,1}", "a1101", "1101-a",
-                               "\xd9\xa1\xd9\xa1\xd9\xa0\xd9\xa1" "a" })
+        for (const char* t : { "", "1101A", "3101a", "0101a", "8101a", "1101", "1101ab", "11010a", " 1101a", "1101a ",
+                               "1101aaa", "1101\xc3\xa4", "1101a{,1}", "\xd9\xa1\xd9\xa1\xd9\xa0\xd9\xa1" "a" })
             QTest::newRow(qPrintable(QStringLiteral("'%1'").arg(t))) << t << 0;
     }
 
@@ -962,13 +860,10 @@ private slots:
         QFETCH(int, number);
         const bool valid = number != 0;
         QCOMPARE(Figure::isValidCode(text), valid);
-        const Figure code(text);
-        Figure assigned(QStringLiteral("1101a"));
-        assigned = text;
-        QCOMPARE(QStringList({code.text(), assigned.text()}), QVector<QString>(2, valid ? text : QString()).toList());
-        QVERIFY(code == (valid ? text : QString()) && assigned == code && (!valid || !(code == text.toUpper())));
-        QCOMPARE(QVector<int>({code.isValid(), assigned.isValid(), code.number(), code.disci()}),
-                 QVector<int>({valid, valid, number, number / 1000}));
+        Figure code(QStringLiteral("1101a"));
+        code = text;
+        QVERIFY(code.text() == (valid ? text : QString()) && code == Figure(text) && (!valid || !(code == text.toUpper())));
+        QCOMPARE(QVector<int>({code.isValid(), code.number(), code.disci()}), QVector<int>({valid, number, number / 1000}));
     }
 
     void figureList()
@@ -986,34 +881,12 @@ private slots:
             { 3, "2101a", false, 0 },   // another discipline on the only code's position empties the list
             { 0, "1101a", true, 1 }, { 3, "1101A", false, 1 }, { 0, "", false, 0 },
             { 5, "2101a", true, 2 }, { 1, "2102b", true, 2 }, { 5, "", false, 2 }, { 1, "nonsense", false, 0 },
-            { 7, "6101a", true, 6 }, { 2, "6102a", true, 6 },
         };
         for (const auto& step : steps) {
             QCOMPARE(list.setFigure(step.at, QString::fromLatin1(step.text)), step.ok);
             QCOMPARE(list.disci, step.disci);
         }
-        QVERIFY(!list.isEmpty() && list.fits(Figure(QStringLiteral("6999z"))) && !list.fits(Figure(QStringLiteral("2101a"))));
-        list.clear();
-        QVERIFY(list.disci == 0 && !list.at(2).isValid() && !list.at(7).isValid());
-
-        FigureList a, b, c;   // equal codes, in order; the same codes at the same places
-        QVERIFY(a.setFigure(0, "2101b") && a.setFigure(1, "2202aa") && b.setFigure(4, "2101b") && b.setFigure(9, "2202aa"));
-        QVERIFY(c.setFigure(0, "2202aa") && c.setFigure(1, "2101b"));
-        QVERIFY(a == b && !a.sameCodes(b) && !(a == c) && !a.sameCodes(c) && a.sameCodes(a));
-    }
-
-    // Empty positions do not count, the order does, six-character codes weigh more.
-    void checksum()
-    {
-        const QList<QPair<QString, quint32>> lists = {{QString(29, ',') + "1101a", 0x4D4A03F6}, {"2101b,,2202aa", 0x788AA7C8},
-                                                      {"2202aa,2101b", 0x08D25C9C}};
-        for (const auto& codes : lists) {
-            FigureList list;
-            const QStringList at = codes.first.split(',');
-            for (int i = 0; i < at.size(); ++i)
-                QVERIFY(at.at(i).isEmpty() || list.setFigure(i, at.at(i)));
-            QCOMPARE(list.checksum(), codes.second);
-        }
+        QVERIFY(list.setFigure(7, "6101a") && list.fits(Figure(QStringLiteral("6999z"))) && !list.fits(Figure(QStringLiteral("2101a"))));
     }
 
     void teamValidity_data()
@@ -1021,21 +894,13 @@ private slots:
         QTest::addColumn<QString>("team");
         QTest::addColumn<int>("flags");
         QTest::newRow("valid four") << "4:11,12,13,14:15" << 0;
-        QTest::newRow("trailing empty positions") << "4:11,12,13,14,0,0:15" << 0;
         QTest::newRow("gap before a member") << "4:11,12,0,14:" << 1;
-        QTest::newRow("member twice") << "4:11,12,11,14:" << 1;
-        QTest::newRow("no members") << "4::" << 1;
-        QTest::newRow("three of four") << "4:11,12,13:" << 1;
-        QTest::newRow("five of four") << "4:11,12,13,14,15:" << 1;
-        QTest::newRow("reserve twice") << "6:1,2,3,4,5,6:15,15" << 16;
         QTest::newRow("reserve is a member") << "4:11,12,13,14:12" << 16;
         QTest::newRow("too many reserves") << "4:11,12,13,14:15,16" << 16;
-        QTest::newRow("empty reserve slots") << "4:11,12,13,14:0,15,0" << 0;
         QTest::newRow("no name") << "2:1,2::" << 2;
         QTest::newRow("no age class") << "2:1,2::Zweier:0" << 4;
         QTest::newRow("reserve in a pair") << "2:1,2:3" << 16;
         QTest::newRow("six with two reserves") << "7:1,2,3,4,5,6:7,8" << 0;
-        QTest::newRow("every bit") << "0:1,1:1::0" << 31;
     }
 
     void teamValidity()
@@ -1046,25 +911,6 @@ private slots:
         t.errorFlags = 64;  // a stale bit from an earlier check must not survive
         QCOMPARE(t.isValid(), flags == 0);
         QCOMPARE(t.errorFlags, flags);
-    }
-
-    void memberAndReserveMoves()
-    {
-        ACTeamData t;
-        t.setName(QStringLiteral("  RV  Frisch\tAuf \n"));
-        t.setMembers({ 11, 12, 12, 0, 13 });
-        t.setReserve(15);
-        t.setMember(15);   // a reserve becomes a member
-        t.setMember(0);
-        QCOMPARE(t.Name, QStringLiteral("RV Frisch Auf"));
-        QVERIFY(t.members == (QList<int>{ 11, 12, 13, 15 }) && t.reserves.isEmpty());
-        t.setReserve(12);   // a member becomes a reserve, once
-        t.setReserve(12);
-        QVERIFY(t.members == (QList<int>{ 11, 13, 15 }) && t.reserves == QList<int>{ 12 });
-        for (int id : { 11, 12, 0, 16 })   // no member, no reserve twice, no empty reserve
-            t.addReserve(id);
-        QCOMPARE(t.reserves, (QList<int>{ 12, 16 }));
-        QVERIFY(t.hasAthlete(16) && t.hasAthlete(13) && !t.hasAthlete(14));
     }
 
     void equality()
@@ -1085,21 +931,6 @@ private slots:
             QCOMPARE(a != b, &change != &changes.last());
         }
 
-        // Built from the base only the shared fields come over; clear keeps the error code and statement.
-        ACTeamData source = team("6:1,2,3,4,5,6:7");
-        source.UCIName = source.Email = source.sqlText = QStringLiteral("GER");
-        source.gender = 2;
-        source.errorCode = 9;
-        source.ID = 42;
-        source.Best = 12345;
-        ACTeamData copy(static_cast<const TeamDataBase&>(source));
-        QVERIFY(copy.Best == 0 && copy.Email.isEmpty() && copy.sqlText.isEmpty() && copy.errorCode == 9);
-        copy.Best = source.Best;
-        copy.Email = source.Email;
-        QVERIFY(copy == source);   // all else came over
-        static_cast<TeamDataBase&>(source).clear();
-        QVERIFY(source.members.isEmpty() && source.reserves.isEmpty() && source.Name.isEmpty() && source.disci == 0);
-        QVERIFY(source.Best == 0 && source.errorCode == 9 && source.sqlText == "GER");
     }
 
     // Whether two teams are similar (all but one athlete shared; half of
@@ -1110,14 +941,11 @@ private slots:
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("result");   // similar, same, same members
         QTest::newRow("three of four shared") << "4:1,2,3,4:" << "4:1,2,3,9:" << "100";
-        QTest::newRow("two of four shared") << "4:1,2,8,9:" << "4:1,2,3,4:" << "000";
         QTest::newRow("other discipline") << "4:1,2,3,4:" << "5:4,3,2,1:" << "001";
         QTest::newRow("four of five shared") << "4:1,2,3,4:5" << "4:5,2,3,9:1" << "100";
         QTest::newRow("all shared with reserves") << "4:1,2,3,4:5" << "4:5,4,3,2:1" << "110";
         QTest::newRow("same members, in order") << "4:1,2,3,4:5" << "4:4,3,2,1:" << "101";
-        QTest::newRow("no members") << "4::" << "1::" << "001";
         // Empty positions are no shared athletes.
-        QTest::newRow("empty slots both sides") << "4:1,0,0,0:" << "4:2,0,0,0:" << "000";
         QTest::newRow("one shared, empty slots") << "4:1,0,0,0:" << "4:1,0,0,0:" << "011";
         // Reserves on one side only: all but one athlete must be shared, not half.
         QTest::newRow("reserve on one side") << "4:1,2,3,4:5" << "4:1,2,3,9:" << "000";
@@ -1154,14 +982,9 @@ private slots:
         QCOMPARE(written.toHex(), expected.toHex());
 
         const ACCompetitorData r(Starter_t::read(bytes(written)));
-        QVERIFY(r.equalsStarter(s));
-        QCOMPARE(r.WbName, QString(62, QLatin1Char('A')));
-        QCOMPARE(r.team.members, e.team.members);
-        QCOMPARE(QVector<int>({ r.ID, r.Verein, r.team.ID, r.gender(), r.disci(), r.ageClass(), r.team.Best,
-                                r.given, r.netInfo }),
-                 QVector<int>({ 5, -7, 3, 2, 4, 3, 45678, 70000 & 0xFFFF, -2 }));
-        QVERIFY(r.team.BestDatum == e.team.BestDatum && r.team.BestOrt == e.team.BestOrt);
-        QVERIFY(r.figures.sameCodes(e.figures));
+        QByteArray again(Starter_t::Size, '\0');
+        r.toStarter(s).write(bytes(again));
+        QVERIFY(r.equalsStarter(s) && again == written && r.WbName == QString(62, QLatin1Char('A')));
 
         QByteArray raw(Starter_t::Size, '\0');   // hostile: no NULs, a place neither UTF-8 nor clean
         raw.replace(8, 64, QByteArray(64, 'x'));
@@ -1195,11 +1018,8 @@ private slots:
         ACCompetitorData other = mine;
         other.setName(QStringLiteral("Anna <B>"));
         other.team.Best = 1250;
-        other.setBestOrt(QStringLiteral("Bonn"));
         other.team.BestDatum = QDate(2021, 6, 2);
         other.setGender(1);
-        other.setAgeClass(4);
-        other.setGiven(900);
         other.setFigure(0, QStringLiteral("4101b"));
         other.setFigure(3, QStringLiteral("4103a"));
         ACCompetitorData forced = mine;
@@ -1208,11 +1028,9 @@ private slots:
         QVERIFY(mine.merge(other, false, &report));   // code 4 was empty: taken over
         QCOMPARE(report.split(QLatin1Char('\n')), QStringList({
             "<b>Name:</b>  " + longName + " --> Anna &lt;B&gt;<br>", "<b>PbBest:</b>  456,78--> 12,50<br>",
-            "<b>PbPlace:</b>  Köln --> Bonn<br>", "<b>PbDate:</b>  01.05.2020 --> 02.06.2021<br>",
-            "<b>Gender:</b> 2 --> 1 <br>", "<b>AgeClass:</b> 3 --> 4 <br>", "<b>Given:</b>  700,00--> 9,00<br>",
+            "<b>PbDate:</b>  01.05.2020 --> 02.06.2021<br>", "<b>Gender:</b> 2 --> 1 <br>",
             "<b>Figure[1]:</b>4101a --> 4101b<br>", "" }));
         QCOMPARE(mine.WbName + mine.figure(0).text() + mine.figure(3).text(), longName + "4101a4103a");
-        QVERIFY(!(mine == other));   // the same ID, other values
 
         report.clear();
         QVERIFY(forced.merge(other, true, &report) && report.isEmpty() && forced == other);
@@ -1226,35 +1044,24 @@ private slots:
         QVERIFY(forced.figures.sameCodes(other.figures));
     }
 
-    void logos_data()
-    {
-        QTest::addColumn<QSize>("limit");
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QSize>("stored");
-        QTest::addColumn<QSize>("within100");   // after a limit of 100 by 100
-        QTest::newRow("too wide") << QSize(300, 300) << QSize(600, 300) << QSize(300, 150) << QSize(100, 50);
-        QTest::newRow("too high") << QSize(300, 300) << QSize(100, 900) << QSize(33, 300) << QSize(11, 100);
-        QTest::newRow("within") << QSize(300, 300) << QSize(200, 100) << QSize(200, 100) << QSize(100, 50);
-        QTest::newRow("no limit") << QSize(-1, -1) << QSize(900, 20) << QSize(900, 20) << QSize(100, 2);
-    }
-
     // Any picture, a JPEG's too, stored as a PNG within the limit; a lower
     // limit shrinks it, a new one replaces the bytes, no image is refused.
     void logos()
     {
-        QFETCH(QSize, limit);
-        QFETCH(QSize, picture);
-        QFETCH(QSize, stored);
-        QFETCH(QSize, within100);
-        QByteArray jpeg;
-        QBuffer buffer(&jpeg);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && ::picture(picture).save(&buffer, "JPG"));
-        ClubLogo logo(limit), fromJpeg(limit), small(limit);
-        QVERIFY(logo.setPixmap(::picture(picture)) && fromJpeg.setData(jpeg) && logo.data.startsWith("\x89PNG"));
-        QVERIFY(storedSize(logo) == stored && storedSize(fromJpeg) == stored);
-        QVERIFY(fromJpeg.setMaxSize(QSize(100, 100)) && storedSize(fromJpeg) == within100);
-        QVERIFY(small.setPixmap(::picture(QSize(10, 10))) && logo.setPixmap(::picture(QSize(10, 10))) && logo.data == small.data);
-        QVERIFY(!logo.setData("no image at all") && logo.data.isEmpty() && !logo.setMaxSize(limit) && !logo.setPixmap(QPixmap()));
+        const QSize none(-1, -1), limit(300, 300);
+        for (const QVector<QSize>& c : {QVector<QSize>{limit, {100, 900}, {33, 300}, {11, 100}},
+                                        QVector<QSize>{none, {900, 20}, {900, 20}, {100, 2}}}) {
+            // limit, picture, stored, stored within 100 by 100
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && picture(c[1]).save(&buffer, "JPG"));
+            ClubLogo logo(c[0]), fromJpeg(c[0]), small(c[0]);
+            QVERIFY(logo.setPixmap(picture(c[1])) && fromJpeg.setData(jpeg) && logo.data.startsWith("\x89PNG"));
+            QVERIFY(storedSize(logo) == c[2] && storedSize(fromJpeg) == c[2]);
+            QVERIFY(fromJpeg.setMaxSize(QSize(100, 100)) && storedSize(fromJpeg) == c[3]);
+            QVERIFY(small.setPixmap(picture(QSize(10, 10))) && logo.setPixmap(picture(QSize(10, 10))) && logo.data == small.data);
+            QVERIFY(!logo.setData("no image at all") && logo.data.isEmpty() && !logo.setMaxSize(c[0]) && !logo.setPixmap(QPixmap()));
+        }
     }
 
     void importsAndMerge()
@@ -1263,21 +1070,15 @@ private slots:
         in.inClubs = QStringList{"RV A/Eva Kern", " RV  A /Eva Kern", "RV B", "RV C/Lahm,"};
         in.inAthletes = QStringList{"Anna Berg/GER19900101", "Ben Zorn//AUT/4", "Anna Berg/GER19900101", "Anna Berg/GER19900101/SUI"};
         QVERIFY(!in.run());   // the default finish builds no entries
-        QCOMPARE(in.clubs.size(), 3);
+        QCOMPARE(in.clubs.size() * 10 + in.athletes.size(), 33);
         QCOMPARE(in.clubs.at(0).ID + in.clubs.at(1).ID * 10, -21);
         // A club without a contact person borrows the first club's; a last name alone is a contact.
-        QCOMPARE(in.clubs.at(1).Kontakt, in.clubs.at(0).Kontakt);
-        QCOMPARE(in.clubs.at(2).Kontakt.Nachname, QStringLiteral("Lahm"));
+        QVERIFY(in.clubs.at(1).Kontakt == in.clubs.at(0).Kontakt && in.clubs.at(2).Kontakt.Nachname == "Lahm");
         QCOMPARE(in.ids, (QList<int>{-1, -2, -1, -3}));
-        QCOMPARE(in.athletes.size(), 3);
-        const Athlete& anna = in.athletes.first();
         // The nation from the UCI-ID's nation form, role A by default.
+        const Athlete& anna = in.athletes.first();
         QCOMPARE(anna.Nation + anna.rolesText() + QString::number(anna.Verein), QStringLiteral("GERA-1"));
-        QCOMPARE(in.athletes.at(1).Nation + in.athletes.at(1).rolesText(), QStringLiteral("AUTR"));
-        QCOMPARE(in.athletes.at(2).Nation, QStringLiteral("SUI"));
-        in.run();   // a second run starts afresh
-        QCOMPARE(in.clubs.size() * 10 + in.athletes.size(), 33);
-        QCOMPARE(in.clubs.first().ID, -1);
+        QCOMPARE(in.athletes.at(1).Nation + in.athletes.at(1).rolesText() + in.athletes.at(2).Nation, QStringLiteral("AUTRSUI"));
 
         for (const char* text : {"-1,-2:A", "-2,-1:B", "-1,-3:", ":", ":"}) {   // members and name; the last takes nothing over
             ACCompetitorData e;
@@ -1288,46 +1089,21 @@ private slots:
         }
         QCOMPARE(in.competitors.size(), 3);
         QCOMPARE(in.report, QStringLiteral("<b>Name:</b>  A --> B<br>\n"));
-
-        // No entries built without the clubs they belong to; athletes are read only for clubs read.
-        struct Finishing : ListImport {
-            bool finish() override { return true; }
-        };
-        for (const QString& report : {QString(), QStringLiteral("Datei leer")}) {
-            Finishing clubless;
-            clubless.inAthletes = QStringList{"Anna Berg"};
-            clubless.report = report;
-            QVERIFY(!clubless.run() && clubless.athletes.isEmpty());
-            QCOMPARE(clubless.report, report.isEmpty() ? QStringLiteral("keinen Verein gefunden<br><br>") : report);
-        }
     }
 
     // A full name split, then written first name first and last name first.
-    void names_data()
-    {
-        QTest::addColumn<QString>("full");
-        QTest::addColumn<QString>("result");   // first name|last name|first name first|last name first
-        QTest::newRow("first last") << "Anna Schmidt" << "Anna|Schmidt|Anna Schmidt|Schmidt, Anna";
-        QTest::newRow("comma wins over blanks") << "von Berg, Anna Maria" << "Anna Maria|von Berg|Anna Maria von Berg|von Berg, Anna Maria";
-        QTest::newRow("second comma stays") << "Berg, Anna, jr." << "Anna, jr.|Berg|Anna, jr. Berg|Berg, Anna, jr.";
-        QTest::newRow("one word") << "Anna" << "Anna||Anna |, Anna";
-        QTest::newRow("comma first") << ", Anna" << "Anna||Anna |, Anna";
-        QTest::newRow("comma last") << "Schmidt," << "|Schmidt| Schmidt|Schmidt, ";
-        QTest::newRow("white space") << "  Anna \t  Maria\n Schmidt " << "Anna|Maria Schmidt|Anna Maria Schmidt|Maria Schmidt, Anna";
-        QTest::newRow("empty") << "" << "|||";
-    }
-
     void names()
     {
-        QFETCH(QString, full);
-        Person p;
-        p.Vorname = p.Nachname = QStringLiteral("old");
-        p.setName(full);
-        QTEST(QStringList({p.Vorname, p.Nachname, p.formatName(0), p.formatName(1)}).join('|'), "result");
-        QVERIFY(p.formatName(7) == p.formatName(1) && p.displayName() == p.formatName(0));   // 7: any other; no setting
-        for (const char* setting : {"0", "1", "2"}) {
-            useNameFormat(setting);
-            QCOMPARE(p.displayName(), p.formatName(*setting == '1' ? 1 : 0));
+        // The full name|first name|last name|first name first|last name first.
+        for (const char* c : {"von Berg, Anna Maria|Anna Maria|von Berg|Anna Maria von Berg|von Berg, Anna Maria",
+                              "Berg, Anna, jr.|Anna, jr.|Berg|Anna, jr. Berg|Berg, Anna, jr.", "Anna|Anna||Anna |, Anna",
+                              "Schmidt,||Schmidt| Schmidt|Schmidt, ", "||||",
+                              "  Anna \t  Maria\n Schmidt |Anna|Maria Schmidt|Anna Maria Schmidt|Maria Schmidt, Anna"}) {
+            Person p;
+            p.Vorname = p.Nachname = QStringLiteral("old");
+            p.setName(QString(c).section('|', 0, 0));
+            QCOMPARE(QStringList({p.Vorname, p.Nachname, p.formatName(0), p.formatName(1)}).join('|'), QString(c).section('|', 1));
+            QVERIFY(p.formatName(7) == p.formatName(1) && p.displayName() == p.formatName(0));   // 7: any other; no setting
         }
     }
 
@@ -1342,14 +1118,10 @@ private slots:
         const int ok = QValidator::Acceptable, typing = QValidator::Intermediate, refused = QValidator::Invalid;
         QTest::newRow("eleven digits") << "12345678901" << true << "" << ok;
         QTest::newRow("ten digits") << "1234567890" << false << "" << typing;
-        QTest::newRow("twelve digits") << "123456789012" << false << "" << typing;
-        QTest::newRow("letter inside") << "1234567890a" << false << "" << typing;
         QTest::newRow("leading blank") << " 12345678901" << false << "" << refused;
         QTest::newRow("arabic-indic digits")
             << "\xd9\xa1\xd9\xa2\xd9\xa3\xd9\xa4\xd9\xa5\xd9\xa6\xd9\xa7\xd9\xa8\xd9\xa9\xd9\xa0\xd9\xa1" << false << "" << refused;
         QTest::newRow("nation form") << "GER19900101" << false << "GER" << refused;
-        QTest::newRow("nation, seven digits") << "GER1990010" << false << "" << refused;
-        QTest::newRow("nation, nine digits") << "GER199001011" << false << "" << refused;
         QTest::newRow("empty") << "" << false << "" << refused;
     }
 
@@ -1358,17 +1130,13 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QFETCH(int, state);
-        const int ok = QValidator::Acceptable;
         QLineEdit field;
         UCIValidator validator(&field);
-        QString typed = QStringLiteral("x");   // refused first: red, and back when complete
+        QString typed = text;
         int pos = 2;
-        validator.validate(typed, pos);
-        typed = text;
         QCOMPARE(int(validator.validate(typed, pos)), state);
         QVERIFY(typed == text && pos == 2);
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            QCOMPARE(field.palette().color(group, field.foregroundRole()) == Qt::red, state != ok);
+        QCOMPARE(field.palette().color(field.foregroundRole()) == Qt::red, state != QValidator::Acceptable);   // red until complete
         UciLicence licence;
         licence = text;
         QVERIFY(licence.text() == text && licence.isValid() == valid && UciLicence::isValid(text) == valid);
