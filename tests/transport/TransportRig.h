@@ -27,18 +27,6 @@ inline bool knows(const TovkaNetIo& net, const TovkaAddress& address, const char
     return false;
 }
 
-inline Datagram dataPacket(quint32 sequence, const TovkaAddress& to, quint16 counter, const QByteArray& text)
-{
-    Datagram data;
-    data.type = PacketType::DATA;
-    data.from = Office;
-    data.to = to;
-    data.sequence = sequence;
-    data.counter = counter;
-    data.payload = text;
-    return data;
-}
-
 struct TransportRig
 {
     explicit TransportRig(quint32 kind = 0, quint32 subKind = 0, quint32 instance = 0) : net(kind, subKind, instance)
