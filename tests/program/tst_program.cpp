@@ -185,7 +185,7 @@ private slots:
     }
 
     // Last: the hall's link stays until the end. Every area's plan reaches both
-    // peers as message 2/9 from 7/0/0; switched off, the planner is heard at the
+    // peers as message 2/9 from 7/0/0; switched off, the planner takes the
     // monitor address again and sends nothing; on again, only later changes go out.
     void plansReachPeersOnOtherHosts()
     {
@@ -209,11 +209,9 @@ private slots:
             }
         }
 
-        const int monitorSeen = a->linesStartingWith("app+ 0/0/0 planner-hall").size();
         planner.button()->click();
         QCOMPARE(planner.window->network().ownAddress(), TovkaAddress(KindNetMon, 0, 0));
         QVERIFY(a->waitForLine(QString("app- 7/0/0 %1").arg(plannerHost), generousMs));
-        QVERIFY(a->waitForCount("app+ 0/0/0 planner-hall", monitorSeen + 1, generousMs));
         planner.setArea(1, plan(1, "Off"));
 
         planner.button()->click();
