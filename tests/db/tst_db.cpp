@@ -22,7 +22,6 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -39,18 +38,14 @@ QString convert(const QByteArray& helper, const QByteArray& in)
     if (helper == "toInt") return QString::number(toInt(text));
     if (helper == "toInt64") return QString::number(toInt64(text));
     if (helper == "date") return parseDate(in.constData()).toString(Qt::ISODate);
-    if (helper == "seconds") return secondsToDate(in.toLongLong()).toString(Qt::ISODate);
-    if (helper == "noon") return secondsToDate(dateToSeconds(QDate::fromString(text, Qt::ISODate))).toString(Qt::ISODate);
     if (helper == "sex") return QString::number(sexFromText(text));
     if (helper == "ak") return QString::number(akFromString(text));
     if (helper == "diszi") return QString::number(disziFromString(text));
-    if (helper == "exercise") return QString::number(disziFromExerciseNumber(in.constData()));
     if (helper == "points") return QString::number(parsePoints(text));
     if (helper == "sqlText") return sqlText(text);
     if (helper == "blob") return digest(uncompressFromBase64(text));
     if (helper == "pointsText") return pointsText(value);
     if (helper == "minutesText") return minutesText(value);
-    if (helper == "sexToChar") return QString(QLatin1Char(sexToChar(value)));
     if (helper == "akToChar") return QString(QLatin1Char(akToChar(value)));
     if (helper == "disziToChar") return QString(QLatin1Char(disziToChar(value)));
     if (helper == "category") {
@@ -122,52 +117,35 @@ private slots:
         auto row = [](const char* helper, const QByteArray& in, const QString& out) {
             QTest::addRow("%s %s", helper, in.left(30).toPercentEncoding(" ,.:-").constData()) << QByteArray(helper) << in << out;
         };
-        row("toInt", "  -7x", "-7");
         row("toInt", "99999999999", QString::number(INT_MAX));
-        row("toInt64", "18446744073709551617", QString::number(std::numeric_limits<qint64>::max()));
         row("toInt64", QByteArray(253, ' ') + "123", "12");   // nothing read past byte 255
         row("date", "0000000000000000000024.12.2003", "2003-12-24");
         for (const char* in : {"24.12 2003", "31.02.2003", "99999999999999999999999.1.1"})
             row("date", in, "");
-        for (const char* in : {"0", "-9223372036854775808"})
-            row("seconds", in, "");
-        for (const char* in : {"2000-01-01", "1969-12-31", ""})
-            row("noon", in, in);
         row("sex", " M\xc3\xa4nnlich", "1");
-        row("sex", "female", "2");
-        row("sex", "x", "0");
-        row("sexToChar", "3", "?");
         for (const char* helper : {"ak", "diszi", "akToChar", "disziToChar"}) {
             row(helper, "7", "7");
             row(helper, "8", "0");
         }
-        row("exercise", "3105a", "3");
-        for (const char* in : {"999", "8000", "99999999999999"})
-            row("exercise", in, "0");
         row("points", "0000000000000000000012,5", "1250");
         row("points", "-0.05", "-5");
         row("points", "999,99", "99999");
-        for (const char* in : {"1000", "1,234", "99999999999999999999999", "12,5x"})
+        for (const char* in : {"1000", "12,5x"})
             row("points", in, "0");
         row("pointsText", "-5", "-0,05");
-        row("pointsText", "-105", "-1,05");
         row("pointsText", QByteArray::number(INT_MIN), "-21474836,48");
         row("minutesText", "0", "");
         row("minutesText", QByteArray::number(INT_MAX), "35791394:07");
         // Out of range: refused, with what was read so far left behind.
         row("category", "201", "no 0 1 1");
-        row("category", "64", "no 2 2 0");
         row("category", QByteArray::number(INT_MAX), "no 0 0 7");
         row("toCString", "0", "XXXXXXXXXX");
-        row("toCString", "1", "|XXXXXXXXX");
         row("toCString", "3", "a|XXXXXXXX");   // only whole characters
         row("toCString", "7", QString::fromLatin1("a\xc3\xa4|XXXXXX"));
         row("toCString", "8", QString::fromLatin1("a\xc3\xa4\xf0\x9f\x98\x80|XX"));
-        for (const QByteArray& data : {QByteArray(50000, 'a'), noise(100000, 12345)})
-            row("blob", compressToBase64(data).toLatin1(), digest(data));
+        const QByteArray data = noise(100000, 12345);
+        row("blob", compressToBase64(data).toLatin1(), digest(data));
         const QString refused = digest(QByteArray());
-        row("blob", "!!!!", refused);
-        row("blob", QByteArray("ab").toBase64(), refused);
         row("blob", QByteArray("\0\0\0\x10garbagegarbage", 18).toBase64(), refused);   // not zlib
         // A header that claims 2 GB for a few bytes of stream.
         row("blob", QByteArray("\x7f\xff\xff\xf0\x78\x9c\x03\x00", 8).toBase64(), refused);
@@ -200,15 +178,6 @@ private slots:
         }
     }
 
-    void nullTexts()
-    {
-        QString out = "old";
-        QCOMPARE(fromCString(out, nullptr), QString());
-        QVERIFY(parseDate(nullptr).isNull() && disziFromExerciseNumber(nullptr) == 0);
-        QCOMPARE(toCString(nullptr, "abc", 4), static_cast<char*>(nullptr));
-        cleanSqlText(static_cast<char*>(nullptr));
-    }
-
     void execAndQuery()
     {
         RuvoDB db;
@@ -220,7 +189,6 @@ private slots:
         QCOMPARE(db.execInsert("INSERT INTO t (id, name) VALUES (40, CAST(X'4DFC6C6C6572' AS TEXT));"), 40);
         RuvoDBResult result;
         QVERIFY(db.query("SELECT id, name FROM t ORDER BY id;", &result));
-        QCOMPARE(result.types, (QStringList{"INTEGER", "VARCHAR(20)"}));
         // NULL reads as an empty text, a text that is not UTF-8 as Latin-1.
         QCOMPARE(result.rows, (QList<QStringList>{{"1", "a"}, {"2", ""}, {"40", QString::fromUtf8("M\xc3\xbcller")}}));
         // A failure keeps SQLite's message and logs the statement.
@@ -286,8 +254,7 @@ private slots:
     // A file that is no database of its class is refused with one box naming
     // it, or, when its own class cannot set it up, kept open write-locked; the
     // file stays as it was. A Descriptor without the names this layer writes
-    // never opens unlocked in silence. Without a report function the text
-    // goes to the debug log.
+    // never opens unlocked in silence.
     void opening_data()
     {
         QTest::addColumn<QString>("name");         // empty: an empty path
@@ -299,7 +266,6 @@ private slots:
         const QByteArray good = fileBytes(makeDatabase("source.ldb", 100));
         QVERIFY(good.size() > 4 * 4096);
         for (bool readOnly : {false, true}) {
-            QTest::addRow("garbage %d", readOnly) << "bad.ldb" << noise(8192, 99) << readOnly << "" << "";
             QTest::addRow("half page short %d", readOnly) << "bad.ldb" << good.left(good.size() - 2048) << readOnly << "" << "";
             QTest::addRow("bad header %d", readOnly) << "bad.ldb" << 'X' + good.mid(1) << readOnly << "" << "";
         }
@@ -310,8 +276,6 @@ private slots:
         QTest::newRow("read password") << "own.ldb" << QByteArray() << false << "readPassword" << locked;
         QTest::newRow("write password") << "own.ldb" << QByteArray() << false << "writePassword" << locked;
         QTest::newRow("failed set-up") << "own.ldb" << QByteArray() << false << "failing" << "no such table";
-        QTest::newRow("renamed passwords") << "own.ldb" << QByteArray() << false
-                                           << "magic INTEGER, version TEXT, readPw TEXT, writePw TEXT" << "Descriptor";
         QTest::newRow("no write password") << "own.ldb" << QByteArray() << false
                                            << "magic INTEGER, version TEXT, readPassword TEXT" << "Descriptor";
         QTest::newRow("ours, reordered, one more") << "own.ldb" << QByteArray() << false
@@ -347,7 +311,6 @@ private slots:
             RuvoDB plain;
             QVERIFY(plain.open(file, false) && plain.magic() == testMagic && plain.version() == "2001-02-03");
             QCOMPARE(plain.isWriteLocked(), !error.isEmpty());
-            QCOMPARE(plain.checkWritePassword(""), error.isEmpty());
             QCOMPARE(capture.contains("Descriptor") && plain.lastError().contains("Descriptor"), !error.isEmpty());
             QVERIFY(!plain.exec("DELETE FROM Descriptor;") || error.isEmpty());
             if (error.isEmpty())
@@ -369,25 +332,6 @@ private slots:
         setUserReport([&db](const QString&, int) { db.magic(); });
         QVERIFY(!db.open(file, readOnly));
         setUserReport(UserReport());
-        DebugCapture capture;
-        QVERIFY(!db.open(file, readOnly));
-        QVERIFY(capture.contains(db.lastError()));
-    }
-
-    void twoThreadsInsert()
-    {
-        RuvoDB db;
-        QVERIFY(db.open(path("threads.ldb"), false) && db.exec("CREATE TABLE t (id INTEGER PRIMARY KEY, who INTEGER);"));
-        auto insertMany = [&db](int who) {
-            RuvoDBResult result;
-            for (int i = 0; i < 200; ++i)
-                db.exec(QStringLiteral("INSERT INTO t (who) VALUES (%1);").arg(who)) && db.query("SELECT count(*) FROM t;", &result);
-        };
-        // std::thread rather than QThread: its hand-over is visible to the thread checker.
-        std::thread worker(insertMany, 1);
-        insertMany(2);
-        worker.join();
-        QCOMPARE(db.count("t", "WHERE who = 1") + db.count("t", "WHERE who = 2") * 1000, 200200);
     }
 
     // The guard: all of its work lands or none of it, nested in a caller's
@@ -409,15 +353,12 @@ private slots:
         QTest::newRow("dropped") << "" << two << "" << false << 1 << "";
         QTest::newRow("failing") << "" << two + "INSERT INTO no VALUES (1);" << "" << false << 1 << "no such table";
         QTest::newRow("in BEGIN, committed") << begin << two << "COMMIT;" << true << 4 << "";
-        QTest::newRow("in BEGIN, rolled back") << begin << two << "ROLLBACK;" << true << 1 << "";
         QTest::newRow("in BEGIN, guard dropped") << begin << two << "COMMIT;" << false << 2 << "";
         QTest::newRow("in a guard, committed") << "GUARD" << two << "COMMIT GUARD" << true << 3 << "";
-        QTest::newRow("in a guard, dropped") << "GUARD" << two << "COMMIT GUARD" << false << 1 << "";
         QTest::newRow("outer guard dropped") << "GUARD" << two << "" << true << 1 << "";
         // The guard cannot wait for the other connection: nothing is written.
         const QString busy = "database is locked";
         QTest::newRow("other holds the file") << "OTHER BEGIN EXCLUSIVE;" << two << "OTHER COMMIT;" << false << 1 << busy;
-        QTest::newRow("other reads") << "OTHER BEGIN; SELECT * FROM t;" << two << "OTHER COMMIT;" << false << 1 << busy;
         QTest::newRow("locked meanwhile") << "" << two + "LOCK" << "" << false << 1 << RuvoDB::errorText(RuvoDB::ErrLocked);
     }
 
@@ -459,59 +400,36 @@ private slots:
         QCOMPARE(other.count("t"), rows);
         // Nothing is left open: the other connection can write.
         QVERIFY2(other.exec("INSERT INTO t VALUES (9);"), qPrintable(other.lastError()));
-        // No guard on a file that cannot be written.
-        db.close();
-        RuvoTransaction closed(&db), none(nullptr);
-        QVERIFY(!closed.isActive() && !none.isActive() && !none.commit());
-        QVERIFY(db.open(file, true));
-        RuvoTransaction readOnly(&db);
-        QVERIFY(!readOnly.isActive() && !readOnly.commit());
-        QCOMPARE(db.lastError(), RuvoDB::errorText(RuvoDB::ErrLocked));
     }
 
-    // Defaults without a database, a table or write access, or with a table
-    // of other columns (said so, never written); reading leaves the database's
-    // last error as it was. Stored values are read back from the file.
+    // Defaults without a database or with a table of other columns (said so,
+    // never written); reading leaves the database's last error as it was.
     void props_data()
     {
-        QTest::addColumn<QString>("file");   // empty: no database
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QString>("table");  // run on the file first
-        QTest::newRow("no database") << QString() << false << QString();
-        QTest::newRow("read-only file") << "readonly.ldb" << true << QString();
-        QTest::newRow("other columns") << "foreign.ldb" << false
-                                       << "CREATE TABLE RuvoProps (name TEXT, wert TEXT); INSERT INTO RuvoProps VALUES ('NAMEFORMAT', '1');";
-        QTest::newRow("ours") << "props.ldb" << false << QString();
+        QTest::addColumn<bool>("withDatabase");
+        QTest::newRow("no database") << false;
+        QTest::newRow("other columns") << true;
     }
 
     void props()
     {
-        QFETCH(QString, file);
-        QFETCH(bool, readOnly);
-        QFETCH(QString, table);
+        QFETCH(bool, withDatabase);
         RuvoProps* props = RuvoProps::instance();
         RuvoDB db;
         DebugCapture capture;
-        if (!file.isEmpty()) {
-            QVERIFY(db.open(path(qPrintable(file)), false) && db.setMagic(1) && (table.isEmpty() || db.exec(table)));
-            QVERIFY(db.open(path(qPrintable(file)), readOnly) && !db.exec("BROKEN;"));
+        if (withDatabase) {
+            QVERIFY(db.open(path("foreign.ldb"), false) && db.setMagic(1));
+            QVERIFY(db.exec("CREATE TABLE RuvoProps (name TEXT, wert TEXT); INSERT INTO RuvoProps VALUES ('NAMEFORMAT', '1');"));
+            QVERIFY(!db.exec("BROKEN;"));
         }
-        props->setDatabase(file.isEmpty() ? nullptr : &db);
-        QCOMPARE(capture.contains("RuvoProps") && db.lastError().contains("RuvoProps"), !table.isEmpty());
+        props->setDatabase(withDatabase ? &db : nullptr);
+        QCOMPARE(capture.contains("RuvoProps") && db.lastError().contains("RuvoProps"), withDatabase);
         const QString error = db.lastError();
         QVERIFY(RuvoProps::decimalSeparator() == ',' && !RuvoProps::startGemeinschaft(1) && RuvoProps::startGemeinschaft(2));
         QVERIFY(props->get("MISSING", "d") == "d" && db.lastError() == error);
-        for (const auto& [key, value] : {std::pair<QString, QString>{"A", "1"}, {"A", "2"}, {"DEZIMALSEPARATION", "."},
-                                         {"STARTGEMEINSCHAFT_2", "0"}})
-            QCOMPARE(props->set(key, value), file == "props.ldb");
+        QVERIFY(!props->set("DEZIMALSEPARATION", ".") && RuvoProps::decimalSeparator() == ',');
         QVERIFY(messages->texts.isEmpty());
-        if (!table.isEmpty())
-            QVERIFY(db.lastError().contains("RuvoProps") && db.count("RuvoProps") == 1);
-        if (file != "props.ldb")
-            return;
-        QVERIFY(db.count("RuvoProps") == 3 && props->get("A") == "2" && props->get("a", "none") == "none");
-        QCOMPARE(QByteArray(pointsText(-5)), QByteArray("-0.05"));
-        QVERIFY(!RuvoProps::startGemeinschaft(2));
+        QVERIFY(!withDatabase || db.count("RuvoProps") == 1);
     }
 
 private:

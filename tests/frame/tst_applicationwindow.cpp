@@ -1,39 +1,15 @@
 // The frame: the rules-catalogue check on a language change (read only, its
-// date compared with today, only in programs that use it), the database's
-// reports in its box, and the numbered standard texts in their contexts.
+// date compared with today, only in programs that use it) and the database's
+// reports in its box.
 #include "frame/ApplicationWindow.h"
 #include "tests/rules/CatalogueFiles.h"
 #include "tests/support/MessageCatcher.h"
 
-#include "frame/BaseText.h"
 #include "frame/MessageBox.h"
 #include "rules/CatalogueDateCheck.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <QtTest>
-
-namespace {
-
-// Marks every text with the context it was looked up in.
-class ContextTranslator : public QTranslator
-{
-public:
-    QString translate(const char* context, const char* source, const char*, int) const override
-    {
-        return QString::fromUtf8(context) + "|" + QString::fromUtf8(source);
-    }
-    bool isEmpty() const override { return false; }
-};
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestApplicationWindow : public QObject
 {
@@ -76,30 +52,12 @@ private slots:
         QCOMPARE(catcher.icons, QVector<int>(boxes, int(MessageCritical)).toList());
         QCOMPARE(window.reglementDB().isOpen(), useReglement && !catalogue.isEmpty());
         QVERIFY(!window.reglementDB().isOpen() || window.reglementDB().isWriteLocked());
+        // A language without a catalogue leaves none open, not the previous one.
+        QTemporaryDir empty;
+        window.setLanguage(empty.path());
+        QVERIFY(!window.reglementDB().isOpen());
     }
 
-    // A language change replaces the catalogue, which no public path can change.
-    void languageChangeReplacesTheCatalogue()
-    {
-        QTemporaryDir oldRules, newRules, empty;
-        QVERIFY(!CatalogueFiles::oldRules(oldRules.path()).isEmpty());
-        const QString file = CatalogueFiles::newRules(newRules.path());
-        const QByteArray before = fileBytes(file);
-        ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), true);
-        window.setToday([] { return QDate(2008, 6, 1); });
-        MessageCatcher catcher;
-        ReglementDB& db = window.reglementDB();
-        window.setLanguage(oldRules.path());
-        QCOMPARE(db.catalogueYear(), 2007);
-        catcher.texts.clear();
-        window.setLanguage(newRules.path());
-        QCOMPARE(db.catalogueYear(), 2008);
-        QVERIFY(catcher.texts.isEmpty() && !db.checkWritePassword(""));
-        // A language without a catalogue leaves none open, not the previous one.
-        window.setLanguage(empty.path());
-        QVERIFY(!db.isOpen());
-        QCOMPARE(fileBytes(file), before);
-    }
 
     // From its start on, the frame shows what the database layer reports.
     void databaseReportsInTheBox()
@@ -111,28 +69,6 @@ private slots:
         QVERIFY(!db.open(QString(), false));
         setMessageHook(MessageHook());
         QCOMPARE(shown, QStringList{"<br>" + db.lastError()});
-    }
-
-    void baseTexts_data()
-    {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QString>("text");   // looked up in its context
-        QTest::newRow("45") << 45 << QString::fromUtf8("Wertungsbogen|Pr\xc3\xbc" "fsumme:");
-        QTest::newRow("61") << 61 << "AddressDB|Jahrgang";
-        for (int n : {-1, 46, 60, 62})
-            QTest::addRow("%d", n) << n << QString();
-    }
-
-    void baseTexts()
-    {
-        QFETCH(int, n);
-        QFETCH(QString, text);
-        QCOMPARE(baseText(n), text.section('|', 1));
-        ContextTranslator translator;
-        QVERIFY(QCoreApplication::installTranslator(&translator));
-        const QString translated = baseText(n);
-        QCoreApplication::removeTranslator(&translator);
-        QCOMPARE(translated, text);
     }
 };
 

@@ -80,11 +80,8 @@ private slots:
         writeMany(2);
         worker.join();
         qWarning("done");
-        const QStringList lines = written().filter("thread ");
-        QCOMPARE(lines.size(), 4000);
         const QRegularExpression whole("^Debug thread [12] line \\d+ with some text to make the line longer$");
-        for (const QString& line : lines)
-            QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
+        QCOMPARE(written().filter(whole).size(), 4000);
     }
 };
 

@@ -1,5 +1,4 @@
-// Guards the rule that no test may reach this machine's real network: the test
-// run must see only loopback and our own veth / tap test links.
+// No test may reach this machine's real network: only loopback and our test links.
 #include <QNetworkInterface>
 #include <QtTest>
 
