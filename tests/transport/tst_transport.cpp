@@ -13,6 +13,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 bool sh(const QString& script)
@@ -190,6 +192,29 @@ private slots:
         QCOMPARE(sent.mid(sent.indexOf(QStringLiteral("shutdown 70"))), (QStringList{"shutdown 70", "ping 00"}));
         // The own old record is not back: switching on again is not refused.
         QVERIFY(rig.net.setOwnAddress(7, 0, 0));
+    }
+
+    // The heartbeat takes its sender address under the write lock: one that
+    // comes due while the shutdown is written goes out with the new address.
+    void aHeartbeatHeldUpByTheSwitchCarriesTheNewAddress()
+    {
+        std::thread beat;
+        bool started = false;
+        TransportRig rig(7, 0, 0);
+        rig.sink.homeThreadOnly = false;
+        rig.sink.setWriteHook([&](const PacketHeader& header) {
+            if (header.type != PacketType::SHUTDOWN || started)
+                return;
+            started = true;
+            beat = std::thread([&] { rig.net.sendPong(); });
+            QThread::msleep(100);
+        });
+        QVERIFY(rig.net.setOwnAddress(3, 0, 0));
+        beat.join();
+        QStringList sent = rig.sent();
+        sent = sent.mid(sent.indexOf(QStringLiteral("shutdown 70")));
+        QVERIFY(sent.contains(QStringLiteral("pong 30")));
+        QVERIFY(!sent.contains(QStringLiteral("pong 70")));
     }
 
     void afterTheShutdownNothingIsWritten()
