@@ -394,7 +394,7 @@ void BM_ReceiveFlood(benchmark::State& state)
         TovkaNetIo net(receiver.kind, receiver.subKind, receiver.instance);
         FloodPeer flood(veth ? hall->prefix + "-halle-1" : QString(),
                         veth ? QStringLiteral("239.255.5.97") : QStringLiteral("127.255.255.255"),
-                        veth ? QStringLiteral("10.77.0.2") : QString(), 30000, 10000, receiver);
+                        veth ? QStringLiteral("10.77.0.2") : QString(), 30000, 10000, 20, receiver);
         waitInLoop([&] { return flood.sent(); });
         waitInLoop([&] { return flood.acknowledged >= flood.packets(); }, 1000);
         lost = double(flood.packets() - flood.acknowledged) / flood.packets();
@@ -415,6 +415,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     installDebugLog(); // as the program runs
+    benchmark::AddCustomContext("event dispatcher", qEnvironmentVariableIsEmpty("QT_NO_GLIB") ? "glib" : "Qt's own");
     hallReady = openHall();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

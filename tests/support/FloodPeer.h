@@ -1,6 +1,7 @@
 // Another program of the suite, on threads of its own, flooding a program
-// with data packets 1, 2, ... from the office at a steady rate and counting
-// its acknowledgements. Header-only, so benchmarks can use it too.
+// with data packets 1, 2, ... from the office at a steady rate, in bursts
+// written back to back, and counting its acknowledgements. Header-only, so
+// benchmarks can use it too.
 #pragma once
 
 #include "tests/support/Datagram.h"
@@ -20,14 +21,13 @@
 class FloodPeer
 {
 public:
-    static constexpr int Burst = 20; // packets written back to back between pauses
-
     // host: the namespace of the peer's host, empty for this one; group:
     // 127.255.255.255 or the multicast group; link: the address of the peer's
     // multicast link, empty on the loopback.
     FloodPeer(const QString& host, const QString& group, const QString& link, int packets, int perSecond,
-              const TovkaAddress& receiver = TovkaAddress(7, 0, 0))
-        : fd(openSocket(host, group, link)), to(endpoint(group)), receiver(receiver), seen(size_t(packets) + 1)
+              int burst = 20, const TovkaAddress& receiver = TovkaAddress(7, 0, 0))
+        : fd(openSocket(host, group, link)), to(endpoint(group)), burst(burst), receiver(receiver),
+          seen(size_t(packets) + 1)
     {
         Datagram data;
         data.type = PacketType::DATA;
@@ -39,7 +39,7 @@ public:
             data.counter = quint16(sequence);
             datagrams.push_back(data.bytes().toStdString());
         }
-        sender = std::thread([this, gap = std::chrono::microseconds(1000000LL * Burst / perSecond)] { send(gap); });
+        sender = std::thread([this, gap = std::chrono::microseconds(1000000LL * burst / perSecond)] { send(gap); });
         listener = std::thread([this] { listen(); });
     }
 
@@ -52,6 +52,7 @@ public:
     }
 
     bool valid() const { return fd >= 0; }
+    int socket() const { return fd; }
     int packets() const { return int(datagrams.size()); }
     bool sent() const { return done; }
     std::atomic<int> acknowledged{0};
@@ -100,7 +101,7 @@ private:
     {
         auto next = std::chrono::steady_clock::now();
         for (size_t i = 0; i < datagrams.size() && !stop; ++i) {
-            if (i % Burst == 0)
+            if (i % size_t(burst) == 0)
                 std::this_thread::sleep_until(next += gap);
             const std::string& datagram = datagrams[i];
             ::sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
@@ -125,6 +126,7 @@ private:
 
     const int fd;
     const sockaddr_in to;
+    const int burst;
     const TovkaAddress receiver;
     std::vector<std::string> datagrams;
     std::vector<bool> seen; // listener thread only

@@ -1,29 +1,34 @@
 // The transport between real hosts, read in the program's own event loop
 // with its debug log on: another program of the suite behind a wire that
 // loses 30% of the frames both ways gets every packet once, and a flood from
-// another program is acknowledged whole while the window's timers keep firing.
+// another program leaves no socket deaf while the window's timers keep firing.
 #include "TapForwarder.h"
 #include "TransportRig.h"
 
 #include "tests/support/FloodPeer.h"
+#include "tests/support/SocketQueues.h"
 #include "tests/support/TestHall.h"
 
 #include "frame/DebugLog.h"
+#include "net/transport/UdpSocketLinux.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QtTest>
 
-// Data packets a second of the flood. The thread checker slows the reader
-// some tenfold, to about what a flood with our own acknowledgements looped
-// back asks of it on loopback; its run looks for races, so its flood is
-// slower than the reader's speed.
-#ifdef __SANITIZE_THREAD__
-constexpr int FloodRate = 2500;
-#else
-constexpr int FloodRate = 10000;
-#endif
+// The flood: bursts of more data packets than the reader takes in one turn
+// of the event loop, far enough apart for a reader of any build to empty its
+// socket between them on an idle machine. A reader that falls behind leaves
+// the kernel to drop what finds no room.
+constexpr int FloodBurst = 100;
+constexpr int FloodRate = 2000;
+constexpr int FloodPackets = 40 * FloodBurst;
+static_assert(FloodBurst > TovkaNetIo::maxDatagramsPerRead, "each burst takes the reader more than one turn");
+// Turns of the window's timer in a row that find datagrams waiting while
+// nothing was read. A reader that is merely slow reads something between two
+// turns; a deaf socket waits for the alive check, up to a second.
+constexpr int DeafTurns = 10;
 
 class TestTransportHosts : public QObject
 {
@@ -68,7 +73,7 @@ private slots:
         QVERIFY(lossyWire.dropped() > 0);
     }
 
-    void aFloodIsAcknowledgedWholeAndTimersKeepFiring_data()
+    void aFloodLeavesNoSocketDeaf_data()
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("link");
@@ -78,28 +83,45 @@ private slots:
                               << QStringLiteral("239.255.5.97");
     }
 
-    void aFloodIsAcknowledgedWholeAndTimersKeepFiring()
+    // Every packet of the flood is acknowledged or was dropped by the kernel
+    // at the program's sockets, no socket stops being read while datagrams
+    // wait in it, and the window's timers keep firing.
+    void aFloodLeavesNoSocketDeaf()
     {
         QFETCH(QString, host);
         QFETCH(QString, link);
         QFETCH(QString, group);
-        const int packets = 20000;
         TovkaNetIo net(Planner.kind, Planner.subKind, Planner.instance);
+        int delivered = 0;
+        connect(&net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
+                [&delivered] { ++delivered; });
+        FloodPeer flood(host, group, link, FloodPackets, FloodRate, FloodBurst);
+        QVERIFY(flood.valid());
+        SocketQueues queues(UdpSocketLinux::port, host.isEmpty() ? flood.socket() : -1);
         QEventLoop loop;
         QTimer window;
         int ticksDuringFlood = 0;
-        FloodPeer flood(host, group, link, packets, FloodRate);
-        QVERIFY(flood.valid());
+        int deliveredBefore = 0;
+        int idleTurns = 0;
         connect(&window, &QTimer::timeout, [&] {
-            const int acknowledged = flood.acknowledged;
-            ticksDuringFlood += acknowledged > 0 && acknowledged < packets ? 1 : 0;
-            if (acknowledged == packets)
+            queues.sample();
+            const bool read = delivered != deliveredBefore || queues.someShrank();
+            deliveredBefore = delivered;
+            idleTurns = queues.queued() > 0 && !read ? idleTurns + 1 : 0;
+            ticksDuringFlood += delivered > 0 && !flood.sent() ? 1 : 0;
+            const bool accounted = flood.acknowledged + queues.dropped() >= FloodPackets;
+            if (idleTurns == DeafTurns || (flood.sent() && queues.queued() == 0 && accounted))
                 loop.quit();
         });
         window.start(10);
         QTimer::singleShot(Patience, &loop, &QEventLoop::quit);
         loop.exec();
-        QCOMPARE(flood.acknowledged.load(), packets);
+        QVERIFY2(idleTurns < DeafTurns, "datagrams waited in a socket that was not read");
+        // The kernel's count takes in our own acknowledgements looped back too.
+        QVERIFY2(flood.acknowledged + queues.dropped() >= FloodPackets,
+                 qPrintable(QStringLiteral("%1 acknowledged, %2 dropped by the kernel")
+                                .arg(flood.acknowledged)
+                                .arg(queues.dropped())));
         QVERIFY(ticksDuringFlood > 0);
     }
 
@@ -113,7 +135,7 @@ int main(int argc, char** argv)
     if (!PrivateHost::enter(QStringLiteral("halle-a"), true))
         return 2;
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("QT_NO_GLIB")) // a log of its own
+    if (!qEnvironmentVariableIsEmpty("QT_NO_GLIB")) // Qt's own dispatcher: a log of its own
         QCoreApplication::setApplicationName(QCoreApplication::applicationName() + "-qtloop");
     TestTransportHosts test;
     return QTest::qExec(&test, argc, argv);
