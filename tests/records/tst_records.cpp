@@ -138,6 +138,11 @@ const QMap<QString, std::function<bool(AddressDB&, int)>> operations = {
     {"removeNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.removeNameIcon(n) && n.ID == 0; }},
     {"removeTeam", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeTeam(id); }},
     {"removeStarter", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeStarter(id); }},
+    {"assignEmptyTeam", [](AddressDB& db, int disci) {   // a new team of that discipline without members
+        ACTeamData t;
+        t.disci = disci;
+        auto& list = static_cast<MeldeListeDB&>(db);
+        return list.insertTeam(t) > 0 && list.assignCompetitorsToTeam(t) == 0; }},
 };
 
 // "disci:members:reserves[:name[:age class]]", named "Vierer" of age class 3 unless given.
@@ -483,6 +488,8 @@ private slots:
         QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten! | Y,SG #4";
         QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten! | Y,SG #6";
         QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5) | Y,SG #5";
+        QTest::newRow("team without members") << "assignEmptyTeam" << 4 << "" << "TeamChanged(2) | Y,SG #4";
+        QTest::newRow("team without members or discipline") << "assignEmptyTeam" << 0 << "" << "TeamChanged(2) | Y,SG #0";
         QTest::newRow("athlete unreadable") << "removeSportler" << 5 << "DROP TABLE Teams;" << "no such table: Teams";
     }
 
