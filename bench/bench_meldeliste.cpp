@@ -1,14 +1,21 @@
 // The entry list beside raw sqlite3 running the same SQL in the same run:
 // 10,000 start entries stored with insertStarter inside one transaction guard
 // (each an INSERT and the read of its stored form), and all of them read back
-// with getStarter. The counter "ratio" is the entry list's time over raw.
+// with getStarter. The entry list compares every write and read with the
+// competitor records' (their statement built, their SELECT run, a debug line
+// per record converted), so raw runs both SELECTs too. The counter "ratio" is
+// the entry list's time over raw.
 #include "bench/RawSqlite.h"
 #include "db/RuvoTransaction.h"
+#include "frame/DebugLog.h"
+#include "records/FigureList.h"
 #include "records/MeldeListeDB.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -34,9 +41,12 @@ std::vector<Starter_t> sampleEntries()
         for (int k = 0; k < (four ? 4 : 1); ++k)
             s.members[k] = 4 * i + k + 1;
         s.disci = four ? 4 : 1;
-        for (int k = 0; k < 12; ++k)
+        FigureList figures;
+        for (int k = 0; k < 12; ++k) {
             qsnprintf(s.codes[k], sizeof s.codes[k], "%d%d%c", s.disci, 100 + k, 'a' + k % 3);
-        s.checksum = uint32_t(i) * 2654435761u;
+            figures.setFigure(k, QLatin1String(s.codes[k]));
+        }
+        s.checksum = figures.checksum();   // as the score sheet has it: the two routes agree
         s.gender = i % 3 == 0 ? 1 : 2;
         s.ageClass = i % 7 + 1;
         s.given = uint16_t(i % 1000 * 10);
@@ -54,14 +64,16 @@ void createFile(const QString& path)
     db.open(path, false);
 }
 
-QByteArray selectById(int id)
+// The two SELECTs of getStarter: its own and the competitor records' beside it.
+QByteArrayList getStarterReads(const Starter_t* filter, int order)
 {
-    Starter_t filter;
-    filter.id = id;
-    return MeldeListeDB::starterSelectText(&filter, 0).toUtf8();
+    const ACCompetitorData competitorFilter = filter ? ACCompetitorData(*filter) : ACCompetitorData();
+    return { MeldeListeDB::starterSelectText(filter, order).toUtf8(),
+             ACCompetitorData::selectText(filter ? &competitorFilter : nullptr, order).toUtf8() };
 }
 
-double rawInserts(const QString& path, const std::vector<QByteArray>& inserts, const std::vector<QByteArray>& reads)
+double rawInserts(const QString& path, const std::vector<QByteArray>& inserts,
+                  const std::vector<QByteArrayList>& reads)
 {
     createFile(path);
     sqlite3* db = raw::open(path);
@@ -70,7 +82,8 @@ double rawInserts(const QString& path, const std::vector<QByteArray>& inserts, c
     sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
     for (size_t i = 0; i < inserts.size(); ++i) {
         sqlite3_exec(db, inserts[i].constData(), nullptr, nullptr, nullptr);
-        raw::read(db, reads[i], rows);
+        for (const QByteArray& read : reads[i])
+            raw::read(db, read, rows);
     }
     sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
     const double seconds = secondsSince(start);
@@ -96,12 +109,14 @@ void BM_InsertStarter(benchmark::State& state)
     QTemporaryDir dir;
     const std::vector<Starter_t> entries = sampleEntries();
     std::vector<QByteArray> inserts;
-    std::vector<QByteArray> reads;
+    std::vector<QByteArrayList> reads;
     QString sql;
+    Starter_t stored;
     for (size_t i = 0; i < entries.size(); ++i) {
         MeldeListeDB::starterInsertSql(sql, entries[i]);
         inserts.push_back(sql.toUtf8());
-        reads.push_back(selectById(int(i) + 1));   // the row ids of a new file
+        stored.id = int(i) + 1;   // the row ids of a new file
+        reads.push_back(getStarterReads(&stored, 0));
     }
     double rawTotal = 0, listTotal = 0;
     int round = 0;
@@ -121,7 +136,7 @@ void BM_GetStarter(benchmark::State& state)
     const QString path = dir.filePath(QStringLiteral("read.ldb"));
     listInserts(path, sampleEntries());
     const int order = ACCompetitorData::ByIdAscending;
-    const QByteArray sql = MeldeListeDB::starterSelectText(nullptr, order).toUtf8();
+    const QByteArrayList reads = getStarterReads(nullptr, order);
 
     sqlite3* rawDb = raw::open(path);
     MeldeListeDB db;
@@ -132,7 +147,8 @@ void BM_GetStarter(benchmark::State& state)
     int rounds = 0;
     for (auto _ : state) {
         auto start = Clock::now();
-        raw::read(rawDb, sql, rawRows);
+        for (const QByteArray& read : reads)
+            raw::read(rawDb, read, rawRows);
         rawTotal += secondsSince(start);
         start = Clock::now();
         db.getStarter(list, nullptr, order);
@@ -152,4 +168,15 @@ void BM_GetStarter(benchmark::State& state)
 BENCHMARK(BM_InsertStarter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetStarter)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+// The comparison writes a debug line per record converted: into the debug
+// log, as in the program.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bench_meldeliste"));
+    installDebugLog();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

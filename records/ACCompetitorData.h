@@ -82,8 +82,8 @@ public:
     // The SELECT that getACCompetitors runs for a filter (null: every entry).
     static QString selectText(const ACCompetitorData* filter, int order);
     // Gives the stored entries of the team's members and discipline that have
-    // no team row yet the team's ID, all or none; the number given, -1 for a
-    // team without ID or a failure.
+    // no team row yet the team's ID, all or none; the number given (0 for a
+    // team without members), -1 for a team without ID or a failure.
     static int assignCompetitorsToTeam(MeldeListeDB* db, const ACTeamData& team);
 
     int netInfo = 0;      // carried between programs, not stored in "starter"

@@ -337,6 +337,10 @@ int ACCompetitorData::assignCompetitorsToTeam(MeldeListeDB* db, const ACTeamData
         return -1;
     ACCompetitorData filter;
     filter.team.setMembers(team.members);
+    // No members would leave only the discipline as condition and link every
+    // free entry of it (of all of them for discipline 0).
+    if (filter.team.members.isEmpty())
+        return 0;
     filter.setDisci(team.disci, true);
     RuvoDBList<ACCompetitorData> entries;
     if (!getACCompetitors(db, entries, &filter, Unordered))

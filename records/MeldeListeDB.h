@@ -44,7 +44,9 @@ public:
     // The netInfo every entry read receives; other programs supply their own.
     virtual int starterNetInfo(int starterId);
 
-    // Start entries. Order numbers as ACCompetitorData::Order.
+    // Start entries. Order numbers as ACCompetitorData::Order. The writes and
+    // reads of Starter_t records also go through the competitor records and
+    // log where the two differ; their results come from Starter_t alone.
     static void starterInsertSql(QString& sql, const Starter_t& entry);
     int insertStarter(Starter_t& entry);
     int insertStarter(ACCompetitorData& entry);
@@ -85,6 +87,8 @@ signals:
     void signalTeamRemoved(int ID);
 
 private:
+    // getStarter's own read, without the comparison read beside it.
+    bool readStarters(StarterList& list, const Starter_t* filter, int order);
     // The single count a SELECT COUNT(*) gives, -1 when the read fails.
     int countOf(const QString& sql);
     // Refuses with text while count is above 0; a failed count (-1) refuses

@@ -3,6 +3,11 @@
 // readers of both forms (Starter_t and ACCompetitorData) with filters and
 // orders. Texts go into statements cleaned, as literals; cells are read by
 // position, fixed-width fields within their width.
+//
+// Every write and read of Starter_t records is done once more through the
+// competitor records, and where the two routes to the table part ways the
+// debug log says so: that is how a difference shows up in the field. The
+// result always comes from the Starter_t route.
 #include "records/MeldeListeDB.h"
 
 #include "db/Conversions.h"
@@ -101,6 +106,30 @@ void fillStarter(Starter_t& s, const QStringList& row)
     s.best = uint16_t(toInt(row.at(ColTeamBest)));
 }
 
+// The competitor record's statement for the same entry, logged beside this
+// route's when the two differ.
+void compareStatements(const char* tag, const QString& sql, const Starter_t& entry)
+{
+    ACCompetitorData competitor(entry);
+    const QString& other = competitor.insertSql();
+    if (other == sql)
+        return;
+    qDebug("%s", tag);
+    qDebug().noquote() << sql;
+    qDebug().noquote() << other;
+}
+
+// A comparison read: whatever it meets, the last error stays as the read
+// that counts left it.
+template<class Read>
+bool readAside(RuvoDB& db, Read read)
+{
+    const QString error = db.lastError();
+    const bool ok = read();
+    db.setLastError(error);
+    return ok;
+}
+
 } // namespace
 
 void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
@@ -156,6 +185,7 @@ int MeldeListeDB::insertStarter(Starter_t& entry)
     entry.id = 0;   // an insert makes a new row, whatever the hook did
     QString sql;
     starterInsertSql(sql, entry);
+    compareStatements("insertStarter differ", sql, entry);
     // The entry, its team row's best and the read of the stored form land together.
     RuvoTransaction t(this);
     const int id = execInsert(sql);
@@ -205,6 +235,7 @@ bool MeldeListeDB::updateStarter(Starter_t& entry)
     }
     QString sql;
     starterInsertSql(sql, entry);
+    compareStatements("updateStarter differ", sql, entry);
     RuvoTransaction t(this);
     if (!exec(sql) || !t.commit())
         return false;
@@ -294,6 +325,21 @@ QString MeldeListeDB::starterSelectText(const Starter_t* filter, int order)
 
 bool MeldeListeDB::getStarter(StarterList& list, const Starter_t* filter, int order)
 {
+    const bool ok = readStarters(list, filter, order);
+    const ACCompetitorData competitorFilter = filter ? ACCompetitorData(*filter) : ACCompetitorData();
+    RuvoDBList<ACCompetitorData> competitors;
+    const bool competitorsOk = readAside(*this, [&] {
+        return getACCompetitors(competitors, filter ? &competitorFilter : nullptr, order);
+    });
+    if (competitors.size() != list.items.size())
+        qDebug("ACCompetitorList differ in size: %d -- %d", int(list.items.size()), int(competitors.size()));
+    if (competitorsOk != ok)
+        qDebug("ACCompetitorList differ in return: %d -- %d", int(ok), int(competitorsOk));
+    return ok;
+}
+
+bool MeldeListeDB::readStarters(StarterList& list, const Starter_t* filter, int order)
+{
     list.clear();
     list.autoDelete = true;
     RuvoDBResult result;
@@ -348,10 +394,14 @@ bool MeldeListeDB::getStarterById(Starter_t& entry, int id)
     Starter_t filter;
     filter.id = id;
     StarterList found;
-    if (!getStarter(found, &filter, 0) || found.items.size() != 1)
-        return false;
-    entry = *found.items.first();
-    return true;
+    const bool ok = getStarter(found, &filter, 0) && found.items.size() == 1;
+    if (ok)
+        entry = *found.items.first();
+    ACCompetitorData competitor;
+    const bool competitorOk = readAside(*this, [&] { return getACCompetitorById(competitor, id); });
+    if (competitorOk != ok)
+        qDebug() << "MeldeListeDB::getStarterById return differ:" << ok << competitorOk;
+    return ok;
 }
 
 bool MeldeListeDB::getACCompetitors(RuvoDBList<ACCompetitorData>& list, const ACCompetitorData* filter, int order)

@@ -19,6 +19,7 @@
 #include "records/UCIValidator.h"
 #include "records/UciLicence.h"
 #include "tests/support/Bytes.h"
+#include "tests/support/DebugCapture.h"
 #include "tests/support/MessageCatcher.h"
 
 #include <QBuffer>
@@ -138,6 +139,11 @@ const QMap<QString, std::function<bool(AddressDB&, int)>> operations = {
     {"removeNameIcon", [](AddressDB& db, int id) { NameIcon n = icon(id); return db.removeNameIcon(n) && n.ID == 0; }},
     {"removeTeam", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeTeam(id); }},
     {"removeStarter", [](AddressDB& db, int id) { return static_cast<MeldeListeDB&>(db).removeStarter(id); }},
+    {"assignEmptyTeam", [](AddressDB& db, int disci) {   // a new team of that discipline without members
+        ACTeamData t;
+        t.disci = disci;
+        auto& list = static_cast<MeldeListeDB&>(db);
+        return list.insertTeam(t) > 0 && list.assignCompetitorsToTeam(t) == 0; }},
 };
 
 // "disci:members:reserves[:name[:age class]]", named "Vierer" of age class 3 unless given.
@@ -483,6 +489,8 @@ private slots:
         QTest::newRow("athlete of another club's entry") << "removeSportler" << 4 << "" << "Der Sportler ist noch in Wertungsbögen enthalten! | Y,SG #4";
         QTest::newRow("athlete a reserve") << "removeSportler" << 6 << "" << "Der Sportler ist noch in Teams enthalten! | Y,SG #6";
         QTest::newRow("athlete free") << "removeSportler" << 5 << "" << "SportlerRemoved(5) | Y,SG #5";
+        QTest::newRow("team without members") << "assignEmptyTeam" << 4 << "" << "TeamChanged(2) | Y,SG #4";
+        QTest::newRow("team without members or discipline") << "assignEmptyTeam" << 0 << "" << "TeamChanged(2) | Y,SG #0";
         QTest::newRow("athlete unreadable") << "removeSportler" << 5 << "DROP TABLE Teams;" << "no such table: Teams";
     }
 
@@ -532,6 +540,58 @@ private slots:
         QVERIFY(list().getStarterById(b, 2) && b.teamId == 1 && list().getStarterById(a, 1) && a.teamId == 0);
         team.ID = 0;
         QCOMPARE(list().assignCompetitorsToTeam(team), -1);
+    }
+
+    // Writes and reads of Starter_t records done once more through the
+    // competitor records. Entry 1 "Paar" of discipline 2 and club 1 with the
+    // athletes 1 and 2 is stored first; the entry of the row's members is
+    // written, or used as filter. Only the Starter_t route's result counts.
+    void listComparisonLog_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("members");
+        QTest::addColumn<QString>("prepare");   // SQL run first
+        QTest::addColumn<int>("result");        // the new or read ID, the number read
+        QTest::addColumn<QString>("log");       // the lines logged, in this order, each holding its text
+        QTest::newRow("insert agreeing") << "insert" << "2,1" << "" << 2 << "";
+        // The competitor record closes up member gaps.
+        QTest::newRow("insert with a gap") << "insert" << "1,0,2" << "" << 2 << "insertStarter differ|, 1, 0, 2, 0, 0, 0,|, 1, 2, 0, 0, 0, 0,";
+        QTest::newRow("update with a gap") << "update" << "2,0,1" << "" << 1 << "updateStarter differ|, 2, 0, 1, 0, 0, 0,|, 2, 1, 0, 0, 0, 0,";
+        QTest::newRow("read agreeing") << "read" << "1,2" << "" << 1 << "";
+        // One member filters on its own position here, on the first there.
+        QTest::newRow("read by the second position") << "read" << "0,2" << "" << 1 << "ACCompetitorList differ in size";
+        QTest::newRow("by id agreeing") << "byId" << "" << "" << 1 << "";
+        // Only the competitors read the team row's reserves.
+        QTest::newRow("by id, reserves unreadable") << "byId" << "" << "ALTER TABLE Teams RENAME COLUMN r2 TO x;" << 1
+            << "ACCompetitorList differ in size|ACCompetitorList differ in return|MeldeListeDB::getStarterById return differ:";
+    }
+
+    void listComparisonLog()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, members);
+        QFETCH(QString, prepare);
+        QFETCH(QString, log);
+        Starter_t s = starter(2, 1, "Paar", "1,2");
+        QVERIFY(list().insertStarter(s) == 1 && (prepare.isEmpty() || db->exec(prepare)));
+        s = starter(2, 1, "Paar", members);
+        s.id = op == "update" ? 1 : 0;
+        const QString error = db->lastError();
+        DebugCapture capture;
+        StarterList read;
+        const int result = op == "insert" ? list().insertStarter(s) : op == "update" ? list().updateStarter(s)
+                         : op == "read" ? (list().getStarter(read, &s, 0) ? read.items.size() : -1)
+                         : list().getStarterById(s, 1) ? s.id : -1;
+        QTEST(result, "result");
+        QCOMPARE(db->lastError(), error);
+        const QStringList lines = capture.lines();
+        int at = 0;
+        for (const QString& text : log.split('|', Qt::SkipEmptyParts)) {
+            while (at < lines.size() && !lines.at(at).contains(text))
+                ++at;
+            QVERIFY2(at++ < lines.size(), qPrintable(text));
+        }
+        QCOMPARE(lines.filter("differ").size(), log.count("differ"));
     }
 
     // The name made for an entry: persons by name, teams by club and their own number.
