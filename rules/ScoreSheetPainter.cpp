@@ -25,6 +25,7 @@ const double titleMm = 8;
 const double boxesMm = 43.5;
 const double tableMm = 179;
 const double indentMm = 1.5;
+const double gapMm = 0.5;   // least room between a text and the lines of its cell
 
 const int labelPt = 8;
 const int valuePt = 10;
@@ -62,6 +63,8 @@ ScoreSheetPainter::ScoreSheetPainter(Wertungsbogen& sheet, QPainter& painter)
     const int width = qMax(1, mmX(thinPenMm));
     thin = QPen(Qt::black, width, Qt::SolidLine);
     thick = QPen(Qt::black, 2 * width, Qt::SolidLine);
+    gap = mmX(gapMm);
+    indent = mmX(indentMm - gapMm);
     newRules = sheet.getReglementDB() && sheet.isNewReglement();
     const WertungList& list = sheet.getWertungen();
     for (const Wertung_t* r : list)
@@ -95,8 +98,12 @@ void ScoreSheetPainter::useFont(int points, bool bold, bool underline)
 
 void ScoreSheetPainter::text(const QRect& cell, int flags, const QString& s)
 {
-    if (!s.isEmpty())
-        p.drawText(cell, flags, s);
+    if (s.isEmpty())
+        return;
+    // Cut short with an ellipsis rather than clipped at the cell's border, where
+    // a judge could take what is left for the whole.
+    const bool cut = !s.contains(QLatin1Char('\n')) && p.fontMetrics().horizontalAdvance(s) > room(cell);
+    p.drawText(cell.adjusted(gap, 0, -gap, 0), flags, cut ? p.fontMetrics().elidedText(s, Qt::ElideRight, room(cell)) : s);
 }
 
 void ScoreSheetPainter::at(int x, int y, const std::function<void()>& draw)
@@ -117,7 +124,8 @@ void ScoreSheetPainter::drawPage(const QRect& page)
         drawPortrait(body);
     else
         drawLandscape(body);
-    drawFooter(QRect(page.left(), body.bottom() + 1, page.width(), footer));
+    // A gap below the body's last line, lest the text touch it.
+    drawFooter(QRect(page.left(), body.bottom() + 1 + gap, page.width(), footer));
 }
 
 void ScoreSheetPainter::drawPortrait(const QRect& body)
@@ -158,7 +166,7 @@ void ScoreSheetPainter::drawLandscape(const QRect& body)
     text(QRect(body.left(), body.top(), half, title), alignLeft, baseText(1).toUpper());
     useFont(valuePt);
     const QRect rightHalf(body.left() + half, body.top(), w - half, title);
-    text(rightHalf, alignLeft, kopf.name);
+    text(rightHalf.adjusted(0, 0, -rightHalf.width() / 4, 0), alignLeft, kopf.name);
     text(rightHalf, alignRight, kopf.aufgestellt);
     at(body.left(), body.top() + title, [&] { drawUebungen(w, body.height() - title, true); });
 }
@@ -195,7 +203,7 @@ void ScoreSheetPainter::drawSportler(int w, int h)
             continue;
         const ExpandedAthlete& a = athletes.at(i);
         text(QRect(0, y, uciW, row), alignCentre, a.uciId.text());
-        text(QRect(uciW + mmX(indentMm), y, yearX - uciW - mmX(indentMm), row), alignLeft, a.displayName());
+        text(QRect(uciW + indent, y, yearX - uciW - indent, row), alignLeft, a.displayName());
         if (a.Geburtsdatum.isValid())
             text(QRect(yearX, y, yearW, row), alignCentre, a.Geburtsdatum.toString(QStringLiteral("yyyy")));
     }
@@ -213,7 +221,7 @@ void ScoreSheetPainter::drawDaten(int w, int h)
     const int pktW = w * 13 / 100;
     const int numberW = w / 4;
     const int numberX = w - numberW;
-    const int valueX = labelW + mmX(indentMm);
+    const int valueX = labelW + indent;
     const Starter_t* starter = sheet.getStarter();
 
     const Competition& event = kopf.wettkampf;
@@ -237,14 +245,14 @@ void ScoreSheetPainter::drawDaten(int w, int h)
         if (i > 0)
             p.drawLine(0, y, numberX, y);
         useFont(labelPt);
-        text(QRect(0, y, labelW, height), alignRight, baseText(rows[i].label));
+        fitText(QRect(0, y, labelW, height), baseText(rows[i].label), alignRight);
         if (rows[i].label == 6) {
             useFont(valuePt);
             text(QRect(labelW, y, pointsW, height), alignCentre, kopf.bestPunkte);
             useFont(labelPt);
             text(QRect(labelW + pointsW, y, pktW, height), alignRight, baseText(7) + QStringLiteral(" ") + baseText(8));
             useFont(valuePt);
-            text(QRect(labelW + pointsW + pktW + mmX(indentMm), y, numberX - labelW - pointsW - pktW, height), alignLeft,
+            text(QRect(labelW + pointsW + pktW + indent, y, numberX - labelW - pointsW - pktW - indent, height), alignLeft,
                  kopf.bestDatum);
             continue;
         }
@@ -315,6 +323,11 @@ QString ScoreSheetPainter::groupDate(const Wertung_t& r)
     return own.wettkampf.Datum.toString(QStringLiteral("dd/MM/yy"));
 }
 
+int ScoreSheetPainter::room(const QRect& cell) const
+{
+    return cell.width() - 2 * gap;
+}
+
 void ScoreSheetPainter::fitText(const QRect& cell, const QString& s, Qt::Alignment align)
 {
     QFont f = p.font();
@@ -322,7 +335,7 @@ void ScoreSheetPainter::fitText(const QRect& cell, const QString& s, Qt::Alignme
     for (int smaller = 0; smaller <= 3; ++smaller) {
         f.setPointSize(size - smaller);
         p.setFont(f);
-        if (p.fontMetrics().horizontalAdvance(s) <= cell.width())
+        if (p.fontMetrics().horizontalAdvance(s) <= room(cell))
             break;
     }
     text(cell, align, s);
@@ -330,173 +343,204 @@ void ScoreSheetPainter::fitText(const QRect& cell, const QString& s, Qt::Alignme
     p.setFont(f);
 }
 
+int ScoreSheetPainter::columnWidth(const QString& widestValue, const QString& head, bool bold)
+{
+    useFont(valuePt, bold);
+    int widest = p.fontMetrics().horizontalAdvance(widestValue);
+    useFont(labelPt);
+    for (const QString& line : head.split(QLatin1Char('\n')))
+        widest = qMax(widest, p.fontMetrics().horizontalAdvance(line));
+    return widest + 2 * gap;
+}
+
+ScoreSheetPainter::Columns ScoreSheetPainter::tableColumns(int w, bool landscape)
+{
+    Columns c = {};
+    c.nr = columnWidth(QStringLiteral("30"), baseText(17), true);
+    c.code = columnWidth(QStringLiteral("8888ma"), baseText(18));
+    c.takt = newRules ? columnWidth(QStringLiteral("88,88"), baseText(21)) : 0;
+    c.value = columnWidth(QStringLiteral("88,8"), baseText(20));
+    c.pct = columnWidth(QStringLiteral("888"), QStringLiteral("%"));
+    c.pkt = columnWidth(QStringLiteral("88,88"), baseText(7));
+    // On landscape sheets the mark columns also hold the totals of all rows.
+    c.mark = columnWidth(QString::fromLatin1(landscape ? "888" : "88"), QStringLiteral("X\n~\n|\nO"));
+    c.groups = landscape ? groupsOnLandscape : 1;
+    const int fixed = c.nr + c.code + c.takt + c.value;
+    c.group = c.pct + c.pkt + 4 * c.mark;
+    if (landscape) {
+        c.text = w - fixed - c.groups * c.group;
+        return c;
+    }
+    // Narrower than usual only where the page leaves the numbers too little room.
+    c.text = qMin(w * 57 / 100 + (newRules ? 0 : w / 20), w - fixed - c.group);
+    c.group = w - fixed - c.text;
+    c.mark = (c.group - c.pct - c.pkt) / 4;
+    return c;
+}
+
+void ScoreSheetPainter::drawTableHead(const Columns& c, int head, bool withChecksum)
+{
+    useFont(labelPt);
+    text(QRect(0, 0, c.nr, head), alignCentre, baseText(17));
+    text(QRect(c.nr, 0, c.code, head), alignCentre, baseText(18));
+    text(QRect(c.textX(), 0, c.text, head), alignCentre, baseText(19));
+    if (withChecksum)
+        text(QRect(c.textX(), 0, c.text, head), Qt::AlignRight | Qt::AlignBottom, kopf.pruefsumme + QStringLiteral("  "));
+    if (newRules)
+        text(QRect(c.taktX(), 0, c.takt, head), alignCentre, baseText(21));
+    text(QRect(c.valueX(), 0, c.value, head), alignCentre, baseText(20));
+}
+
+void ScoreSheetPainter::drawGroupHead(const Columns& c, int g, int head, int row, int tableBottom, bool landscape)
+{
+    const Wertung_t* r = g < records.size() ? records.at(g) : nullptr;
+    const int x = c.groupX(g);
+    const int half = head / 2;
+    const int marksX = c.marksX(g);
+    if (landscape && r && r->ausgefahren != 0) {
+        for (quint8 listed : r->ausgefahrenRows) {
+            if (listed == 0)
+                break;
+            p.fillRect(QRect(x, head + (listed - 1 + (newRules ? 1 : 0)) * row, c.group, row), QColor(208, 208, 208));
+        }
+    }
+    useFont(labelPt);
+    fitText(QRect(x, 0, c.pct + c.pkt, half), landscape ? (r ? groupDate(*r) : QString()) : baseText(22), alignCentre);
+    text(QRect(x, half, c.pct, head - half), alignCentre, QStringLiteral("%"));
+    text(QRect(x + c.pct, half, c.pkt, head - half), alignCentre, baseText(7));
+    if (r) {
+        fitText(QRect(marksX, 0, 4 * c.mark, half), baseText(24), alignCentre);
+        for (int k = 0; k < 4; ++k)
+            text(QRect(marksX + k * c.mark, half, c.mark, head - half), alignCentre, QString::fromLatin1(markSigns[k]));
+    } else {
+        text(QRect(marksX, 0, c.group - c.pct - c.pkt, head), alignCentre, baseText(23));
+    }
+    p.drawLine(x, 0, x, tableBottom);
+    p.drawLine(x + c.pct, half, x + c.pct, tableBottom);
+    // Without a record the two-line text 23 takes the whole height of the marks' head.
+    p.drawLine(marksX, r ? half : 0, marksX, tableBottom);
+    if (r)
+        for (int k = 1; k < 4; ++k)
+            p.drawLine(marksX + k * c.mark, half, marksX + k * c.mark, tableBottom);
+    p.drawLine(x, half, r ? x + c.group : marksX, half);
+}
+
+void ScoreSheetPainter::drawExerciseRow(const Columns& c, int i, int y, int row, const QList<Uebung>& exercises)
+{
+    const int slot = newRules ? i - 1 : i;
+    const bool isExercise = slot >= 0 && slot < Wertung_t::exerciseCount;
+    const bool valid = isExercise && slot < exercises.size() && exercises.at(slot).nr.isValid();
+    qDebug("i=%d idx=%d valid=%d", i, slot, int(valid));
+    if (isExercise) {
+        useFont(valuePt, true);
+        text(QRect(0, y, c.nr, row), alignCentre, QString::number(slot + 1));
+    }
+    double value = 0;
+    if (valid) {
+        const Uebung& u = exercises.at(slot);
+        useFont(valuePt);
+        text(QRect(c.nr, y, c.code, row), alignCentre, u.nr.text());
+        fitText(QRect(c.textX() + indent, y, c.text - indent, row), u.text, alignLeft);
+        value = u.ziffer;
+        if (value != 0)
+            text(QRect(c.valueX(), y, c.value, row), alignCentre, decimal(value, 1));
+    }
+    useFont(valuePt);
+    const Wertung_t* first = records.isEmpty() ? nullptr : records.first();
+    if (newRules && first && isExercise) {
+        if (const int takt = tacticalOfRow(*first, slot + 1))
+            text(QRect(c.taktX(), y, c.takt, row), alignCentre, points(takt));
+    }
+    for (int g = 0; g < c.groups && g < records.size(); ++g) {
+        const Wertung_t& r = *records.at(g);
+        const quint8* marks = marksOf(r, slot);
+        const int x = c.groupX(g);
+        if (const int pct = marks[percentIndex]) {
+            const double base = value + (newRules && isExercise ? tacticalOfRow(r, slot + 1) / 100.0 : 0);
+            text(QRect(x, y, c.pct, row), alignCentre, QString::number(pct));
+            text(QRect(x + c.pct, y, c.pkt, row), alignCentre, decimal(pct * base / 100, 2));
+        }
+        for (int k = 0; k < 4; ++k)
+            if (marks[k])
+                text(QRect(c.marksX(g) + k * c.mark, y, c.mark, row), alignCentre, QString::number(marks[k]));
+    }
+}
+
 void ScoreSheetPainter::drawUebungen(int w, int h, bool landscape)
 {
     const int exerciseRows = newRules ? 32 : 28;
     const int sumRows = landscape ? 4 : 0;
-    const int rows = exerciseRows + 1 + sumRows;
+    // The head takes two rows: its texts have two lines.
+    const int rows = exerciseRows + 2 + sumRows;
     const int row = h / rows;
-    const int head = row + h % rows;
-    const int groups = landscape ? groupsOnLandscape : 1;
-
-    const int nrW = w / 25;
-    const int codeW = w * 7 / 100 + w / 25;
-    const int taktW = newRules ? w / 20 : 0;
-    const int valueW = w / 20;
-    int textW, groupW;
-    if (landscape) {
-        groupW = w * 12 / 100;
-        textW = w - nrW - codeW - taktW - valueW - groups * groupW;
-    } else {
-        textW = w * 57 / 100 + (newRules ? 0 : w / 20);
-        groupW = w - nrW - codeW - textW - taktW - valueW;
-    }
-    const int codeX = nrW;
-    const int textX = codeX + codeW;
-    const int taktX = textX + textW;
-    const int valueX = taktX + taktW;
-    const int groupsX = valueX + valueW;
+    const int head = 2 * row + h % rows;
     const int tableBottom = head + exerciseRows * row;
+    const Columns c = tableColumns(w, landscape);
 
     QList<Uebung> exercises;
     sheet.getBogenUebungen(exercises);
     qDebug("print, got %d Uebungen", exercises.size());
-
-    // Heads; the two narrow ones one point smaller when a line does not fit.
-    useFont(labelPt);
-    int narrowPt = labelPt;
-    for (int n : { 20, 21 })
-        for (const QString& line : baseText(n).split(QLatin1Char('\n')))
-            if (p.fontMetrics().horizontalAdvance(line) > (n == 21 ? taktW : valueW) && (n == 20 || newRules))
-                narrowPt = labelPt - 1;
-    text(QRect(0, 0, nrW, head), alignCentre, baseText(17));
-    text(QRect(codeX, 0, codeW, head), alignCentre, baseText(18));
-    text(QRect(textX, 0, textW, head), alignCentre, baseText(19));
-    if (!exercises.isEmpty())
-        text(QRect(textX, 0, textW, head), alignRight, kopf.pruefsumme + QStringLiteral("  "));
-    useFont(narrowPt);
-    if (newRules)
-        text(QRect(taktX, 0, taktW, head), alignCentre, baseText(21));
-    text(QRect(valueX, 0, valueW, head), alignCentre, baseText(20));
-
-    const int pctW = groupW * 18 / 100;
-    const int pktW = groupW * 30 / 100;
-    const int markW = (groupW - pctW - pktW) / 4;
-    for (int g = 0; g < groups; ++g) {
-        const Wertung_t* r = g < records.size() ? records.at(g) : nullptr;
-        const int x = groupsX + g * groupW;
-        const int half = head / 2;
-        const int marksX = x + pctW + pktW;
-        if (landscape && r && r->ausgefahren != 0) {
-            for (quint8 listed : r->ausgefahrenRows) {
-                if (listed == 0)
-                    break;
-                p.fillRect(QRect(x, head + (listed - 1 + (newRules ? 1 : 0)) * row, groupW, row), QColor(208, 208, 208));
-            }
-        }
-        useFont(labelPt);
-        fitText(QRect(x, 0, pctW + pktW, half), landscape ? (r ? groupDate(*r) : QString()) : baseText(22), alignCentre);
-        text(QRect(x, half, pctW, head - half), alignCentre, QStringLiteral("%"));
-        text(QRect(x + pctW, half, pktW, head - half), alignCentre, baseText(7));
-        if (r) {
-            fitText(QRect(marksX, 0, groupW - pctW - pktW, half), baseText(24), alignCentre);
-            for (int k = 0; k < 4; ++k)
-                text(QRect(marksX + k * markW, half, markW, head - half), alignCentre, QString::fromLatin1(markSigns[k]));
-        } else {
-            text(QRect(marksX, 0, groupW - pctW - pktW, head), alignCentre, baseText(23));
-        }
-        p.drawLine(x, 0, x, tableBottom);
-        p.drawLine(x + pctW, half, x + pctW, tableBottom);
-        p.drawLine(marksX, half, marksX, tableBottom);
-        if (r)
-            for (int k = 1; k < 4; ++k)
-                p.drawLine(marksX + k * markW, half, marksX + k * markW, tableBottom);
-        p.drawLine(x, half, x + groupW, half);
-    }
-
-    const Wertung_t* first = records.isEmpty() ? nullptr : records.first();
+    drawTableHead(c, head, !exercises.isEmpty());
+    for (int g = 0; g < c.groups; ++g)
+        drawGroupHead(c, g, head, row, tableBottom, landscape);
     for (int i = 0; i < exerciseRows; ++i) {
-        const int slot = newRules ? i - 1 : i;
-        const int y = head + i * row;
-        p.drawLine(0, y, w, y);
-        const bool isExercise = slot >= 0 && slot < Wertung_t::exerciseCount;
-        const bool valid = isExercise && slot < exercises.size() && exercises.at(slot).nr.isValid();
-        qDebug("i=%d idx=%d valid=%d", i, slot, int(valid));
-        if (isExercise) {
-            useFont(valuePt, true);
-            text(QRect(0, y, nrW, row), alignCentre, QString::asprintf(" %d ", slot + 1));
-        }
-        double value = 0;
-        if (valid) {
-            const Uebung& u = exercises.at(slot);
-            useFont(valuePt);
-            text(QRect(codeX, y, codeW, row), alignCentre, u.nr.text());
-            fitText(QRect(textX + mmX(indentMm), y, textW - mmX(indentMm), row), u.text, alignLeft);
-            value = u.ziffer;
-            if (value != 0)
-                text(QRect(valueX, y, valueW, row), alignCentre, decimal(value, 1));
-        }
-        useFont(valuePt);
-        if (newRules && first && isExercise) {
-            if (const int takt = tacticalOfRow(*first, slot + 1))
-                text(QRect(taktX, y, taktW, row), alignCentre, points(takt));
-        }
-        for (int g = 0; g < groups && g < records.size(); ++g) {
-            const Wertung_t& r = *records.at(g);
-            const quint8* marks = marksOf(r, slot);
-            const int x = groupsX + g * groupW;
-            if (const int pct = marks[percentIndex]) {
-                const double base = value + (newRules && isExercise ? tacticalOfRow(r, slot + 1) / 100.0 : 0);
-                text(QRect(x, y, pctW, row), alignCentre, QString::number(pct));
-                text(QRect(x + pctW, y, pktW, row), alignCentre, decimal(pct * base / 100, 2));
-            }
-            for (int k = 0; k < 4; ++k)
-                if (marks[k])
-                    text(QRect(x + pctW + pktW + k * markW, y, markW, row), alignCentre, QString::number(marks[k]));
-        }
+        p.drawLine(0, head + i * row, w, head + i * row);
+        drawExerciseRow(c, i, head + i * row, row, exercises);
     }
-    for (int x : { nrW, textX, taktX, valueX })
+    for (int x : { c.nr, c.textX(), c.taktX(), c.valueX() })
         p.drawLine(x, 0, x, tableBottom);
+    if (landscape) {
+        // Portrait tables lie in the page's frame; this one needs its own.
+        p.drawLine(0, 0, w, 0);
+        p.drawLine(0, 0, 0, tableBottom);
+        p.drawLine(w, 0, w, tableBottom + sumRows * row);
+    }
     usePen(thick);
     p.drawLine(0, tableBottom, w, tableBottom);
     usePen(thin);
-    if (!landscape)
-        return;
+    if (landscape)
+        drawSumRows(c, tableBottom, row);
+}
 
-    // Sums under the table, one column group per judge.
+void ScoreSheetPainter::drawSumRows(const Columns& c, int tableBottom, int row)
+{
     useFont(labelPt);
     for (int k = 0; k < 3; ++k)
-        text(QRect(0, tableBottom + k * row, groupsX - mmX(indentMm), row), alignRight, baseText(37 + k));
+        text(QRect(0, tableBottom + k * row, c.groupX(0) - indent, row), alignRight, baseText(37 + k));
     useFont(valuePt);
-    for (int g = 0; g < groups && g < records.size(); ++g) {
+    for (int g = 0; g < c.groups && g < records.size(); ++g) {
         const Wertung_t& r = *records.at(g);
-        const int x = groupsX + g * groupW;
-        const QRect cell(x + mmX(indentMm), tableBottom, groupW - 2 * mmX(indentMm), row);
-        for (int k = 0; k < 4; ++k)
+        const QRect cell(c.groupX(g) + indent, tableBottom, c.group - 2 * indent, row);
+        for (int k = 0; k < 4; ++k) {
+            const int x = c.marksX(g) + k * c.mark;
             if (const int total = markTotal(r, k))
-                text(QRect(x + pctW + pktW + k * markW, tableBottom, markW, row), alignCentre, QString::number(total));
+                text(QRect(x, tableBottom, c.mark, row), alignCentre, QString::number(total));
+            p.drawLine(x, tableBottom, x, tableBottom + row);
+        }
         text(cell.translated(0, row), alignRight, points(int(r.deduction2)));
         if (const int sum = tacticalSum(r))
-            text(cell.translated(0, 2 * row), Qt::AlignHCenter | Qt::AlignVCenter, points(sum));
+            text(cell.translated(0, 2 * row), alignCentre, points(sum));
         text(cell.translated(0, 2 * row), alignLeft, QString::fromLatin1(minutesText(r.ausgefahren)));
         text(cell.translated(0, 2 * row), alignRight, points(int(r.deduction1)));
         text(cell.translated(0, 3 * row), alignRight, points(resultOf(r)));
-        p.drawLine(x, tableBottom, x, tableBottom + sumRows * row);
     }
-    for (int k = 1; k <= sumRows; ++k)
-        p.drawLine(groupsX, tableBottom + k * row, w, tableBottom + k * row);
+    for (int g = 0; g < c.groups; ++g)
+        p.drawLine(c.groupX(g), tableBottom, c.groupX(g), tableBottom + 4 * row);
+    for (int k = 1; k <= 4; ++k)
+        p.drawLine(c.groupX(0), tableBottom + k * row, c.groupX(c.groups), tableBottom + k * row);
 }
 
 void ScoreSheetPainter::drawWertung(int w, int h)
 {
     const int row = h / 8;
     const int signW = w * 34 / 100;
-    const int totalsW = w * 44 / 100;
+    // The totals need no more than 40 %; the deductions take the rest, so that the
+    // jury average fits beside its label.
+    const int totalsW = w * 40 / 100;
     const int deductX = signW + totalsW;
     const int deductW = w - deductX;
     const Wertung_t* r = records.isEmpty() ? nullptr : records.first();
     const auto cell = [&](int x, int i, int width) { return QRect(x, i * row, width, row); };
-    const int pad = mmX(indentMm);
 
     // Signatures.
     useFont(labelPt, false, true);
@@ -528,9 +572,9 @@ void ScoreSheetPainter::drawWertung(int w, int h)
     const int given = starter->given;
     const auto total = [&](int i, const QString& label, bool bold, const QString& value) {
         useFont(labelPt, bold);
-        text(cell(signW + pad, i, totalsW / 2), alignLeft, label);
+        text(cell(signW + indent, i, totalsW * 2 / 3), alignLeft, label);
         useFont(valuePt, bold);
-        text(cell(signW, i, totalsW - pad), alignRight, value);
+        text(cell(signW, i, totalsW - indent), alignRight, value);
         p.drawLine(signW, (i + 1) * row, deductX, (i + 1) * row);
     };
     QString difficulty = given > 0 ? decimal((given - base) / 100.0, 2) : QString();
@@ -561,33 +605,33 @@ void ScoreSheetPainter::drawWertung(int w, int h)
             ++juries;
         }
     }
-    total(7, baseText(36), false, juries > 1 ? points(sum) : QString());
+    total(7, baseText(36), false, r ? points(sum) : QString());
     useFont(labelPt);
-    text(cell(deductX + pad, 7, deductW / 2), alignLeft, baseText(41));
+    text(cell(deductX + indent, 7, deductW / 2), alignLeft, baseText(41));
     if (juries > 1) {
         useFont(valuePt, true);
-        text(cell(deductX + pad, 7, deductW - 2 * pad), alignRight,
+        text(cell(deductX + indent, 7, deductW - 2 * indent), alignRight,
              points((sum + 1) / juries) + QStringLiteral(" ") + baseText(42));
     }
 
     // Marks and deductions.
     for (int k = 0; k < 4; ++k) {
         useFont(labelPt);
-        text(cell(deductX + pad, k, deductW / 2), alignLeft, QString::fromLatin1(markLabels[k]));
+        text(cell(deductX + indent, k, deductW / 2), alignLeft, QString::fromLatin1(markLabels[k]));
         if (r) {
             const int count = markTotal(*r, k);
             useFont(valuePt);
-            text(cell(deductX + pad, k, deductW / 2), alignRight, QString::number(count));
-            text(cell(deductX + deductW / 2, k, deductW / 2 - pad), alignRight, points(count * markDeduction[k]));
+            text(cell(deductX + indent, k, deductW / 2), alignRight, QString::number(count));
+            text(cell(deductX + deductW / 2, k, deductW / 2 - indent), alignRight, points(count * markDeduction[k]));
         }
         p.drawLine(deductX, (k + 1) * row, w, (k + 1) * row);
     }
     for (int k = 0; k < 2; ++k) {
         useFont(labelPt);
-        text(cell(deductX + pad, 5 + k, deductW - 2 * pad), alignLeft, baseText(37 + k));
+        text(cell(deductX + indent, 5 + k, deductW - 2 * indent), alignLeft, baseText(37 + k));
         if (r) {
             useFont(valuePt);
-            text(cell(deductX + pad, 5 + k, deductW - 2 * pad), alignRight,
+            text(cell(deductX + indent, 5 + k, deductW - 2 * indent), alignRight,
                  points(int(k == 0 ? r->deduction1 : r->deduction2)));
         }
     }

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -127,7 +129,7 @@ void addRecords(Wertungsbogen& sheet, int count)
 
 // Clubs 1 "RSV Nord" (BDR) and 2 "RV Süd" (HRV); athletes 1 Anna Berg (w,
 // club 1, 12 years at the event), 2 Ben Kurz (m, 1, 13), 3 Cara Lang (w, 2,
-// 75), 4 Dora Mai (w, club 99 that does not exist, 15).
+// 75), 4 Dora Mai (w, club 99 that does not exist, 15), 5 with a long name (w, 1, 15).
 bool fillBook(AddressDB& db)
 {
     for (auto c : { std::make_pair("RSV Nord", "BDR"), std::make_pair("RV Süd", "HRV") }) {
@@ -138,7 +140,8 @@ bool fillBook(AddressDB& db)
             return false;
     }
     const struct { const char* first; const char* last; int sex, club, age; } people[] = {
-        { "Anna", "Berg", 2, 1, 12 }, { "Ben", "Kurz", 1, 1, 13 }, { "Cara", "Lang", 2, 2, 75 }, { "Dora", "Mai", 2, 99, 15 } };
+        { "Anna", "Berg", 2, 1, 12 }, { "Ben", "Kurz", 1, 1, 13 }, { "Cara", "Lang", 2, 2, 75 }, { "Dora", "Mai", 2, 99, 15 },
+        { "Maximiliane-Josephine", "Oberhauser-Wittgenstein", 2, 1, 15 } };
     for (const auto& p : people) {
         Athlete a;
         a.setVorname(QString::fromLatin1(p.first));
@@ -158,6 +161,48 @@ QString pdfText(const QString& path)
     QProcess p;
     p.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
     return p.waitForFinished() ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
+
+using Words = QList<QPair<QString, QRectF>>;
+
+// The words of each page of a PDF file and their boxes in points, as pdftotext reads them.
+QList<Words> pdfWords(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), path, QStringLiteral("-") });
+    p.waitForFinished();
+    const QRegularExpression word(QStringLiteral("<word xMin=\"(.*)\" yMin=\"(.*)\" xMax=\"(.*)\" yMax=\"(.*)\">(.*)</word>"));
+    QList<Words> pages;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = word.match(line);
+        if (line.contains(QLatin1String("<page ")))
+            pages.append(Words());
+        else if (m.hasMatch() && !pages.isEmpty())
+            pages.last().append({ m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                                        QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())) });
+    }
+    return pages;
+}
+
+// Whether a drawn line runs through box or touches it: a dark column from just above
+// the box to just below it, or a dark row from just before it to just after it through
+// all but its lowest fifth, where underlines run.
+bool lineThrough(const QImage& page, const QRect& box)
+{
+    const int m = 2;
+    const auto run = [&](int x0, int y0, int x1, int y1) {
+        for (int x = x0, y = y0; x <= x1 && y <= y1; x += x0 < x1, y += y0 < y1)
+            if (!page.rect().contains(x, y) || qGray(page.pixel(x, y)) > 160)
+                return false;
+        return true;
+    };
+    for (int x = box.left() - m; x <= box.right() + m; ++x)
+        if (run(x, box.top() - m, x, box.bottom() + m))
+            return true;
+    for (int y = box.top(); y <= box.bottom() - box.height() / 5; ++y)
+        if (run(box.left() - m, y, box.right() + m, y))
+            return true;
+    return false;
 }
 
 struct PageRecorder : RuvoPrint
@@ -558,6 +603,102 @@ private slots:
         QCOMPARE(sheet.getWertungen().isEmpty(), pages > 0);
         for (const QString& t : texts)
             QVERIFY2(text.contains(t.startsWith(QLatin1Char('-')) ? t.mid(1) : t) != t.startsWith(QLatin1Char('-')), qPrintable(t));
+    }
+
+    // Sheets of three juries with the widest values and long texts, read back from the PDF file:
+    // every word stays clear of the lines and of every other word; the totals stand as words of
+    // their own. A sheet drawn for judge 2 or 3 alone sums its own result.
+    void sheetLayout_data()
+    {
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<QStringList>("pages");   // words each page must show; a word listed twice must be there twice
+        // Juries j = 1, 2, 3: given 145,50 + tactical 9 x 0,50j - deductions 21,11 + 3,07 | 22,22 + 3,14 | 23,33 + 3,30.
+        const QString results = "125,82 129,14 132,37";
+        // 32 rows of the marks X 10+j, ~ 15+j, | 20+j, O 25+j.
+        const QString marks[] = { " 352 512 672 832", " 384 544 704 864", " 416 576 736 896" };
+        // Jury 1: 145,50 + 4,50 = 150,00, deductions 24,18; the three results 387,33, (38733 + 1) / 3 = 129,11;
+        // 352 x 0,2, 512 x 0,5, 672 x 1,0, 832 x 2,0; 100 % of 12,5, and of 12,5 + 0,50 in rows 1 to 9.
+        QTest::newRow("portrait") << false << QStringList{
+            results + marks[0] + " 145,50 4,50 150,00 24,18 387,33 129,11 70,40 256,00 672,00 1664,00 21,11 3,07 12,50 13,00 Takt- Punkte Lfd. Nr.",
+            "129,14 129,14" + marks[1], "132,37 132,37" + marks[2] };
+        QTest::newRow("landscape") << true << QStringList{
+            results + marks[0] + marks[1] + marks[2] + " 3,07 3,14 3,30 21,11 22,22 23,33 4,50 9,00 13,50 2:05 Ausführung Zeichen" };
+    }
+
+    void sheetLayout()
+    {
+        QFETCH(bool, landscape);
+        QFETCH(QStringList, pages);
+        QVERIFY2(!QStandardPaths::findExecutable("pdftotext").isEmpty() && !QStandardPaths::findExecutable("pdftoppm").isEmpty(),
+                 "pdftotext and pdftoppm are missing: scripts/install-deps test installs poppler-utils");
+        Starter_t s = makeStart(1, QString(), "5,1,5,2,5,3", 1);
+        s.given = 14550;
+        qstrcpy(s.name, "Radsportgemeinschaft Oberhausen-Rheinhausen Mannschaft");
+        QString sql = CatalogueFiles::disciplinesSql() + "CREATE TABLE uebungen ( Nr TEXT, Text TEXT, Ziffer TEXT );";
+        for (int i = 0; i < 30; ++i) {
+            qsnprintf(s.codes[i], Starter_t::CodeSize, "1%03dwa", 101 + i);
+            sql += QStringLiteral("INSERT INTO uebungen VALUES ( '%1', 'Sattelstand Lenkerstand rückwärts Übergang beidseitig Nr. %2', '12,5' );")
+                       .arg(s.codes[i]).arg(i);
+        }
+        ReglementDB reglement;
+        QVERIFY(reglement.open(CatalogueFiles::newRules(folder(QTest::currentDataTag()), sql), true));
+        Competition longEvent;
+        longEvent.Datum = eventDay;
+        longEvent.Name = longEvent.Ort = longEvent.Veranstalter = QStringLiteral("Landesmeisterschaft Kunstradsport Nordrhein-Westfalen");
+        QVERIFY(book.insertCompetition(longEvent) > 0);
+        Wertung_t records[3];
+        WertungList list;
+        for (int j = 1; j <= 3; ++j) {
+            Wertung_t& r = records[j - 1];
+            r.judge = j;
+            r.competitionId = longEvent.ID;
+            r.startNumber = 150;
+            qstrcpy(r.announcer, "Maximilian Obermüller-Kunz");
+            const quint8 marks[] = { quint8(10 + j), quint8(15 + j), quint8(20 + j), quint8(25 + j), 100 };
+            for (quint8* row : { r.extra1, r.extra2 })
+                std::copy_n(marks, 5, row);
+            for (auto& row : r.exercises)
+                std::copy_n(marks, 5, row);
+            for (int t = 0; t < 9; ++t)
+                r.tactical[t] = { quint32(50 * j), quint8(t + 1), 0 };
+            r.deduction1 = 2000 + 111 * j;
+            r.deduction2 = j == 3 ? 330 : 300 + 7 * j;
+            r.ausgefahren = j == 2 ? 125 : 0;
+            r.ausgefahrenRows[0] = 3;
+            list.append(&r);
+        }
+        Wertungsbogen sheet(&book, &s, &reglement, nullptr);
+        sheet.setWertungen(list);
+        const QString path = tmp.filePath(QStringLiteral("layout.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(path);
+        printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        QPainter painter(&printer);
+        int page = 0;
+        sheet.print(&painter, page);
+        QVERIFY(painter.end());
+
+        const QList<Words> words = pdfWords(path);
+        QCOMPARE(words.size(), pages.size());
+        const int dpi = 150;
+        QProcess::execute(QStringLiteral("pdftoppm"), { "-r", QString::number(dpi), "-gray", "-png", path, tmp.filePath("layout") });
+        for (int n = 0; n < words.size(); ++n) {
+            const QImage image(tmp.filePath(QStringLiteral("layout-%1.png").arg(n + 1)));
+            QStringList texts;
+            for (int i = 0; i < words[n].size(); ++i) {
+                const QString& text = words[n][i].first;
+                const QRectF& box = words[n][i].second;
+                texts << text;
+                QVERIFY2(!lineThrough(image, QRectF(box.topLeft() * dpi / 72, box.bottomRight() * dpi / 72).toRect()),
+                         qPrintable(QStringLiteral("a line through '%1' on page %2").arg(text).arg(n + 1)));
+                for (int k = i + 1; k < words[n].size(); ++k)
+                    QVERIFY2(!box.adjusted(0.1, 0.1, -0.1, -0.1).intersects(words[n][k].second),
+                             qPrintable(QStringLiteral("'%1' over '%2' on page %3").arg(text, words[n][k].first).arg(n + 1)));
+            }
+            const QStringList expected = pages[n].split(QLatin1Char(' '));
+            for (const QString& e : expected)
+                QVERIFY2(texts.count(e) >= expected.count(e), qPrintable(QStringLiteral("'%1' missing on page %2").arg(e).arg(n + 1)));
+        }
     }
 
     // The drawable area of printer pages, at least a quarter inch from the paper's edges;
