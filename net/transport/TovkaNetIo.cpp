@@ -435,10 +435,8 @@ bool TovkaNetIo::writeLocked(const PacketHeader& header, const uint8_t* payload,
     if (silent)
         return false;
     PacketHeader sealed = header;
-    if (sealed.type != PacketType::DATA) {
-        sealed.sourceAddress = ownAddressByte();
-        sealed.sourceInstance = ownInstance();
-    }
+    sealed.sourceAddress = ownAddressByte();
+    sealed.sourceInstance = ownInstance();
     sealed.hostName = ownHostName;
     sealed.transmissionCounter = quint16(transmissionCounter);
     const int size = PacketHeader::build(sealed, payload, headerBuffer, PacketHeader::MaxPacket);
@@ -903,11 +901,20 @@ bool TovkaNetIo::setOwnAddress(quint32 kind, quint8 subKind, quint8 instance)
     }
     // Packets queued under the old address would be repeated under it after
     // its shutdown: peers would take the program back, deliver them twice,
-    // and the program's own old record would come back into its table.
+    // and the program's own old record would come back into its table. So
+    // they are given up, and what a receiver of that failure queues again
+    // waits for the new address.
+    switchingAddress = true;
     giveUpQueue(QStringLiteral("own address changed"));
     leaveAddressFor(quint16((quint16(addressByte) << 8) | instance));
     sendPing();
     defaultDestination.subKind = subKind;
+    switchingAddress = false;
+    // The monitor sends no data: what waited is given up as well.
+    if (kind == KindNetMon)
+        giveUpQueue(QStringLiteral("own address changed"));
+    else
+        pumpQueue();
     TovkaAddress address = ownAddress();
     emit ownAddrChanged(address);
     return true;
@@ -915,19 +922,14 @@ bool TovkaNetIo::setOwnAddress(quint32 kind, quint8 subKind, quint8 instance)
 
 void TovkaNetIo::giveUpQueue(const QString& reason)
 {
-    // A receiver of TxFailure may queue a packet again: it is given up too.
-    for (;;) {
-        QList<SendQueue::Outcome> given;
-        {
-            std::lock_guard<std::mutex> lock(queueMutex);
-            resendTimer.stop();
-            given = sendQueue.giveUpAll(reason);
-        }
-        if (given.isEmpty())
-            return;
-        for (const SendQueue::Outcome& outcome : given)
-            emit TxFailure(outcome.sequence, outcome.reason);
+    QList<SendQueue::Outcome> given;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        resendTimer.stop();
+        given = sendQueue.giveUpAll(reason);
     }
+    for (const SendQueue::Outcome& outcome : given)
+        emit TxFailure(outcome.sequence, outcome.reason);
 }
 
 void TovkaNetIo::leaveAddressFor(quint16 wire)
@@ -1045,7 +1047,7 @@ void TovkaNetIo::sendPacketFromQueue()
 
 void TovkaNetIo::pumpQueue()
 {
-    for (;;) {
+    while (!switchingAddress) {
         SendQueue::Outcome failed;
         {
             std::lock_guard<std::mutex> lock(queueMutex);

@@ -158,8 +158,8 @@ private:
     bool acceptDatagram(const uint8_t* data, int size);
     void noteVersionConflict(const uint8_t* data, int size);
     void dispatch(const Received& packet);
-    // Seals and writes one packet; the writer's lock is held. Non-data
-    // packets carry the own address as it stands under that lock.
+    // Seals and writes one packet; the writer's lock is held. Every packet
+    // carries the own address as it stands under that lock.
     bool writeLocked(const PacketHeader& header, const uint8_t* payload,
                      std::vector<SocketWriter::Failure>* failures, bool* reconnectDue);
     void reportWriteFailures(const std::vector<SocketWriter::Failure>& failures, bool reconnectDue);
@@ -169,7 +169,8 @@ private:
 
     // Peer table, heartbeat, own address.
     AppLocation* findApp(const AppLocation& record, bool insert);
-    // Gives up every queued packet, reporting each, until none is left.
+    // Gives up every queued packet and reports each; what a receiver of the
+    // report queues again stays queued.
     void giveUpQueue(const QString& reason);
     // The shutdown under the old address and the new address, in one hold of
     // the writer's lock, so no heartbeat of the old address can follow.
@@ -237,6 +238,7 @@ private:
     bool silent = false;                  // after a shutdown until the next address; under the write lock
     int writeFailures = 0;                // under the write lock
     bool receiving = false;               // the receive path runs; re-entry is logged
+    bool switchingAddress = false;        // data packets wait for the new address
     int receiveStuckChecks = 0;
     bool warningShowing = false;
     QString warningText;
