@@ -2,12 +2,12 @@
 // dates as seconds of noon, sex / discipline / age-class codes, points and minutes.
 #pragma once
 
+#include "db/text/CString.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
 
-char* toCString(char* dst, const QString& s, int size);
-QString& fromCString(QString& out, const char* text, int len = -1);
 int toInt(const QString& text);
 // toInt's reading with 64 bits, for cells that hold seconds.
 qint64 toInt64(const QString& text);

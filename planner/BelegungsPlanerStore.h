@@ -2,7 +2,7 @@
 // signal for every area that is set.
 #pragma once
 
-#include "planner/TrainingsData.h"
+#include "net/protocol/TrainingsData.h"
 
 #include <QObject>
 

@@ -6,7 +6,7 @@
 #include "frame/ApplicationWindow.h"
 #include "net/transport/TovkaNetIo.h"
 #include "net/protocol/TovkaProtocol.h"
-#include "planner/TrainingsData.h"
+#include "net/protocol/TrainingsData.h"
 
 #include <QStringList>
 

@@ -8,7 +8,7 @@
 #include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "records/RecordWrites.h"
-#include "rules/ReglementDB.h"
+#include "records/TeamSize.h"
 
 #include <QCoreApplication>
 #include <QDebug>

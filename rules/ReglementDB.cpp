@@ -127,17 +127,6 @@ QString ReglementDB::getDisziplinName(int code)
     return QString();
 }
 
-int getTeamSize(int disci)
-{
-    switch (disci) {
-    case 2: return 2;
-    case 3: return 1;
-    case 4: case 5: return 4;
-    case 6: case 7: return 6;
-    default: return 1;
-    }
-}
-
 // ---- The catalogue's other tables ----
 
 namespace {

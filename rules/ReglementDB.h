@@ -66,6 +66,3 @@ private:
     bool disziplinenDirty = true;
     int year = -1;  // -1 not read yet, 0 the date text is no valid date
 };
-
-// Athletes that form one start in a discipline; needs no catalogue.
-int getTeamSize(int disci);

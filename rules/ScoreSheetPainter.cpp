@@ -3,7 +3,7 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoProps.h"
-#include "frame/BaseText.h"
+#include "frame/texts/BaseText.h"
 #include "records/Starter_t.h"
 #include "rules/ReglementDB.h"
 #include "rules/Wertungsbogen.h"

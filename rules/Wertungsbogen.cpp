@@ -10,6 +10,7 @@
 #include "records/Club.h"
 #include "records/Competition.h"
 #include "records/Starter_t.h"
+#include "records/TeamSize.h"
 #include "rules/PearsonCorrelation.h"
 #include "rules/ReglementDB.h"
 #include "rules/ScoreSheetPainter.h"

@@ -3,7 +3,7 @@
 // entries and the exercise marks.
 #pragma once
 
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 
 #include <cstdint>
 

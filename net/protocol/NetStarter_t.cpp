@@ -2,7 +2,7 @@
 #include "net/protocol/NetStarter_t.h"
 
 #include "db/Conversions.h"
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 #include "net/wire/ByteOrder.h"
 #include "records/ExpandedAthlete.h"
 #include "records/Starter_t.h"

@@ -2,7 +2,7 @@
 // deductions, the exercise's tactical entry and its mark record.
 #pragma once
 
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 
 #include <cstdint>
 

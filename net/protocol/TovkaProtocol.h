@@ -12,9 +12,9 @@
 #include "net/protocol/NetUebungsWertung_t.h"
 #include "net/protocol/ProtocolLists.h"
 #include "net/wire/TovkaAddress.h"
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 #include "net/protocol/WertungList.h"
-#include "planner/TrainingsData.h"
+#include "net/protocol/TrainingsData.h"
 #include "records/Competition.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 // pure codec (bytes in, values out), used by TovkaProtocol.
 #pragma once
 
-#include "planner/TrainingsData.h"
+#include "net/protocol/TrainingsData.h"
 
 #include <QtGlobal>
 

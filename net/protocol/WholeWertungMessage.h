@@ -3,7 +3,7 @@
 // three judges' records of 244 bytes. A pure codec.
 #pragma once
 
-#include "net/protocol/Wertung_t.h"
+#include "records/Wertung_t.h"
 #include "records/Starter_t.h"
 
 #include <QList>

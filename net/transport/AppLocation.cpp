@@ -1,7 +1,7 @@
 // Peer records of the transport's peer table.
 #include "net/transport/AppLocation.h"
 
-#include "db/Conversions.h"
+#include "db/text/CString.h"
 
 #include <cstring>
 

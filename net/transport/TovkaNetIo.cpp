@@ -5,7 +5,7 @@
 // is emitted. The queue lock guards the send queue.
 #include "net/transport/TovkaNetIo.h"
 
-#include "db/Conversions.h"
+#include "db/text/CString.h"
 #include "net/wire/PongPayload.h"
 #include "net/wire/StatisticPayload.h"
 #include "net/transport/ReceiveFilter.h"

@@ -2,7 +2,7 @@
 // apart from the plan's start.
 #pragma once
 
-#include "planner/TrainingsData.h"
+#include "net/protocol/TrainingsData.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // The numbered standard texts.
-#include "frame/BaseText.h"
+#include "frame/texts/BaseText.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 // The plan of one floor area as the store keeps it and the network carries it:
 // block start, block end, slot length and the starters with their slot times.
-// Header-only, so the network layer can use it without linking the planner.
+// Header-only; it lives below the planner, with the message that carries it.
 #pragma once
 
 #include "db/Conversions.h"
