@@ -60,6 +60,7 @@ ScoreSheetPainter::ScoreSheetPainter(Wertungsbogen& sheet, QPainter& painter)
     dotsPerMmX = device ? device->logicalDpiX() / mmPerInch : 72 / mmPerInch;
     dotsPerMmY = device ? device->logicalDpiY() / mmPerInch : 72 / mmPerInch;
     keepPens = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Picture;
+    // 0.2 mm, at least one unit; the thick pen is twice as wide.
     const int width = qMax(1, mmX(thinPenMm));
     thin = QPen(Qt::black, width, Qt::SolidLine);
     thick = QPen(Qt::black, 2 * width, Qt::SolidLine);

@@ -26,10 +26,6 @@ public:
 
     void drawPage(const QRect& page);
 
-    // 0.2 mm, at least one unit; the thick pen is twice as wide.
-    int thinPenWidth() const { return thin.width(); }
-    int thickPenWidth() const { return thick.width(); }
-
 private:
     int mmX(double mm) const;
     int mmY(double mm) const;

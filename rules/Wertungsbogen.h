@@ -89,7 +89,6 @@ public:
     const QString& getReport() const { return report; }
     Starter_t* getStarter() const { return starter; }
     ReglementDB* getReglementDB() const { return reglement; }
-    Competition* getWettkampf() const { return wettkampf; }
     bool isNewReglement() const { return newReglement; }
     const RecordPtrList<AgeClass_t>& getAltersklassen() const { return altersklassen; }
 
