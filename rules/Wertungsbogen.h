@@ -36,17 +36,6 @@ class Wertungsbogen : public RuvoPrint
 {
     Q_OBJECT
 public:
-    // The checks; each owns this bit in the start record's masks and prints
-    // the number in front of its message lines.
-    enum Check {
-        CheckAthletes = 0,
-        CheckAltersklasse = 1,
-        CheckUebungen = 2,
-        CheckUebergaenge = 3,
-        CheckStanddrehungen = 4,
-        CheckEinzeln = 5,
-    };
-
     Wertungsbogen(AddressDB* db, Starter_t* starter, ReglementDB* reglement, Competition* wettkampf);
     ~Wertungsbogen() override;
 
@@ -97,19 +86,16 @@ signals:
     void VereinChanged(int id);
 
 private:
-    // A message line of a check: "%02d: ", the text and a line break.
-    void addLine(Check check, const QString& text, bool error = true);
-    void setBit(uint32_t& mask, Check check, bool on);
-    bool hasError(Check check) const;
-    bool noDatabase(Check check);
+    // The checks read and correct what the sheet holds.
+    friend class ScoreSheetChecks;
+
+    // The report of a reader that has no entry list: false.
+    bool noDatabase();
     // Four to a landscape printer page, else one.
     int recordsPerPage() const;
     // The event of a sheet drawn for wertung (null: the sheet's own).
     Competition kopfEvent(const Wertung_t* wertung);
     bool kopfClubTexts(WertungsbogenKopf& kopf);
-    int countOfPrefixes(const RecordPtrList<ExerciseCode_t>& prefixes) const;
-    bool checkCodeList(Check check, int limit, const RecordPtrList<ExerciseCode_t>& prefixes,
-                       const QString& tooMany);
 
     AddressDB* db;
     Starter_t* starter;
