@@ -65,6 +65,20 @@ void ScoreSheetChecks::addLine(Check check, const QString& text, bool error)
         setBit(starter->errorMask, check, true);
 }
 
+void ScoreSheetChecks::startCheck(Check check, bool tested)
+{
+    setBit(starter->errorMask, check, false);
+    setBit(starter->testedMask, check, tested);
+    report.clear();
+}
+
+bool ScoreSheetChecks::notTested(Check check, const QString& text)
+{
+    setBit(starter->testedMask, check, false);
+    addLine(check, text, false);
+    return true;
+}
+
 bool ScoreSheetChecks::noDatabase(Check check)
 {
     setBit(starter->testedMask, check, false);
@@ -106,12 +120,10 @@ bool ScoreSheetChecks::testAll(bool Handwertung)
 
 bool ScoreSheetChecks::checkAthletes()
 {
-    setBit(starter->errorMask, CheckAthletes, false);
     const int clubBefore = starter->clubId;
-    report.clear();
+    startCheck(CheckAthletes, true);
     if (!db)
         return noDatabase(CheckAthletes);
-    setBit(starter->testedMask, CheckAthletes, true);
     const int disci = starter->disci;
     const bool mixedGenders = sheet.newTeamRule ? disci != 1 : sheet.getTeamClass() != 0;
     int count = 0;
@@ -166,12 +178,10 @@ bool ScoreSheetChecks::checkAthletes()
 
 bool ScoreSheetChecks::checkAltersklasse()
 {
-    setBit(starter->errorMask, CheckAltersklasse, false);
+    startCheck(CheckAltersklasse, true);
     sheet.quotaUsed = false;
-    report.clear();
     if (!db)
         return noDatabase(CheckAltersklasse);
-    setBit(starter->testedMask, CheckAltersklasse, true);
     const Competition* event = sheet.wettkampf;
     const int year = event && event->Datum.isValid() ? event->Datum.year() : QDate::currentDate().year();
     RecordPtrList<AgeClass_t> rows;
@@ -218,11 +228,8 @@ bool ScoreSheetChecks::checkAltersklasse()
         sheet.quotaUsed = false;
         return false;
     }
-    if (!reglement) {
-        setBit(starter->testedMask, CheckAltersklasse, false);
-        addLine(CheckAltersklasse, tr("Altersklasse nicht getestet --- no Reglement-Database"), false);
-        return true;
-    }
+    if (!reglement)
+        return notTested(CheckAltersklasse, tr("Altersklasse nicht getestet --- no Reglement-Database"));
     for (const AgeClass_t* row : rows)
         if (row->quota == 0 && common.contains(row->ak))
             sheet.altersklassen.append(new AgeClass_t(*row));
@@ -243,9 +250,7 @@ bool ScoreSheetChecks::checkAltersklasse()
 
 bool ScoreSheetChecks::checkUebungen()
 {
-    setBit(starter->errorMask, CheckUebungen, false);
-    report.clear();
-    setBit(starter->testedMask, CheckUebungen, true);
+    startCheck(CheckUebungen, true);
     const int disci = starter->disci;
     // Block order: 0 none yet, 1 the one-bike block first, 2 the two-bike block first.
     enum { NoBlock = 0, OneBikeFirst = 1, TwoBikesFirst = 2 };
@@ -337,14 +342,9 @@ bool ScoreSheetChecks::checkUebungen()
 
 bool ScoreSheetChecks::checkUebergaenge()
 {
-    setBit(starter->errorMask, CheckUebergaenge, false);
-    setBit(starter->testedMask, CheckUebergaenge, true);
-    report.clear();
-    if (!reglement) {
-        setBit(starter->testedMask, CheckUebergaenge, false);
-        addLine(CheckUebergaenge, tr("Übergänge nicht getestet --- no Reglement-Database"), false);
-        return true;
-    }
+    startCheck(CheckUebergaenge, true);
+    if (!reglement)
+        return notTested(CheckUebergaenge, tr("Übergänge nicht getestet --- no Reglement-Database"));
     RecordPtrList<Transition_t> rows;
     if (!reglement->getUebergaenge(rows, starter->disci)) {
         addLine(CheckUebergaenge, tr("Reglement-Database Fehler"));
@@ -404,13 +404,9 @@ bool ScoreSheetChecks::checkCodeList(Check check, int limit, const RecordPtrList
 
 bool ScoreSheetChecks::checkStanddrehungen()
 {
-    setBit(starter->errorMask, CheckStanddrehungen, false);
-    setBit(starter->testedMask, CheckStanddrehungen, false);
-    report.clear();
-    if (!reglement) {
-        addLine(CheckStanddrehungen, tr("Standdrehungen nicht getestet --- no Reglement-Database"), false);
-        return true;
-    }
+    startCheck(CheckStanddrehungen, false);
+    if (!reglement)
+        return notTested(CheckStanddrehungen, tr("Standdrehungen nicht getestet --- no Reglement-Database"));
     RecordPtrList<ExerciseCode_t> prefixes;
     const int limit = reglement->getStanddrehungen(prefixes, starter->disci);
     return checkCodeList(CheckStanddrehungen, limit, prefixes, tr("mehr als die erlaubten %1 Standdrehungen"));
@@ -418,17 +414,11 @@ bool ScoreSheetChecks::checkStanddrehungen()
 
 bool ScoreSheetChecks::checkEinzeln()
 {
-    setBit(starter->errorMask, CheckEinzeln, false);
-    setBit(starter->testedMask, CheckEinzeln, false);
-    report.clear();
-    if (!reglement) {
-        addLine(CheckEinzeln, tr("Einzeln nicht getestet --- no Reglement-Database"), false);
-        return true;
-    }
-    if (!sheet.newReglement) {
-        addLine(CheckEinzeln, tr("'Einzeln' gibt es erst ab 2008"), false);
-        return true;
-    }
+    startCheck(CheckEinzeln, false);
+    if (!reglement)
+        return notTested(CheckEinzeln, tr("Einzeln nicht getestet --- no Reglement-Database"));
+    if (!sheet.newReglement)
+        return notTested(CheckEinzeln, tr("'Einzeln' gibt es erst ab 2008"));
     RecordPtrList<ExerciseCode_t> prefixes;
     const int limit = reglement->getEinzeln(prefixes, starter->disci);
     return checkCodeList(CheckEinzeln, limit, prefixes, tr("mehr als die erlaubten %1 Einzel Übungen"));

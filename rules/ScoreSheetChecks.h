@@ -51,6 +51,12 @@ private:
     void addLine(Check check, const QString& text, bool error = true);
     static void setBit(uint32_t& mask, Check check, bool on);
     bool hasError(Check check) const;
+    // A check begins with its error bit clear, its tested bit as given and
+    // the report empty.
+    void startCheck(Check check, bool tested);
+    // A check that could not run: its tested bit clear and a line that is no
+    // fault; true.
+    bool notTested(Check check, const QString& text);
     bool noDatabase(Check check);
     int countOfPrefixes(const RecordPtrList<ExerciseCode_t>& prefixes) const;
     bool checkCodeList(Check check, int limit, const RecordPtrList<ExerciseCode_t>& prefixes,
