@@ -19,41 +19,9 @@
 
 namespace {
 
-const char* const selectStarters =
-    "SELECT starter.ID, starter.Verein, starter.WbName,starter.s0, starter.s1, starter.s2, starter.s3, "
-    "starter.s4, starter.s5,starter.Prufsumme, starter.PbDatum, starter.PbOrt, starter.m_w, starter.Diszi, "
-    "starter.AK ,starter.Bestleistung, starter.aufgestellt ,starter.u0, starter.u1, starter.u2, starter.u3, "
-    "starter.u4, starter.u5, starter.u6, starter.u7, starter.u8, starter.u9, starter.u10 ,starter.u11, "
-    "starter.u12, starter.u13, starter.u14, starter.u15, starter.u16, starter.u17, starter.u18, starter.u19, "
-    "starter.u20,starter.u21, starter.u22, starter.u23, starter.u24, starter.u25, starter.u26, starter.u27 ,"
-    "starter.u28 ,starter.u29, starter.teamID , Teams.BestDatum, Teams.BestOrt, Teams.Best FROM starter "
-    "LEFT JOIN Teams ON starter.teamID =  Teams.ID ";
-
-// Result columns of selectStarters.
-enum {
-    ColId = 0,
-    ColVerein = 1,
-    ColName = 2,
-    ColS0 = 3,
-    ColChecksum = 9,
-    ColBestDate = 10,
-    ColPlace = 11,
-    ColGender = 12,
-    ColDiszi = 13,
-    ColAgeClass = 14,
-    ColBest = 15,
-    ColGiven = 16,
-    ColU0 = 17,
-    ColTeamId = 47,
-    ColTeamBestDate = 48,
-    ColTeamPlace = 49,
-    ColTeamBest = 50,
-    ColumnCount = 51,
-};
-
 const char* const refused = "refused by user";
 
-using StarterStatements::appendNumber;
+using namespace StarterStatements;
 
 // A fixed-width text field, read no further than its width.
 QString field(const char* text, int width)
@@ -82,12 +50,12 @@ void fillStarter(Starter_t& s, const QStringList& row)
 {
     s.id = toInt(row.at(ColId));
     s.clubId = toInt(row.at(ColVerein));
-    toCString(s.name, row.at(ColName), Starter_t::NameSize);
+    toCString(s.name, row.at(ColWbName), Starter_t::NameSize);
     for (int k = 0; k < Starter_t::MemberCount; ++k)
         s.members[k] = toInt(row.at(ColS0 + k));
-    s.checksum = uint32_t(toInt(row.at(ColChecksum)));
-    s.bestDate = toInt(row.at(ColBestDate));
-    toCString(s.bestPlace, row.at(ColPlace), Starter_t::PlaceSize);
+    s.checksum = uint32_t(toInt(row.at(ColPrufsumme)));
+    s.bestDate = toInt(row.at(ColPbDatum));
+    toCString(s.bestPlace, row.at(ColPbOrt), Starter_t::PlaceSize);
     s.gender = sexFromText(row.at(ColGender));
     s.disci = disziFromString(row.at(ColDiszi));
     s.ageClass = akFromString(row.at(ColAgeClass));
@@ -97,12 +65,12 @@ void fillStarter(Starter_t& s, const QStringList& row)
         toCString(s.codes[i], row.at(ColU0 + i), Starter_t::CodeSize);
     s.teamId = toInt(row.at(ColTeamId));
     // A team row that is gone arrives as empty cells; the entry keeps its own best.
-    const bool joined = !row.at(ColTeamBestDate).isEmpty() || !row.at(ColTeamPlace).isEmpty()
+    const bool joined = !row.at(ColTeamBestDatum).isEmpty() || !row.at(ColTeamBestOrt).isEmpty()
         || !row.at(ColTeamBest).isEmpty();
     if (s.teamId < 1 || !joined)
         return;
-    s.bestDate = toInt(row.at(ColTeamBestDate));
-    toCString(s.bestPlace, row.at(ColTeamPlace), Starter_t::PlaceSize);
+    s.bestDate = toInt(row.at(ColTeamBestDatum));
+    toCString(s.bestPlace, row.at(ColTeamBestOrt), Starter_t::PlaceSize);
     s.best = uint16_t(toInt(row.at(ColTeamBest)));
 }
 
@@ -317,7 +285,7 @@ QString MeldeListeDB::starterSelectText(const Starter_t* filter, int order)
             if (filter->members[i] != 0)
                 conditions << QStringLiteral("starter.s%1 = %2 ").arg(i).arg(filter->members[i]);
     }
-    QString s = QLatin1String(selectStarters);
+    QString s = StarterStatements::selectText();
     if (!conditions.isEmpty())
         s += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     return s + StarterStatements::orderText(order);
@@ -349,7 +317,7 @@ bool MeldeListeDB::readStarters(StarterList& list, const Starter_t* filter, int 
     }
     list.items.reserve(result.rows.size());
     for (const QStringList& row : qAsConst(result.rows)) {
-        if (row.size() < ColumnCount)
+        if (row.size() < StarterColumnCount)
             continue;
         auto* entry = new Starter_t;
         fillStarter(*entry, row);
