@@ -42,7 +42,11 @@ bool AddressDB::setupDB()
     }
     if (magic() == Magic)
         return AddressDB::createTables();
+    return refuseWrongType();
+}
 
+bool AddressDB::refuseWrongType()
+{
     checkReadPassword(nullptr);
     checkWritePassword(nullptr);
     setLastError(errorText(ErrWrongType));

@@ -94,7 +94,6 @@ private:
     // Refuses with text while count is above 0; a failed count (-1) refuses
     // and keeps the read's error.
     bool noneLeft(int count, const QString& text);
-    void setFailure(const char* operation, bool refused, int recordCode);
     QString pairName(const Athlete& a, const Athlete& b) const;
     QString clubsName(const Starter_t& entry);
 };

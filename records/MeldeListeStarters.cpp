@@ -225,7 +225,7 @@ bool MeldeListeDB::updateStarter(ACCompetitorData& entry)
 bool MeldeListeDB::updateACCompetitor(ACCompetitorData& entry)
 {
     if (!entry.update(this)) {
-        setFailure("updateACCompetitor", entry.ID < 1, entry.errorCode);
+        setUpdateError("updateACCompetitor", entry.ID < 1, entry.errorCode);
         return false;
     }
     emit signalStarterChanged(entry.ID);
