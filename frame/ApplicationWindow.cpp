@@ -34,7 +34,8 @@ ApplicationWindow::ApplicationWindow(const QString& appName, const QString& vers
     QCoreApplication::setApplicationVersion(version);
     QCoreApplication::setOrganizationName("Kesa_Tovka");
     setWindowTitle(appName);
-    // From here on a database that cannot be opened says so in a box.
+    // From here on a database that cannot be opened, and a person without a
+    // valid UCI-ID, are shown in a box.
     installMessageBox();
 
     file = menuBar()->addMenu(tr("&Datei"));
