@@ -79,12 +79,7 @@ int MeldeListeDB::insertTeam(ACTeamData& team)
 
 bool MeldeListeDB::updateTeam(ACTeamData& team)
 {
-    if (!team.update(this)) {
-        setUpdateError("updateTeam", team.ID < 1, team.errorCode);
-        return false;
-    }
-    emit signalTeamChanged(team.ID);
-    return true;
+    return updateRecord(team, "updateTeam", [this](int id) { emit signalTeamChanged(id); });
 }
 
 bool MeldeListeDB::removeTeam(int teamId)

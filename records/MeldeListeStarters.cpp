@@ -224,12 +224,7 @@ bool MeldeListeDB::updateStarter(ACCompetitorData& entry)
 
 bool MeldeListeDB::updateACCompetitor(ACCompetitorData& entry)
 {
-    if (!entry.update(this)) {
-        setUpdateError("updateACCompetitor", entry.ID < 1, entry.errorCode);
-        return false;
-    }
-    emit signalStarterChanged(entry.ID);
-    return true;
+    return updateRecord(entry, "updateACCompetitor", [this](int id) { emit signalStarterChanged(id); });
 }
 
 bool MeldeListeDB::updateWbName(int id, const QString& name)
