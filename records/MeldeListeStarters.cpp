@@ -100,6 +100,16 @@ bool readAside(RuvoDB& db, Read read)
 
 } // namespace
 
+template<class Entry>
+bool MeldeListeDB::hookAllows(void (MeldeListeDB::*hook)(Entry&, bool&), Entry& entry, const char* operation)
+{
+    bool ok = true;
+    emit (this->*hook)(entry, ok);
+    if (!ok)
+        setLastError(QLatin1String(operation) + QLatin1String(refused));
+    return ok;
+}
+
 void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
 {
     sql.clear();
@@ -144,12 +154,8 @@ void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
 int MeldeListeDB::insertStarter(Starter_t& entry)
 {
     entry.id = 0;
-    bool ok = true;
-    emit starterHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::starterHook, entry, "insertStarter(): "))
         return -1;
-    }
     entry.id = 0;   // an insert makes a new row, whatever the hook did
     QString sql;
     starterInsertSql(sql, entry);
@@ -176,12 +182,8 @@ int MeldeListeDB::insertStarter(Starter_t& entry)
 int MeldeListeDB::insertStarter(ACCompetitorData& entry)
 {
     entry.ID = 0;
-    bool ok = true;
-    emit competitorHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::competitorHook, entry, "insertStarter(): "))
         return -1;
-    }
     const int id = entry.insert(this);   // atomic with its team row's best
     if (id <= 0)
         return -1;
@@ -195,12 +197,8 @@ bool MeldeListeDB::updateStarter(Starter_t& entry)
         setLastError(QStringLiteral("updateStarter (): ") + errorText(ErrBadIndex));
         return false;
     }
-    bool ok = true;
-    emit starterHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::starterHook, entry, "updateStarter (): "))
         return false;
-    }
     QString sql;
     starterInsertSql(sql, entry);
     compareStatements("updateStarter differ", sql, entry);
@@ -213,12 +211,8 @@ bool MeldeListeDB::updateStarter(Starter_t& entry)
 
 bool MeldeListeDB::updateStarter(ACCompetitorData& entry)
 {
-    bool ok = true;
-    emit competitorHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::competitorHook, entry, "updateStarter (): "))
         return false;
-    }
     return updateACCompetitor(entry);
 }
 
