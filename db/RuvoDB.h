@@ -65,7 +65,6 @@ public:
     void setLastError(const QString& text);
     bool isReadLocked() const { return readLocked; }
     bool isWriteLocked() const { return writeLocked; }
-    int expectedMagic() const { return magicNumber; }
 
 protected:
     int magicNumber = 0;       // set by a subclass before it opens a file

@@ -13,20 +13,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
-namespace {
-ApplicationWindow::AboutHook& aboutHook()
-{
-    static ApplicationWindow::AboutHook hook;
-    return hook;
-}
-}
-
-ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& helpFile,
+ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& /*helpFile*/,
                                      bool useReglement, QWidget* parent)
     : QMainWindow(parent),
       appName(appName),
       version(version),
-      help(helpFile.isEmpty() ? appName + "Help.html" : helpFile),
       useReglement(useReglement),
       today(&QDate::currentDate)
 {
@@ -34,11 +25,12 @@ ApplicationWindow::ApplicationWindow(const QString& appName, const QString& vers
     QCoreApplication::setApplicationVersion(version);
     QCoreApplication::setOrganizationName("Kesa_Tovka");
     setWindowTitle(appName);
-    // From here on a database that cannot be opened says so in a box.
+    // From here on a database that cannot be opened, and a person without a
+    // valid UCI-ID, are shown in a box.
     installMessageBox();
 
-    file = menuBar()->addMenu(tr("&Datei"));
-    helpItems = menuBar()->addMenu(tr("&Hilfe"));
+    menuBar()->addMenu(tr("&Datei"));
+    QMenu* helpItems = menuBar()->addMenu(tr("&Hilfe"));
     helpItems->addAction(tr("&Über %1 ...").arg(appName), this, &ApplicationWindow::about);
 }
 
@@ -74,19 +66,9 @@ QString ApplicationWindow::aboutText() const
     return tr("<b>%1</b><br>Version: %2").arg(appName, version);
 }
 
-void ApplicationWindow::setAboutHook(AboutHook hook)
-{
-    aboutHook() = std::move(hook);
-}
-
 void ApplicationWindow::about()
 {
-    const QString title = tr("Über %1").arg(appName);
-    if (aboutHook()) {
-        aboutHook()(title, aboutText());
-        return;
-    }
-    QMessageBox::about(this, title, aboutText());
+    QMessageBox::about(this, tr("Über %1").arg(appName), aboutText());
 }
 
 // Accepted at once; the other windows (the display window among them) close

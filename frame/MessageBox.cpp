@@ -1,5 +1,7 @@
-// The program's modal message box, and the hook that answers it in tests.
+// The program's modal message boxes, and the hook that answers them in tests.
 #include "frame/MessageBox.h"
+
+#include "records/UciLicence.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,7 +28,20 @@ void showMessage(const QString& text, int icon)
     box.exec();
 }
 
+// A person without a valid UCI-ID: a titled box without parent.
+static void showUciWarning(const QString& title, const QString& text)
+{
+    if (messageHook()) {
+        messageHook()(text, QMessageBox::Warning);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, nullptr,
+                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    box.exec();
+}
+
 void installMessageBox()
 {
     setUserReport(&showMessage);
+    UciLicence::setWarning(&showUciWarning);
 }

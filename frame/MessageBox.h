@@ -1,5 +1,6 @@
-// The program's modal message box, with a seam so tests never block on it.
-// installMessageBox() makes it the database layer's way to the user.
+// The program's modal message boxes, with a seam so tests never block on them.
+// installMessageBox() makes them the way to the user of the database layer
+// and of the UCI check.
 #pragma once
 
 #include "db/UserReport.h"
@@ -10,10 +11,11 @@
 
 void showMessage(const QString& text, int icon);
 
-// While a hook is set, showMessage hands its text and icon to the hook
-// instead of opening a box. Pass an empty function to remove it.
+// While a hook is set, the boxes hand their text and icon to the hook instead
+// of opening. Pass an empty function to remove it.
 using MessageHook = std::function<void(const QString& text, int icon)>;
 void setMessageHook(MessageHook hook);
 
-// The database layer's reports then open this box.
+// The database layer's reports then open showMessage's box, the UCI check's
+// warning a box of its own.
 void installMessageBox();

@@ -27,43 +27,22 @@ const char* const createStarter =
     "u21 CHAR(8),u22 CHAR(8),u23 CHAR(8),u24 CHAR(8),u25 CHAR(8),u26 CHAR(8),u27 CHAR(8),u28 CHAR(8),"
     "u29 CHAR(8),teamID INTEGER ) ;";
 
-const char* const selectStarters =
-    "SELECT starter.ID, starter.Verein, starter.WbName,starter.s0, starter.s1, starter.s2, starter.s3, "
-    "starter.s4, starter.s5,starter.Prufsumme, starter.PbDatum, starter.PbOrt, starter.m_w, starter.Diszi, "
-    "starter.AK ,starter.Bestleistung, starter.aufgestellt ,starter.u0, starter.u1, starter.u2, starter.u3, "
-    "starter.u4, starter.u5, starter.u6, starter.u7, starter.u8, starter.u9, starter.u10 ,starter.u11, "
-    "starter.u12, starter.u13, starter.u14, starter.u15, starter.u16, starter.u17, starter.u18, starter.u19, "
-    "starter.u20,starter.u21, starter.u22, starter.u23, starter.u24, starter.u25, starter.u26, starter.u27 ,"
-    "starter.u28 ,starter.u29, starter.teamID , Teams.BestDatum, Teams.BestOrt, Teams.Best, Teams.Name, "
-    "Teams.Diszi, Teams.Email , Teams.s0, Teams.s1, Teams.s2, Teams.s3, Teams.s4, Teams.s5, Teams.r1, "
-    "Teams.r2 FROM starter LEFT JOIN Teams ON starter.teamID =  Teams.ID ";
+// The team row's columns that only the competitor records read, after the
+// ones both readers share.
+const char* const moreTeamColumns =
+    ", Teams.Name, Teams.Diszi, Teams.Email , Teams.s0, Teams.s1, Teams.s2, Teams.s3, Teams.s4, Teams.s5, "
+    "Teams.r1, Teams.r2";
 
-// Result columns of selectStarters.
+using namespace StarterStatements;
+
+// Result columns after the shared ones.
 enum {
-    ColId = 0,
-    ColVerein = 1,
-    ColWbName = 2,
-    ColS0 = 3,
-    ColPbDatum = 10,
-    ColPbOrt = 11,
-    ColGender = 12,
-    ColDiszi = 13,
-    ColAgeClass = 14,
-    ColBest = 15,
-    ColGiven = 16,
-    ColU0 = 17,
-    ColTeamId = 47,
-    ColTeamBestDatum = 48,
-    ColTeamBestOrt = 49,
-    ColTeamBest = 50,
-    ColTeamName = 51,
-    ColTeamDiszi = 52,
-    ColTeamEmail = 53,
-    ColTeamS0 = 54,
-    ColumnCount = 62,
+    ColTeamName = StarterColumnCount,
+    ColTeamDiszi,
+    ColTeamEmail,
+    ColTeamS0,
+    ColumnCount = ColTeamS0 + 8,   // six members and two reserves
 };
-
-using StarterStatements::appendNumber;
 
 // A text, cleaned, as an SQL literal.
 QString literal(const QString& text)
@@ -267,7 +246,7 @@ QList<int> ACCompetitorData::getIds(RuvoDB* db)
 
 QString ACCompetitorData::selectText(const ACCompetitorData* filter, int order)
 {
-    QString s = QLatin1String(selectStarters);
+    QString s = StarterStatements::selectText(moreTeamColumns);
     bool first = true;
     if (filter && filter->ID != 0) {
         addCondition(s, first, QStringLiteral("starter.ID = ") + QString::number(filter->ID));

@@ -5,7 +5,6 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
-#include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "records/RecordWrites.h"
 #include "records/TeamSize.h"
@@ -222,23 +221,12 @@ bool ACTeamData::update(RuvoDB* db)
 
 bool ACTeamData::deleteTeam(RuvoDB* db, int id)
 {
-    if (id == 0 || !db)
-        return false;
-    return db->exec(QString::asprintf("DELETE FROM %s WHERE ID = %d;", teamsTable, id));
+    return RecordWrites::remove(db, QLatin1String(teamsTable), id);
 }
 
-// A savepoint, so that inside a caller's transaction it neither fails nor
-// ends that transaction.
 bool ACTeamData::deleteAll(RuvoDB* db)
 {
-    RuvoTransaction transaction(db);
-    if (!transaction.isActive() || !db->exec(withTable("DELETE FROM %s;")) || !transaction.commit())
-        return false;
-    // Only gives the space back (and cannot run inside a caller's transaction);
-    // the rows are already gone for good.
-    if (!db->exec(QStringLiteral("VACUUM;")))
-        qDebug() << "ACTeamData::deleteAll: VACUUM failed:" << db->lastError();
-    return true;
+    return RecordWrites::removeAll(db, QLatin1String(teamsTable), "ACTeamData::deleteAll:");
 }
 
 QString ACTeamData::selectText(const TeamDataBase* filter)

@@ -42,7 +42,11 @@ bool AddressDB::setupDB()
     }
     if (magic() == Magic)
         return AddressDB::createTables();
+    return refuseWrongType();
+}
 
+bool AddressDB::refuseWrongType()
+{
     checkReadPassword(nullptr);
     checkWritePassword(nullptr);
     setLastError(errorText(ErrWrongType));
@@ -129,12 +133,7 @@ int AddressDB::insertVerein(Club& club)
 
 bool AddressDB::updateVerein(Club& club)
 {
-    if (!club.update(this)) {
-        setUpdateError("updateVerein", club.ID < 1, club.errorCode);
-        return false;
-    }
-    emit signalVereinChanged(club.ID);
-    return true;
+    return updateRecord(club, "updateVerein", [this](int id) { emit signalVereinChanged(id); });
 }
 
 bool AddressDB::getVereineWithLogo(RuvoDBList<Club>& list, const Club* filter, int order)
@@ -198,12 +197,7 @@ int AddressDB::insertAthlete(Athlete& a)
 
 bool AddressDB::updateAthlete(Athlete& a)
 {
-    if (!a.update(this)) {
-        setUpdateError("updateAthlete", a.ID < 1, a.errorCode);
-        return false;
-    }
-    emit signalSportlerChanged(a.ID);
-    return true;
+    return updateRecord(a, "updateAthlete", [this](int id) { emit signalSportlerChanged(id); });
 }
 
 bool AddressDB::getPersonsWithRoleA(RuvoDBList<Athlete>& list, const Athlete* filter, int order)
@@ -274,12 +268,7 @@ int AddressDB::insertCompetition(Competition& c)
 
 bool AddressDB::updateCompetition(Competition& c)
 {
-    if (!c.update(this)) {
-        setUpdateError("updateCompetition", c.ID < 1, c.errorCode);
-        return false;
-    }
-    emit signalWettkampfChanged(c.ID);
-    return true;
+    return updateRecord(c, "updateCompetition", [this](int id) { emit signalWettkampfChanged(id); });
 }
 
 bool AddressDB::getCompetitions(RuvoDBList<Competition>& list, const Competition* filter)

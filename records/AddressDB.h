@@ -102,10 +102,26 @@ protected:
     // Whether the last joinSportler removed one of the two persons.
     bool joined = false;
 
-private:
+    // A file of another kind: locked for reading and writing, with the
+    // wrong-type error. Returns false, setupDB's answer for it.
+    bool refuseWrongType();
     // A refused update leaves its reason in the record's error code, a failed
     // statement in the database's error text.
     void setUpdateError(const char* operation, bool refused, int recordCode);
+    // Stores a changed record; on success announces its ID, on failure sets
+    // the error text for the operation.
+    template<class Record, class Announce>
+    bool updateRecord(Record& record, const char* operation, Announce announce)
+    {
+        if (!record.update(this)) {
+            setUpdateError(operation, record.ID < 1, record.errorCode);
+            return false;
+        }
+        announce(record.ID);
+        return true;
+    }
+
+private:
     // Refuses, with the reason in the error text, while persons match the filter.
     bool noPersonsLeft(const Athlete* filter);
 };

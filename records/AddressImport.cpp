@@ -1,6 +1,24 @@
 // The import framework's run and its duplicate handling.
 #include "records/AddressImport.h"
 
+namespace {
+
+// The record takes the ID of an equal one in the list; a new one is appended
+// and numbered -1, -2, ... by its place.
+template<class Record>
+void addOnce(RuvoDBList<Record>& list, Record& record)
+{
+    const int same = list.findSame(record);
+    if (same >= 0) {
+        record.ID = list.at(same).ID;
+        return;
+    }
+    record.ID = -(list.size() + 1);
+    list.append(record);
+}
+
+} // namespace
+
 AddressImport::AddressImport(const QString& source) : sourceName(source)
 {
 }
@@ -26,24 +44,12 @@ bool AddressImport::addAthlete(Athlete& athlete)
         athlete.Nation = UciLicence::nation(athlete.uciId.text());
     if (athlete.roles == 0)
         athlete.roles = Athlete::RoleA;
-    const int same = athletes.findSame(athlete);
-    if (same >= 0) {
-        athlete.ID = athletes.at(same).ID;
-        return true;
-    }
-    athlete.ID = -(athletes.size() + 1);
-    athletes.append(athlete);
+    addOnce(athletes, athlete);
     return true;
 }
 
 bool AddressImport::addClub(Club& club)
 {
-    const int same = clubs.findSame(club);
-    if (same >= 0) {
-        club.ID = clubs.at(same).ID;
-        return true;
-    }
-    club.ID = -(clubs.size() + 1);
-    clubs.append(club);
+    addOnce(clubs, club);
     return true;
 }

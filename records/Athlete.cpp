@@ -115,9 +115,7 @@ bool Athlete::update(RuvoDB* db)
 
 bool Athlete::deleteAthlete(RuvoDB* db, int id)
 {
-    if (!db || id == 0)
-        return false;
-    return db->exec(QStringLiteral("DELETE FROM %1 WHERE ID = %2;").arg(layout().table()).arg(id));
+    return RecordWrites::remove(db, layout().table(), id);
 }
 
 bool Athlete::getById(RuvoDB* db, Athlete& a, int id)

@@ -4,12 +4,10 @@
 
 #include "db/Conversions.h"
 #include "db/RuvoDB.h"
-#include "db/RuvoTransaction.h"
 #include "db/SqlLiteral.h"
 #include "records/RecordWrites.h"
 #include "records/TableLayout.h"
 
-#include <QDebug>
 
 namespace {
 
@@ -111,22 +109,12 @@ bool Club::update(RuvoDB* db)
 
 bool Club::deleteClub(RuvoDB* db, int id)
 {
-    if (!db || id == 0)
-        return false;
-    return db->exec(QStringLiteral("DELETE FROM %1 WHERE ID = %2;").arg(layout().table()).arg(id));
+    return RecordWrites::remove(db, layout().table(), id);
 }
 
 bool Club::deleteAll(RuvoDB* db)
 {
-    if (!db)
-        return false;
-    RuvoTransaction t(db);
-    if (!db->exec(QStringLiteral("DELETE FROM %1;").arg(layout().table())) || !t.commit())
-        return false;
-    // Only gives the space back, and cannot run inside a caller's transaction.
-    if (!db->exec(QStringLiteral("VACUUM;")))
-        qDebug() << "Club::deleteAll: VACUUM failed:" << db->lastError();
-    return true;
+    return RecordWrites::removeAll(db, layout().table(), "Club::deleteAll:");
 }
 
 bool Club::getById(RuvoDB* db, Club& club, int id, bool withLogo)

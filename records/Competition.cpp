@@ -82,9 +82,7 @@ bool Competition::update(RuvoDB* db)
 
 bool Competition::deleteCompetition(RuvoDB* db, int id)
 {
-    if (!db || id == 0)
-        return false;
-    return db->exec(QString::asprintf("DELETE FROM %s WHERE ID = %d;", table, id));
+    return RecordWrites::remove(db, QLatin1String(table), id);
 }
 
 bool Competition::getById(RuvoDB* db, Competition& out, int id)

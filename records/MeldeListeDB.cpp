@@ -32,12 +32,7 @@ bool MeldeListeDB::setupDB()
     }
     if (magic() == Magic)
         return MeldeListeDB::createTables();
-
-    checkReadPassword(nullptr);
-    checkWritePassword(nullptr);
-    setLastError(errorText(ErrWrongType));
-    qDebug().noquote() << lastError();
-    return false;
+    return refuseWrongType();
 }
 
 bool MeldeListeDB::createTables()
@@ -84,12 +79,7 @@ int MeldeListeDB::insertTeam(ACTeamData& team)
 
 bool MeldeListeDB::updateTeam(ACTeamData& team)
 {
-    if (!team.update(this)) {
-        setFailure("updateTeam", team.ID < 1, team.errorCode);
-        return false;
-    }
-    emit signalTeamChanged(team.ID);
-    return true;
+    return updateRecord(team, "updateTeam", [this](int id) { emit signalTeamChanged(id); });
 }
 
 bool MeldeListeDB::removeTeam(int teamId)
@@ -172,11 +162,4 @@ bool MeldeListeDB::noneLeft(int count, const QString& text)
     if (count > 0)
         setLastError(text);
     return count == 0;
-}
-
-// A refused request leaves the record's error code, a failed statement
-// SQLite's message.
-void MeldeListeDB::setFailure(const char* operation, bool refused, int recordCode)
-{
-    setLastError(QLatin1String(operation) + QStringLiteral("(): ") + (refused ? errorText(recordCode) : lastError()));
 }

@@ -87,6 +87,10 @@ signals:
     void signalTeamRemoved(int ID);
 
 private:
+    // Asks a hook before an entry is stored; a refusal leaves the operation
+    // and "refused by user" in the error text.
+    template<class Entry>
+    bool hookAllows(void (MeldeListeDB::*hook)(Entry&, bool&), Entry& entry, const char* operation);
     // getStarter's own read, without the comparison read beside it.
     bool readStarters(StarterList& list, const Starter_t* filter, int order);
     // The single count a SELECT COUNT(*) gives, -1 when the read fails.
@@ -94,7 +98,6 @@ private:
     // Refuses with text while count is above 0; a failed count (-1) refuses
     // and keeps the read's error.
     bool noneLeft(int count, const QString& text);
-    void setFailure(const char* operation, bool refused, int recordCode);
     QString pairName(const Athlete& a, const Athlete& b) const;
     QString clubsName(const Starter_t& entry);
 };

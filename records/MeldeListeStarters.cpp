@@ -19,41 +19,9 @@
 
 namespace {
 
-const char* const selectStarters =
-    "SELECT starter.ID, starter.Verein, starter.WbName,starter.s0, starter.s1, starter.s2, starter.s3, "
-    "starter.s4, starter.s5,starter.Prufsumme, starter.PbDatum, starter.PbOrt, starter.m_w, starter.Diszi, "
-    "starter.AK ,starter.Bestleistung, starter.aufgestellt ,starter.u0, starter.u1, starter.u2, starter.u3, "
-    "starter.u4, starter.u5, starter.u6, starter.u7, starter.u8, starter.u9, starter.u10 ,starter.u11, "
-    "starter.u12, starter.u13, starter.u14, starter.u15, starter.u16, starter.u17, starter.u18, starter.u19, "
-    "starter.u20,starter.u21, starter.u22, starter.u23, starter.u24, starter.u25, starter.u26, starter.u27 ,"
-    "starter.u28 ,starter.u29, starter.teamID , Teams.BestDatum, Teams.BestOrt, Teams.Best FROM starter "
-    "LEFT JOIN Teams ON starter.teamID =  Teams.ID ";
-
-// Result columns of selectStarters.
-enum {
-    ColId = 0,
-    ColVerein = 1,
-    ColName = 2,
-    ColS0 = 3,
-    ColChecksum = 9,
-    ColBestDate = 10,
-    ColPlace = 11,
-    ColGender = 12,
-    ColDiszi = 13,
-    ColAgeClass = 14,
-    ColBest = 15,
-    ColGiven = 16,
-    ColU0 = 17,
-    ColTeamId = 47,
-    ColTeamBestDate = 48,
-    ColTeamPlace = 49,
-    ColTeamBest = 50,
-    ColumnCount = 51,
-};
-
 const char* const refused = "refused by user";
 
-using StarterStatements::appendNumber;
+using namespace StarterStatements;
 
 // A fixed-width text field, read no further than its width.
 QString field(const char* text, int width)
@@ -82,12 +50,12 @@ void fillStarter(Starter_t& s, const QStringList& row)
 {
     s.id = toInt(row.at(ColId));
     s.clubId = toInt(row.at(ColVerein));
-    toCString(s.name, row.at(ColName), Starter_t::NameSize);
+    toCString(s.name, row.at(ColWbName), Starter_t::NameSize);
     for (int k = 0; k < Starter_t::MemberCount; ++k)
         s.members[k] = toInt(row.at(ColS0 + k));
-    s.checksum = uint32_t(toInt(row.at(ColChecksum)));
-    s.bestDate = toInt(row.at(ColBestDate));
-    toCString(s.bestPlace, row.at(ColPlace), Starter_t::PlaceSize);
+    s.checksum = uint32_t(toInt(row.at(ColPrufsumme)));
+    s.bestDate = toInt(row.at(ColPbDatum));
+    toCString(s.bestPlace, row.at(ColPbOrt), Starter_t::PlaceSize);
     s.gender = sexFromText(row.at(ColGender));
     s.disci = disziFromString(row.at(ColDiszi));
     s.ageClass = akFromString(row.at(ColAgeClass));
@@ -97,12 +65,12 @@ void fillStarter(Starter_t& s, const QStringList& row)
         toCString(s.codes[i], row.at(ColU0 + i), Starter_t::CodeSize);
     s.teamId = toInt(row.at(ColTeamId));
     // A team row that is gone arrives as empty cells; the entry keeps its own best.
-    const bool joined = !row.at(ColTeamBestDate).isEmpty() || !row.at(ColTeamPlace).isEmpty()
+    const bool joined = !row.at(ColTeamBestDatum).isEmpty() || !row.at(ColTeamBestOrt).isEmpty()
         || !row.at(ColTeamBest).isEmpty();
     if (s.teamId < 1 || !joined)
         return;
-    s.bestDate = toInt(row.at(ColTeamBestDate));
-    toCString(s.bestPlace, row.at(ColTeamPlace), Starter_t::PlaceSize);
+    s.bestDate = toInt(row.at(ColTeamBestDatum));
+    toCString(s.bestPlace, row.at(ColTeamBestOrt), Starter_t::PlaceSize);
     s.best = uint16_t(toInt(row.at(ColTeamBest)));
 }
 
@@ -131,6 +99,16 @@ bool readAside(RuvoDB& db, Read read)
 }
 
 } // namespace
+
+template<class Entry>
+bool MeldeListeDB::hookAllows(void (MeldeListeDB::*hook)(Entry&, bool&), Entry& entry, const char* operation)
+{
+    bool ok = true;
+    emit (this->*hook)(entry, ok);
+    if (!ok)
+        setLastError(QLatin1String(operation) + QLatin1String(refused));
+    return ok;
+}
 
 void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
 {
@@ -176,12 +154,8 @@ void MeldeListeDB::starterInsertSql(QString& sql, const Starter_t& e)
 int MeldeListeDB::insertStarter(Starter_t& entry)
 {
     entry.id = 0;
-    bool ok = true;
-    emit starterHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::starterHook, entry, "insertStarter(): "))
         return -1;
-    }
     entry.id = 0;   // an insert makes a new row, whatever the hook did
     QString sql;
     starterInsertSql(sql, entry);
@@ -208,12 +182,8 @@ int MeldeListeDB::insertStarter(Starter_t& entry)
 int MeldeListeDB::insertStarter(ACCompetitorData& entry)
 {
     entry.ID = 0;
-    bool ok = true;
-    emit competitorHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("insertStarter(): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::competitorHook, entry, "insertStarter(): "))
         return -1;
-    }
     const int id = entry.insert(this);   // atomic with its team row's best
     if (id <= 0)
         return -1;
@@ -227,12 +197,8 @@ bool MeldeListeDB::updateStarter(Starter_t& entry)
         setLastError(QStringLiteral("updateStarter (): ") + errorText(ErrBadIndex));
         return false;
     }
-    bool ok = true;
-    emit starterHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::starterHook, entry, "updateStarter (): "))
         return false;
-    }
     QString sql;
     starterInsertSql(sql, entry);
     compareStatements("updateStarter differ", sql, entry);
@@ -245,23 +211,14 @@ bool MeldeListeDB::updateStarter(Starter_t& entry)
 
 bool MeldeListeDB::updateStarter(ACCompetitorData& entry)
 {
-    bool ok = true;
-    emit competitorHook(entry, ok);
-    if (!ok) {
-        setLastError(QStringLiteral("updateStarter (): ") + QLatin1String(refused));
+    if (!hookAllows(&MeldeListeDB::competitorHook, entry, "updateStarter (): "))
         return false;
-    }
     return updateACCompetitor(entry);
 }
 
 bool MeldeListeDB::updateACCompetitor(ACCompetitorData& entry)
 {
-    if (!entry.update(this)) {
-        setFailure("updateACCompetitor", entry.ID < 1, entry.errorCode);
-        return false;
-    }
-    emit signalStarterChanged(entry.ID);
-    return true;
+    return updateRecord(entry, "updateACCompetitor", [this](int id) { emit signalStarterChanged(id); });
 }
 
 bool MeldeListeDB::updateWbName(int id, const QString& name)
@@ -317,7 +274,7 @@ QString MeldeListeDB::starterSelectText(const Starter_t* filter, int order)
             if (filter->members[i] != 0)
                 conditions << QStringLiteral("starter.s%1 = %2 ").arg(i).arg(filter->members[i]);
     }
-    QString s = QLatin1String(selectStarters);
+    QString s = StarterStatements::selectText();
     if (!conditions.isEmpty())
         s += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     return s + StarterStatements::orderText(order);
@@ -349,7 +306,7 @@ bool MeldeListeDB::readStarters(StarterList& list, const Starter_t* filter, int 
     }
     list.items.reserve(result.rows.size());
     for (const QStringList& row : qAsConst(result.rows)) {
-        if (row.size() < ColumnCount)
+        if (row.size() < StarterColumnCount)
             continue;
         auto* entry = new Starter_t;
         fillStarter(*entry, row);

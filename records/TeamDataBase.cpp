@@ -13,6 +13,25 @@ QList<int> withoutTrailingEmpty(QList<int> ids)
     return ids;
 }
 
+// One field of the comparison; the first that differs is logged.
+template<class T>
+bool sameField(const char* field, const T& mine, const T& theirs)
+{
+    if (mine == theirs)
+        return true;
+    qDebug() << "TeamDataBase==" << field << mine << theirs;
+    return false;
+}
+
+// Lists of IDs compare without their empty entries at the end.
+bool sameIds(const char* field, const QList<int>& mine, const QList<int>& theirs)
+{
+    if (withoutTrailingEmpty(mine) == withoutTrailingEmpty(theirs))
+        return true;
+    qDebug() << "TeamDataBase==" << field << mine << theirs;
+    return false;
+}
+
 int countAbove0(const QList<int>& ids)
 {
     int n = 0;
@@ -197,37 +216,8 @@ bool TeamDataBase::isSimilar(const TeamDataBase& other) const
 
 bool TeamDataBase::operator==(const TeamDataBase& other) const
 {
-    if (ID != other.ID) {
-        qDebug() << "TeamDataBase==" << "ID" << ID << other.ID;
-        return false;
-    }
-    if (gender != other.gender) {
-        qDebug() << "TeamDataBase==" << "gender" << gender << other.gender;
-        return false;
-    }
-    if (disci != other.disci) {
-        qDebug() << "TeamDataBase==" << "disci" << disci << other.disci;
-        return false;
-    }
-    if (ageClass != other.ageClass) {
-        qDebug() << "TeamDataBase==" << "ageClass" << ageClass << other.ageClass;
-        return false;
-    }
-    if (Name != other.Name) {
-        qDebug() << "TeamDataBase==" << "Name" << Name << other.Name;
-        return false;
-    }
-    if (UCIName != other.UCIName) {
-        qDebug() << "TeamDataBase==" << "UCIName" << UCIName << other.UCIName;
-        return false;
-    }
-    if (withoutTrailingEmpty(members) != withoutTrailingEmpty(other.members)) {
-        qDebug() << "TeamDataBase==" << "members" << members << other.members;
-        return false;
-    }
-    if (withoutTrailingEmpty(reserves) != withoutTrailingEmpty(other.reserves)) {
-        qDebug() << "TeamDataBase==" << "reserves" << reserves << other.reserves;
-        return false;
-    }
-    return true;
+    return sameField("ID", ID, other.ID) && sameField("gender", gender, other.gender)
+        && sameField("disci", disci, other.disci) && sameField("ageClass", ageClass, other.ageClass)
+        && sameField("Name", Name, other.Name) && sameField("UCIName", UCIName, other.UCIName)
+        && sameIds("members", members, other.members) && sameIds("reserves", reserves, other.reserves);
 }

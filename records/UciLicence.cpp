@@ -6,13 +6,13 @@
 #include "records/UciPattern.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QRegExp>
+#include <QtDebug>
 
-static UciLicence::WarningHook& warningHook()
+static UciLicence::Warning& installedWarning()
 {
-    static UciLicence::WarningHook hook;
-    return hook;
+    static UciLicence::Warning warning;
+    return warning;
 }
 
 void UciLicence::set(const QString& text)
@@ -39,9 +39,10 @@ QString UciLicence::nation(const QString& text)
     return matcher.exactMatch(text) ? text.left(3) : QString();
 }
 
-void UciLicence::setWarningHook(WarningHook hook)
+UciLicence::Warning UciLicence::setWarning(Warning warning)
 {
-    warningHook() = std::move(hook);
+    std::swap(installedWarning(), warning);
+    return warning;
 }
 
 bool UciLicence::check(const Athlete& person, bool silent)
@@ -52,11 +53,9 @@ bool UciLicence::check(const Athlete& person, bool silent)
     const QString text = QCoreApplication::translate("UciLicence",
         "Für den Sportler <b>%1</b> ist nicht die <b>11-stellige UCI-ID</b> als Lizenz hinterlegt!"
         "<br><br>Bitte korrigieren Sie dies!").arg(person.displayName().toHtmlEscaped());
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("UCI-Licence"), text, QMessageBox::Ok, nullptr,
-                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    if (warningHook())
-        warningHook()(box);
+    if (installedWarning())
+        installedWarning()(QStringLiteral("UCI-Licence"), text);
     else
-        box.exec();
+        qWarning().noquote() << "UciLicence::check:" << text;
     return false;
 }

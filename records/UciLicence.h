@@ -7,7 +7,6 @@
 #include <functional>
 
 class Athlete;
-class QMessageBox;
 
 class UciLicence
 {
@@ -23,13 +22,15 @@ public:
     static QString nation(const QString& text);
 
     // True when the person has a valid UCI-ID. Otherwise, unless silent,
-    // warns the user in a modal box first.
+    // warns the user first.
     static bool check(const Athlete& person, bool silent);
 
-    // While a hook is set, check hands its ready box to the hook instead of
-    // showing it, so tests never block. Pass an empty function to remove it.
-    using WarningHook = std::function<void(QMessageBox& box)>;
-    static void setWarningHook(WarningHook hook);
+    // How check warns: through the function the program installs (the
+    // frame's modal box). Without one the warning goes to the debug log and
+    // nothing blocks; an empty function restores that. Returns the function
+    // installed before.
+    using Warning = std::function<void(const QString& title, const QString& text)>;
+    static Warning setWarning(Warning warning);
 
 private:
     QString licence;

@@ -1,13 +1,16 @@
 // The frame: the rules-catalogue check on a language change (read only, its
-// date compared with today, only in programs that use it) and the database's
-// reports in its box.
+// date compared with today, only in programs that use it), and the reports of
+// the database and of the UCI check in its boxes.
 #include "frame/ApplicationWindow.h"
 #include "tests/rules/CatalogueFiles.h"
 #include "tests/support/MessageCatcher.h"
 
 #include "frame/MessageBox.h"
+#include "records/Athlete.h"
+#include "records/UciLicence.h"
 #include "rules/CatalogueDateCheck.h"
 
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,16 +62,21 @@ private slots:
     }
 
 
-    // From its start on, the frame shows what the database layer reports.
-    void databaseReportsInTheBox()
+    // From its start on, the frame shows what the database layer and the UCI check report.
+    void reportsInItsBoxes()
     {
         ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), false);
-        QStringList shown;
-        setMessageHook([&shown](const QString& text, int) { shown << text; });
+        QStringList shown;   // each box's icon and text
+        setMessageHook([&shown](const QString& text, int icon) { shown << QString::number(icon) + ' ' + text; });
         RuvoDB db;
         QVERIFY(!db.open(QString(), false));
+        Athlete person;   // without a UCI-ID
+        person.setName(QStringLiteral("Anna Kurz"));
+        QVERIFY(!UciLicence::check(person, false));
         setMessageHook(MessageHook());
-        QCOMPARE(shown, QStringList{"<br>" + db.lastError()});
+        QCOMPARE(shown.value(0), QString::number(MessageCritical) + " <br>" + db.lastError());
+        QVERIFY(shown.value(1).startsWith(QString::number(QMessageBox::Warning)
+                                          + " Für den Sportler <b>Anna Kurz</b> ist nicht die <b>11-stellige UCI-ID</b>"));
     }
 };
 

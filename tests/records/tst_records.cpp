@@ -25,7 +25,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -284,7 +283,7 @@ private slots:
     // The others get an empty file.
     void initTestCase()
     {
-        UciLicence::setWarningHook([this](QMessageBox& box) { warnings << box.windowTitle() + '|' + box.text(); });
+        UciLicence::setWarning([this](const QString& title, const QString& text) { warnings << title + '|' + text; });
     }
 
     void init()
@@ -1212,6 +1211,11 @@ private slots:
         QVERIFY(UciLicence::check(a, false) == valid && warnings.size() == (valid ? 0 : 1));
         const QString shown = text.isEmpty() ? "&lt;b&gt;Schmidt &amp; Co, Anna" : "Anna &lt;b&gt;Schmidt &amp; Co";
         QVERIFY(valid || warnings.first().startsWith("UCI-Licence|Für den Sportler <b>" + shown + "</b>"));
+        const UciLicence::Warning installed = UciLicence::setWarning({});   // none: to the log, nothing blocks
+        DebugCapture log;
+        QCOMPARE(UciLicence::check(a, false), valid);
+        UciLicence::setWarning(installed);
+        QCOMPARE(log.contains("11-stellige UCI-ID"), !valid);
     }
 
 private:
