@@ -16,7 +16,7 @@
 #include "records/MeldeImporter.h"
 #include "records/MeldeListeDB.h"
 #include "records/Starter_t.h"
-#include "records/UCIValidator.h"
+#include "records/input/UCIValidator.h"
 #include "records/UciLicence.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/DebugCapture.h"

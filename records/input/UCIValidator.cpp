@@ -1,5 +1,5 @@
 // The UCI-ID validator and the red text of an incomplete field.
-#include "records/UCIValidator.h"
+#include "records/input/UCIValidator.h"
 
 #include "records/UciPattern.h"
 
