@@ -59,11 +59,8 @@ public:
     // Gives up every queued packet, the one in flight first.
     QList<Outcome> giveUpAll(const QString& reason);
 
-    bool isEmpty() const { return packets.isEmpty(); }
     int size() const { return packets.size(); }
     const QueuePacket* inFlight() const { return flying; }
-    const QList<TovkaAddress>& pendingAcks() const { return acks; }
-    quint32 lastSequence() const { return last; }
 
     // Milliseconds as a 16-bit header field: 0 below, 0xffff above.
     static quint16 clampMs(qint64 ms);

@@ -190,11 +190,6 @@ void TovkaNetIo::setDialogHook(DialogHook hook)
     dialogHook = std::move(hook);
 }
 
-IfManager& TovkaNetIo::interfaceManager()
-{
-    return ifManager;
-}
-
 bool TovkaNetIo::askDialog(const QString& title, const QString& text, bool question, QWidget* parent)
 {
     if (dialogHook)
@@ -695,11 +690,6 @@ TovkaAddress TovkaNetIo::ownAddress() const
     TovkaAddress address;
     ownAddress(&address);
     return address;
-}
-
-quint32 TovkaNetIo::heartbeatInterval() const
-{
-    return heartbeatMs.load();
 }
 
 PacketHeader TovkaNetIo::ownHeader(quint8 type) const

@@ -64,7 +64,6 @@ public:
     bool hasApp(const TovkaAddress& address) const;
     // A copy of the peer table, in order of insertion.
     QList<AppLocation> peers() const;
-    quint32 heartbeatInterval() const;
 
     // Data packets.
     int sendData(const void* data, quint32 length, const TovkaAddress* destination = nullptr);
@@ -87,7 +86,6 @@ public:
     // Answers the transport's own modal boxes (rejoin notice, reconnect question).
     using DialogHook = std::function<bool(const QString& title, const QString& text)>;
     void setDialogHook(DialogHook hook);
-    IfManager& interfaceManager();
 
 signals:
     void dataReceived(const void* payload, int length, TovkaAddress& sender);
