@@ -15,7 +15,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostInfo>
-#include <QMessageBox>
 #include <QMetaObject>
 #include <QUdpSocket>
 
@@ -193,14 +192,9 @@ void TovkaNetIo::setDialogHook(DialogHook hook)
 bool TovkaNetIo::askDialog(const QString& title, const QString& text, bool question, QWidget* parent)
 {
     if (dialogHook)
-        return dialogHook(title, text);
-    if (!question) {
-        QMessageBox::information(nullptr, title, text, QMessageBox::Ok);
-        return true;
-    }
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::No | QMessageBox::Yes, parent);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+        return dialogHook(title, text, question, parent);
+    qWarning().noquote() << title << ":" << text;
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -83,8 +83,11 @@ public:
     DatagramSink& socketWriter();
     // One received datagram, as the reader hands it on after the socket read.
     void receiveDatagram(const uint8_t* data, int size, const QHostAddress& from);
-    // Answers the transport's own modal boxes (rejoin notice, reconnect question).
-    using DialogHook = std::function<bool(const QString& title, const QString& text)>;
+    // Shows the transport's two boxes: the rejoin notice (Ok) and the
+    // reconnect question (No, the default, and Yes; true for Yes). The program
+    // installs it; without one the text goes to the log and a question is
+    // answered No, so the transport needs no widgets and never blocks.
+    using DialogHook = std::function<bool(const QString& title, const QString& text, bool question, QWidget* parent)>;
     void setDialogHook(DialogHook hook);
 
 signals:
