@@ -64,6 +64,10 @@ public:
 
     // Milliseconds as a 16-bit header field: 0 below, 0xffff above.
     static quint16 clampMs(qint64 ms);
+    // Where a data packet for the target goes: in Jury mode a packet for a
+    // chief judge goes to the trainer (kind 6, sub-kind 0), and the office
+    // has one address whatever the sub-kind and instance.
+    static TovkaAddress destinationFor(const TovkaAddress& target, bool juryMode);
 
 private:
     Outcome removeHead();
