@@ -10,6 +10,7 @@
 #include "net/transport/SocketWriter.h"
 #include "net/wire/PacketHeader.h"
 
+#include <array>
 #include <mutex>
 #include <vector>
 
@@ -42,7 +43,7 @@ private:
 
     OwnAddress& own;
     std::mutex mutex;
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(PacketHeader::MaxPacket);
+    std::array<uint8_t, PacketHeader::MaxPacket> buffer{};
     quint32 transmissionCounter = 0;
     SocketWriter sockets;
     DatagramSink* sink = &sockets;
