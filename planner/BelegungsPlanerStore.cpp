@@ -5,11 +5,6 @@
 
 BelegungsPlanerStore::BelegungsPlanerStore(QObject* parent) : QObject(parent) {}
 
-TrainingsData BelegungsPlanerStore::data(int area) const
-{
-    return validArea(area) ? areas[size_t(area - 1)] : TrainingsData();
-}
-
 void BelegungsPlanerStore::setData(time_t /*now*/, int area, TrainingsData data)
 {
     if (!validArea(area)) {

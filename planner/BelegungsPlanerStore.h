@@ -17,9 +17,6 @@ public:
 
     explicit BelegungsPlanerStore(QObject* parent = nullptr);
 
-    // The record of area 1 to 4; an empty record for any other number.
-    TrainingsData data(int area) const;
-
 public slots:
     // `now` keeps the signature of the received plan's signal; only the plan is kept.
     void setData(time_t now, int area, TrainingsData data);

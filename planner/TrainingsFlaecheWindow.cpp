@@ -23,6 +23,18 @@ TrainingsFlaecheWindow::WarningHook& warningHook()
     static TrainingsFlaecheWindow::WarningHook hook;
     return hook;
 }
+
+// The transport's rejoin notice and reconnect question, as boxes.
+bool askUser(const QString& title, const QString& text, bool question, QWidget* parent)
+{
+    if (!question) {
+        QMessageBox::information(nullptr, title, text, QMessageBox::Ok);
+        return true;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::No | QMessageBox::Yes, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
 }
 
 TrainingsFlaecheWindow::TrainingsFlaecheWindow(const QStringList& arguments)
@@ -48,6 +60,7 @@ TrainingsFlaecheWindow::TrainingsFlaecheWindow(const QStringList& arguments)
 
     connect(planning, SIGNAL(startNetwork ( bool , bool & )), this, SLOT(startNetwork ( bool , bool & )));
     connect(&netio, SIGNAL(Warning ( QString )), this, SLOT(Warning ( QString )));
+    netio.setDialogHook(&askUser);
 
     setLanguage(QCoreApplication::applicationDirPath());
 }

@@ -25,10 +25,7 @@ public:
     ~TrainingsFlaecheWindow() override;
 
     TovkaNetIo& network() { return netio; }
-    TovkaProtocol& protocol() { return tovkaProtocol; }
     BelegungsplanerMainWindow* planner() const { return planning; }
-    TovkaStatusBar* networkStatus() const { return status; }
-    bool competitionMode() const { return competition; }
 
     QString aboutText() const override;
 

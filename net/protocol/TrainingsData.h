@@ -36,9 +36,9 @@ struct TrainingsStarterEntry
     {
         return time == other.time && std::strncmp(name, other.name, nameSize) == 0;
     }
-    bool operator!=(const TrainingsStarterEntry& other) const { return !(*this == other); }
 };
 
+// A record of zeros without starters stands for a cleared area.
 struct TrainingsData
 {
     time_t start = 0;   // block start, seconds since 1970 UTC
@@ -46,12 +46,8 @@ struct TrainingsData
     time_t slot = 0;    // length of one starter's slot in seconds
     QList<TrainingsStarterEntry> starters;
 
-    // An empty record stands for a cleared area.
-    bool isEmpty() const { return start == 0 && end == 0 && slot == 0 && starters.isEmpty(); }
-
     bool operator==(const TrainingsData& other) const
     {
         return start == other.start && end == other.end && slot == other.slot && starters == other.starters;
     }
-    bool operator!=(const TrainingsData& other) const { return !(*this == other); }
 };

@@ -27,19 +27,13 @@ public:
 
     void setMaxKampfrichter(int n);
 
-    // The labels, for whoever wants to look at them (tests, the window).
-    StatusLabel* judgeLabel(int i) const { return judges[size_t(i - 1)]; }       // 1 to 3
-    StatusLabel* plannerLabel(int i) const { return planners[size_t(i)]; }       // 0 to 3
-    StatusLabel* chiefLabel() const { return chief; }
-    StatusLabel* displayLabel() const { return display; }
-    StatusLabel* officeLabel() const { return office; }
-
 public slots:
     void showAlert(bool alert, QString text);
     void addrChanged(TovkaAddress& addr);
     void updateStatus();
 
 private:
+    StatusLabel* judgeLabel(int i) const { return judges[size_t(i - 1)]; } // 1 to 3
     StatusLabel* addLabel(const QString& text);
     void colourFor(const TovkaAddress& own, const TovkaAddress& peer);
 

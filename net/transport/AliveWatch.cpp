@@ -36,14 +36,24 @@ bool AliveWatch::rejoinDue()
     return true;
 }
 
+bool AliveWatch::receiveQueueNoticeDue(bool datagramWaiting)
+{
+    return fullRunEnded(&receiveQueueFull, datagramWaiting);
+}
+
 bool AliveWatch::sendQueueNoticeDue(bool queueEmpty)
 {
-    if (queueEmpty) {
-        sendQueueFull = 0;
+    return fullRunEnded(&sendQueueFull, !queueEmpty);
+}
+
+bool AliveWatch::fullRunEnded(int* run, bool full)
+{
+    if (!full) {
+        *run = 0;
         return false;
     }
-    if (++sendQueueFull < queueFullChecks)
+    if (++*run < queueFullChecks)
         return false;
-    sendQueueFull = 0;
+    *run = 0;
     return true;
 }

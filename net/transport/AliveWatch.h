@@ -1,7 +1,7 @@
 // The once-a-second checks' memory: when the own packets last came back over
 // the external network and over the loopback, the version-check countdown
-// after a socket opened, the rejoin interval and the send queue's run of full
-// checks. Plain logic on an injected clock: the transport asks whether a
+// after a socket opened, the rejoin interval and the runs of checks that found
+// the receive or the send queue full. Plain logic on an injected clock: the transport asks whether a
 // warning or a notice is due and raises it.
 #pragma once
 
@@ -33,14 +33,20 @@ public:
     bool versionCheckRunning() const { return countdown > 0; }
     // True at most every 180 s.
     bool rejoinDue();
+    // True after 20 checks in a row that found a datagram waiting on a socket.
+    bool receiveQueueNoticeDue(bool datagramWaiting);
     // True after 20 checks in a row that found the send queue not empty.
     bool sendQueueNoticeDue(bool queueEmpty);
 
 private:
+    // Counts a check into the run; true, and the run starts again, at the 20th.
+    static bool fullRunEnded(int* run, bool full);
+
     const TransportClock& clock;
     qint64 lastExternal = 0; // seconds, 0 = none
     qint64 lastLoopback = 0;
     qint64 lastRejoin = 0;
     int countdown = 0;
+    int receiveQueueFull = 0;
     int sendQueueFull = 0;
 };

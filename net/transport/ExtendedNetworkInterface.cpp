@@ -68,19 +68,12 @@ void ExtendedNetworkInterface::classify()
     qDebug() << "IFTYPE to decod:" << reading.name << reading.ifType << cachedCategory;
 }
 
-bool ExtendedNetworkInterface::isValid() const { return reading.index > 0 || !reading.name.isEmpty(); }
 int ExtendedNetworkInterface::index() const { return reading.index; }
 QString ExtendedNetworkInterface::name() const { return reading.name; }
 QString ExtendedNetworkInterface::humanReadableName() const
 {
     return reading.humanReadableName.isEmpty() ? reading.name : reading.humanReadableName;
 }
-QNetworkInterface::InterfaceFlags ExtendedNetworkInterface::flags() const { return reading.flags; }
-QNetworkInterface::InterfaceType ExtendedNetworkInterface::type() const { return reading.type; }
-QList<QNetworkAddressEntry> ExtendedNetworkInterface::addressEntries() const { return reading.addressEntries; }
-
-int ExtendedNetworkInterface::medium() const { return mediumType; }
-bool ExtendedNetworkInterface::isTunnel() const { return tunnel; }
 
 int ExtendedNetworkInterface::category() const
 {
@@ -161,9 +154,4 @@ void ExtendedNetworkInterface::markVanished() { present = false; }
 bool ExtendedNetworkInterface::operator==(const ExtendedNetworkInterface& other) const
 {
     return reading.index == other.reading.index;
-}
-
-bool ExtendedNetworkInterface::operator!=(const ExtendedNetworkInterface& other) const
-{
-    return !(*this == other);
 }

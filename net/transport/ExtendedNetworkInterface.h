@@ -37,16 +37,10 @@ public:
     // These answer from the last reading, so made-up readings behave like the
     // system's; the QNetworkInterface base is the system's object (for socket
     // calls) and stays invalid for made-up readings.
-    bool isValid() const;
     int index() const;
     QString name() const;
     QString humanReadableName() const;
-    InterfaceFlags flags() const;
-    InterfaceType type() const;
-    QList<QNetworkAddressEntry> addressEntries() const;
 
-    int medium() const;
-    bool isTunnel() const;
     int category() const;
     QString categoryName() const;
     static QString categoryName(int category);
@@ -60,7 +54,6 @@ public:
     void markVanished();
 
     bool operator==(const ExtendedNetworkInterface& other) const;
-    bool operator!=(const ExtendedNetworkInterface& other) const;
 
 private:
     void classify();

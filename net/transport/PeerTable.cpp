@@ -8,6 +8,18 @@ PeerTable::~PeerTable()
     qDeleteAll(peers);
 }
 
+AppLocation PeerTable::recordOf(const PacketHeader& header) const
+{
+    AppLocation record;
+    record.address = header.source();
+    record.setHostName(header.hostName.data(), PacketHeader::HostNameMaxText);
+    record.lastHeard = 0;
+    record.lastUpdate = clock.seconds();
+    record.transmissionCounter = header.transmissionCounter;
+    record.lastSequence = header.sequence;
+    return record;
+}
+
 AppLocation* PeerTable::find(const AppLocation& record) const
 {
     for (AppLocation* app : peers) {

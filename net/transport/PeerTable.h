@@ -6,6 +6,7 @@
 
 #include "net/transport/AppLocation.h"
 #include "net/transport/TransportClock.h"
+#include "net/wire/PacketHeader.h"
 
 #include <QList>
 
@@ -19,6 +20,9 @@ public:
     PeerTable(const PeerTable&) = delete;
     PeerTable& operator=(const PeerTable&) = delete;
 
+    // The record of a received packet's sender: its address, host name and
+    // counters, last update now, last heard 0.
+    AppLocation recordOf(const PacketHeader& header) const;
     // The peer with the record's address and host name, or null.
     AppLocation* find(const AppLocation& record) const;
     // Appends a copy when the peer is new (*inserted true); a known peer takes

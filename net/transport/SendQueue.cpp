@@ -21,6 +21,15 @@ quint16 SendQueue::clampMs(qint64 ms)
     return quint16(qBound<qint64>(0, ms, MaxDelayField));
 }
 
+TovkaAddress SendQueue::destinationFor(const TovkaAddress& target, bool juryMode)
+{
+    if (juryMode && target.kind == KindChief)
+        return TovkaAddress(KindAusbilder, 0, 0);
+    if (target.kind == KindBuero)
+        return TovkaAddress(KindBuero, 0, 0);
+    return target;
+}
+
 quint32 SendQueue::takeSequence()
 {
     last = PacketHeader::nextSequence(last);

@@ -59,14 +59,15 @@ public:
     // Gives up every queued packet, the one in flight first.
     QList<Outcome> giveUpAll(const QString& reason);
 
-    bool isEmpty() const { return packets.isEmpty(); }
     int size() const { return packets.size(); }
     const QueuePacket* inFlight() const { return flying; }
-    const QList<TovkaAddress>& pendingAcks() const { return acks; }
-    quint32 lastSequence() const { return last; }
 
     // Milliseconds as a 16-bit header field: 0 below, 0xffff above.
     static quint16 clampMs(qint64 ms);
+    // Where a data packet for the target goes: in Jury mode a packet for a
+    // chief judge goes to the trainer (kind 6, sub-kind 0), and the office
+    // has one address whatever the sub-kind and instance.
+    static TovkaAddress destinationFor(const TovkaAddress& target, bool juryMode);
 
 private:
     Outcome removeHead();

@@ -61,12 +61,6 @@ TovkaAddress PacketHeader::destination() const
     return TovkaAddress::fromWire(destinationAddress, destinationInstance);
 }
 
-void PacketHeader::setSource(const TovkaAddress& address)
-{
-    sourceAddress = address.addressByte();
-    sourceInstance = address.instance;
-}
-
 void PacketHeader::setDestination(const TovkaAddress& address)
 {
     destinationAddress = address.addressByte();

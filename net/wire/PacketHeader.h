@@ -74,7 +74,6 @@ struct PacketHeader
 
     TovkaAddress source() const;
     TovkaAddress destination() const;
-    void setSource(const TovkaAddress& address);
     void setDestination(const TovkaAddress& address);
 
     // Writes the 80 header bytes, the checksum field as it stands.

@@ -35,7 +35,6 @@ struct TovkaAddress
     static TovkaAddress fromWire(quint8 addressByte, quint8 instance);
 
     bool operator==(const TovkaAddress& other) const;
-    bool operator!=(const TovkaAddress& other) const { return !(*this == other); }
 };
 
 // The name printed for a kind; "UNKNOWN" above the last known kind.

@@ -10,6 +10,7 @@
 #include "planner/TrainingsFlaecheWindow.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -148,6 +149,42 @@ private slots:
         QCOMPARE(sent, expected);
         QCOMPARE(planner.warnings.contains("Network connection unusable!"), taken);
         QCOMPARE(planner.warnings.join('\n').contains("halle-b"), taken);
+    }
+
+    // The transport's boxes appear in the program: the rejoin notice with Ok
+    // alone, the reconnect question over its parent with No, the default, and Yes.
+    void transportBoxesAppear_data()
+    {
+        QTest::addColumn<bool>("question");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("rejoin notice") << false << "Netzwerk Bugfix" << int(QMessageBox::Ok) << int(QMessageBox::Ok);
+        QTest::newRow("reconnect question") << true << "Netzwerk rücksetzen" << int(QMessageBox::No | QMessageBox::Yes)
+                                            << int(QMessageBox::No);
+    }
+    void transportBoxesAppear()
+    {
+        QFETCH(bool, question);
+        PlannerFixture planner;
+        QList<QVariant> seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen << box->windowTitle() << int(box->standardButtons()) << int(box->standardButton(box->defaultButton()))
+                     << (box->parentWidget() == planner.window.get());
+                box->defaultButton()->click();
+            }
+        });
+        poll.start(10);
+        if (question)
+            planner.window->network().slotReconnect(planner.window.get());
+        else
+            planner.window->network().enableRejoin(true);
+        QTEST(seen.value(0).toString(), "title");
+        QTEST(seen.value(1).toInt(), "buttons");
+        QTEST(seen.value(2).toInt(), "chosen");
+        QCOMPARE(seen.value(3).toBool(), question);
     }
 
     // The program comes up at the monitor address, answers a ping with the

@@ -81,7 +81,6 @@ int main(int argc, char** argv)
     });
     TovkaNetIo transport(args[1].toUInt(), args[2].toUInt(), args[3].toUInt());
     TovkaProtocol protocol(&transport);
-    transport.setDialogHook([](const QString&, const QString&) { return false; });
     watch(transport, protocol);
     report("ready " + addressText(transport.ownAddress()));
     return QCoreApplication::exec();

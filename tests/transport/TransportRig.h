@@ -34,7 +34,6 @@ struct TransportRig
         sink.homeThreadOnly = true;
         net.setClock(&clock);
         net.setDatagramSink(&sink);
-        net.setDialogHook([](const QString&, const QString&) { return true; });
         net.findChild<QTimer*>(QStringLiteral("aliveTimer"))->stop(); // the test runs the checks itself
         QObject::connect(&net, qOverload<const void*, int, TovkaAddress&>(&TovkaNetIo::dataReceived),
                          [this](const void* data, int length, TovkaAddress& from) {

@@ -5,6 +5,7 @@
 #include "TransportRig.h"
 
 #include "net/transport/UdpSocketLinux.h"
+#include "tests/support/DebugCapture.h"
 #include "tests/support/PrivateHost.h"
 
 #include <QApplication>
@@ -117,6 +118,18 @@ private slots:
         QCOMPARE(rig.net.ownAddress(), Planner);
         rig.addPeer(Monitor, "halle-m");
         QVERIFY(rig.net.setOwnAddress(0, 0, 0)); // the monitor address is never refused
+    }
+
+    // Without the program's boxes the transport logs their texts and takes No
+    // for the answer: it neither blocks nor reconnects.
+    void withoutTheProgramsBoxesTheAnswerIsNo()
+    {
+        TransportRig rig;
+        DebugCapture log;
+        rig.net.enableRejoin(true);
+        rig.net.slotReconnect();
+        QVERIFY(log.contains("Netzwerk Bugfix") && log.contains("Netzwerk rücksetzen"));
+        QVERIFY(!log.contains("TovkaNetIo::reconnect()"));
     }
 
     void dataThatCannotGoIsRefusedOrGivenUp()
