@@ -48,7 +48,6 @@ public:
     QList<AppLocation> expire();
 
     QList<AppLocation> all() const;
-    int size() const { return peers.size(); }
 
 private:
     const TransportClock& clock;

@@ -34,18 +34,23 @@ SocketSet::~SocketSet()
     closeAll();
 }
 
-void SocketSet::open(const ExtendedNetworkInterface* iface)
+QUdpSocket* SocketSet::prepare(const ExtendedNetworkInterface* iface)
 {
     QUdpSocket* socket = socketFor(iface);
     if (socket) {
         qDebug() << "Interface come up again: " << iface->humanReadableName();
         withdraw(socket);
-    } else {
-        socket = createSocket();
-        table.insert(socket, iface);
-        qDebug() << "socket descriptor" << socket->socketDescriptor() << "  ifaceptr" << iface;
+        return socket;
     }
-    if (!bindSocket(socket, iface) || !joinGroup(socket, iface))
+    socket = createSocket();
+    table.insert(socket, iface);
+    qDebug() << "socket descriptor" << socket->socketDescriptor() << "  ifaceptr" << iface;
+    return socket;
+}
+
+void SocketSet::join(QUdpSocket* socket, const ExtendedNetworkInterface* iface, bool bound)
+{
+    if (!bound || !joinGroup(socket, iface))
         socket->close();
     refreshSlots();
 }
@@ -65,7 +70,7 @@ QUdpSocket* SocketSet::createSocket()
     return socket;
 }
 
-bool SocketSet::bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
+bool SocketSet::bind(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
 {
     QString error;
     const bool bound =

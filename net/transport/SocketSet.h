@@ -32,10 +32,14 @@ public:
     SocketSet(const SocketSet&) = delete;
     SocketSet& operator=(const SocketSet&) = delete;
 
-    // Binds (and joins) the interface's socket, a new one or, for an
-    // interface come up again, its old one. A socket that cannot be bound
-    // or join is closed: the writer and the reader skip it.
-    void open(const ExtendedNetworkInterface* iface);
+    // Opening an interface's socket takes three steps: prepare gives the
+    // socket to bind, a new one or, for an interface come up again, its old
+    // one closed; bind binds it; join joins the group on an external
+    // interface. A socket that could not be bound or join is closed: the
+    // writer and the reader skip it.
+    QUdpSocket* prepare(const ExtendedNetworkInterface* iface);
+    bool bind(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
+    void join(QUdpSocket* socket, const ExtendedNetworkInterface* iface, bool bound);
     // Closes the interface's socket; false when it has none.
     bool close(const ExtendedNetworkInterface* iface);
     void close(QUdpSocket* socket);
@@ -60,7 +64,6 @@ public:
 private:
     QUdpSocket* socketFor(const ExtendedNetworkInterface* iface) const;
     QUdpSocket* createSocket();
-    bool bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
     bool joinGroup(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
     void forgetDescriptor(QUdpSocket* socket);
     void withdraw(QUdpSocket* socket);

@@ -134,7 +134,13 @@ void TovkaNetIo::newIface(const ExtendedNetworkInterface* iface)
         return;
     qDebug() << " TovkaNetIo::newIface: " << iface->humanReadableName() << iface->ipv4Address().toString();
     aliveWatch.socketOpened();
-    socketSet.open(iface);
+    QUdpSocket* socket = socketSet.prepare(iface);
+    socketSet.join(socket, iface, bindSocket(socket, iface));
+}
+
+bool TovkaNetIo::bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
+{
+    return socketSet.bind(socket, iface);
 }
 
 void TovkaNetIo::ifUp(const ExtendedNetworkInterface* iface)
@@ -530,7 +536,7 @@ void TovkaNetIo::giveUpQueue(const QString& reason)
 {
     QList<SendQueue::Outcome> given;
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        CheckedMutex::Guard lock(queueMutex);
         resendTimer.stop();
         given = sendQueue.giveUpAll(reason);
     }
@@ -564,7 +570,7 @@ void TovkaNetIo::setJuryMode(bool on)
 
 int TovkaNetIo::queuedPackets() const
 {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    CheckedMutex::Guard lock(queueMutex);
     return sendQueue.size();
 }
 
@@ -585,7 +591,7 @@ int TovkaNetIo::sendData(const void* data, quint32 length, const TovkaAddress* d
     packet->header.length = quint16(length);
     packet->header.setDestination(SendQueue::destinationFor(destination ? *destination : defaultDestination, jury));
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        CheckedMutex::Guard lock(queueMutex);
         packet->header.sequence = sendQueue.takeSequence();
     }
     std::memcpy(packet->payload, data, length);
@@ -597,7 +603,7 @@ int TovkaNetIo::sendData(const void* data, quint32 length, const TovkaAddress* d
 void TovkaNetIo::sendPacketFromQueue(QueuePacket* packet)
 {
     if (packet) {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        CheckedMutex::Guard lock(queueMutex);
         sendQueue.append(packet);
     }
     pumpQueue();
@@ -608,7 +614,7 @@ void TovkaNetIo::pumpQueue()
     while (!switchingAddress) {
         SendQueue::Outcome failed;
         {
-            std::lock_guard<std::mutex> lock(queueMutex);
+            CheckedMutex::Guard lock(queueMutex);
             if (resendTimer.isActive() && sendQueue.inFlight())
                 return;
             const SendQueue::Transmission transmission = sendQueue.next(peerTable);
@@ -653,7 +659,7 @@ void TovkaNetIo::handleAck(const PacketHeader& ack)
 {
     SendQueue::Outcome done;
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        CheckedMutex::Guard lock(queueMutex);
         if (sendQueue.acknowledge(ack.sequence, ack.source(), &done) != SendQueue::Complete)
             return;
         statistics->addAckRtt(done.destination.statisticKey(), done.roundTripMs);

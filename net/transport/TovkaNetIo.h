@@ -8,6 +8,7 @@
 
 #include "net/transport/AliveWatch.h"
 #include "net/transport/AppLocation.h"
+#include "net/transport/CheckedMutex.h"
 #include "net/transport/DatagramCheck.h"
 #include "net/transport/DatagramSink.h"
 #include "net/transport/Heartbeat.h"
@@ -149,6 +150,8 @@ private:
 
     // Sockets, the reader and the writer's reports.
     void newIface(const ExtendedNetworkInterface* iface);
+    // Binds the interface's socket to the suite's port: false when it could not.
+    bool bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
     bool readDatagram(QUdpSocket* socket, uint8_t* buffer, int* size, QHostAddress* sender);
     // Reads and handles one datagram; false when none was pending.
     bool recvMsg(QUdpSocket* socket);
@@ -210,7 +213,7 @@ private:
     bool rejoinEnabled = false;
     quint32 lastDelay = 0;
     TovkaNetStatistic* statistics = nullptr;
-    mutable std::mutex queueMutex;
+    mutable CheckedMutex queueMutex;
     QThread worker;
 
     bool receiving = false;               // the receive path runs; re-entry is logged

@@ -3,12 +3,16 @@
 #include "FakeClock.h"
 
 #include "net/transport/AliveWatch.h"
+#include "net/transport/CheckedMutex.h"
 #include "net/transport/PeerTable.h"
 #include "net/transport/ReceiveFilter.h"
 #include "net/transport/SendQueue.h"
 #include "tests/support/DebugCapture.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 Q_DECLARE_METATYPE(TovkaAddress)
 
@@ -137,7 +141,7 @@ private slots:
         app->lastUpdate = clock.seconds() - updateAge;
         app->lastHeard = heardAge < 0 ? 0 : clock.seconds() - heardAge;
         QCOMPARE(table.expire().size(), expired ? 1 : 0);
-        QCOMPARE(table.size(), expired ? 1 : 2);
+        QCOMPARE(table.all().size(), expired ? 1 : 2);
     }
 
     void theMatchingPeersMustAcknowledge_data()
@@ -253,6 +257,38 @@ private slots:
         }
         QCOMPARE(watch.echoLost(), alert);
         QVERIFY(!watch.echoLost());
+    }
+
+    // The queue lock names the thread that holds it when another has to wait,
+    // and refuses an unlock of what nobody holds, which leaves it usable.
+    void theQueueLockReportsHowItIsUsed()
+    {
+        CheckedMutex mutex;
+        DebugCapture log;
+        mutex.unlock();
+        QCOMPARE(log.lines().filter("UNLOCK_MUTEX: try to unlock a none locked mutex").size(), 1);
+
+        std::atomic<Qt::HANDLE> holding{nullptr};
+        std::thread holder([&] {
+            CheckedMutex::Guard guard(mutex);
+            holding = QThread::currentThreadId();
+            // Held until the waiting thread has seen the lock taken.
+            while (!log.contains("LOCK_MUTEX: thread"))
+                std::this_thread::yield();
+            mutex.unlock(); // not the holder's to give away: refused
+        });
+        while (!holding)
+            std::this_thread::yield();
+        { CheckedMutex::Guard guard(mutex); }
+        holder.join();
+
+        const Qt::HANDLE self = QThread::currentThreadId();
+        QVERIFY(log.contains(QString::asprintf("LOCK_MUTEX: thread %p  lock  !!!!!!", holding.load())));
+        QVERIFY(log.contains(QString::asprintf("LOCK_MUTEX: new thread is: %p", self)));
+        QVERIFY(log.contains(QString::asprintf("LOCK_MUTEX: thread %p maybe blocked", self)));
+        QCOMPARE(log.lines().filter("UNLOCK_MUTEX").size(), 2);
+        { CheckedMutex::Guard again(mutex); }
+        QVERIFY(!log.contains("RECURSIVE"));
     }
 };
 
