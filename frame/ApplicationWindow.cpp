@@ -14,8 +14,8 @@
 #include <QTimer>
 
 ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& /*helpFile*/,
-                                     bool useReglement, QWidget* parent)
-    : QMainWindow(parent),
+                                     bool useReglement)
+    : QMainWindow(nullptr),
       appName(appName),
       version(version),
       useReglement(useReglement),
@@ -29,7 +29,6 @@ ApplicationWindow::ApplicationWindow(const QString& appName, const QString& vers
     // valid UCI-ID, are shown in a box.
     installMessageBox();
 
-    menuBar()->addMenu(tr("&Datei"));
     QMenu* helpItems = menuBar()->addMenu(tr("&Hilfe"));
     helpItems->addAction(tr("&Über %1 ...").arg(appName), this, &ApplicationWindow::about);
 }

@@ -1,6 +1,6 @@
 // The main-window base of the suite's programs: name and version of the
 // program, the rules catalogue of the chosen language (only for programs that
-// use it), the about box and the closing rule.
+// use it), the help menu with the about box, and the closing rule.
 #pragma once
 
 #include "rules/ReglementDB.h"
@@ -17,10 +17,10 @@ class ApplicationWindow : public QMainWindow
 public:
     static constexpr int closeDelayMs = 100;
 
-    // The help file is the suite's programs' common argument; this frame has
-    // no help viewer that reads it.
-    ApplicationWindow(const QString& appName, const QString& version, const QString& helpFile,
-                      bool useReglement, QWidget* parent = nullptr);
+    // A top-level window. The help file is the suite's programs' common
+    // argument; this frame has no help viewer that reads it. The last
+    // argument says whether the frame uses the rules catalogue.
+    ApplicationWindow(const QString& appName, const QString& version, const QString& helpFile, bool useReglement);
     ~ApplicationWindow() override;
 
     ReglementDB& reglementDB() { return reglement; }

@@ -98,8 +98,7 @@ int NetStarter_t::rulesYearOf(const QString& catalogueDate)
     constexpr int dateTextSize = 64;
     char text[dateTextSize] = {};
     toCString(text, catalogueDate, dateTextSize);
-    const QDate date = parseDate(text);
-    return date.isValid() ? date.year() : defaultRulesYear;
+    return parseDate(text).year();
 }
 
 quint8 NetStarter_t::entryTypeOf(int status)

@@ -47,7 +47,7 @@ struct NetStarter_t
     static NetStarter_t fromStarter(const Starter_t& starter, const QList<ExpandedAthlete>& athletes,
                                     const QString& clubs, const QString& sheetName, const QString& association,
                                     int rulesYear, quint8 entryType);
-    // The year of a rules catalogue's date text; 2006 when it is no date.
+    // The year of a rules catalogue's date text; 0 when it is no date.
     static int rulesYearOf(const QString& catalogueDate);
     // The entry type of a sheet holding exactly this one score (status 6: a
     // medical certificate, 5: absent).

@@ -219,7 +219,7 @@ void TovkaProtocol::recvBelegungsPlaner(const unsigned char* data, int length, q
 {
     TrainingPlanMessage message;
     if (!TrainingPlanMessage::decode(data, length, delayMs, &message)) {
-        qDebug("TovkaProtocol::recvBelegungsPlaner: msg to short (%d < %d)", length, TrainingPlanMessage::headerSize);
+        qDebug("TovkaProtocol::recvBelegungsPlaner: msg to short (%d < %d)", length, TrainingPlanMessage::minimumLength);
         return;
     }
     emit BelegungsPlanerReceived(message.senderTime, message.area, message.data, sender);

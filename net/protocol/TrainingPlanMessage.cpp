@@ -59,7 +59,7 @@ int TrainingPlanMessage::encode(unsigned char* buffer, int area, const Trainings
 
 bool TrainingPlanMessage::decode(const unsigned char* payload, int length, quint32 delayMs, TrainingPlanMessage* out)
 {
-    if (!payload || length < headerSize)
+    if (!payload || length < minimumLength)
         return false;
 
     // Work on a zeroed copy of what arrived; the sender's buffer stays untouched.
@@ -74,7 +74,7 @@ bool TrainingPlanMessage::decode(const unsigned char* payload, int length, quint
     message.senderTime = time_t(big32(copy + senderTimeOffset)) + time_t(delaySeconds(delayMs));
     message.area = qint32(big32(copy + areaOffset));
 
-    const int count = (usable - headerSize) / entrySize;
+    const int count = usable < headerSize ? 0 : (usable - headerSize) / entrySize;
     for (int k = 0; k < count; ++k) {
         const unsigned char* at = copy + headerSize + k * entrySize;
         TrainingsStarterEntry entry;

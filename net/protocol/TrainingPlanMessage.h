@@ -11,7 +11,8 @@ class TrainingPlanMessage
 public:
     static constexpr quint8 group = 2;
     static constexpr quint8 subType = 9;
-    static constexpr int headerSize = 28;      // frame, times, area; also the minimum length
+    static constexpr int headerSize = 28;      // frame, times, area
+    static constexpr int minimumLength = 4;    // the frame: what a shorter message lacks reads as 0
     static constexpr int entrySize = 64;
     static constexpr int maxEntries = 15;
     static constexpr int nameFieldSize = 60;   // the last byte always travels as NUL
@@ -33,8 +34,10 @@ public:
     static int encode(unsigned char* buffer, int area, const TrainingsData& data, time_t now, int* leftOut = nullptr);
 
     // Decodes a received payload; `delayMs` is the time the packet spent in the
-    // sender's queue, added to the sender's time in whole seconds. Returns false
-    // for a payload shorter than headerSize.
+    // sender's queue, added to the sender's time in whole seconds. Fields
+    // beyond the payload's end read as 0, so a payload shorter than one whole
+    // entry gives a plan without starters. Returns false for a payload shorter
+    // than minimumLength.
     static bool decode(const unsigned char* payload, int length, quint32 delayMs, TrainingPlanMessage* out);
 
     // Whole seconds that a queue delay in milliseconds adds to a received time.

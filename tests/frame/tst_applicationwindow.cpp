@@ -10,6 +10,8 @@
 #include "records/UciLicence.h"
 #include "rules/CatalogueDateCheck.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,6 +68,9 @@ private slots:
     void reportsInItsBoxes()
     {
         ApplicationWindow window(QStringLiteral("Rahmen"), QStringLiteral("1.0"), QString(), false);
+        // Its one menu: help, with the about box.
+        QCOMPARE(window.menuBar()->actions().size(), 1);
+        QCOMPARE(window.menuBar()->actions().at(0)->menu()->actions().size(), 1);
         QStringList shown;   // each box's icon and text
         setMessageHook([&shown](const QString& text, int icon) { shown << QString::number(icon) + ' ' + text; });
         RuvoDB db;
