@@ -1,8 +1,6 @@
 // Collects the debug and warning lines a test provokes, through its own message handler.
 #include "tests/support/DebugCapture.h"
 
-#include <QMutexLocker>
-
 static DebugCapture* current = nullptr;
 
 DebugCapture::DebugCapture()
@@ -19,19 +17,26 @@ DebugCapture::~DebugCapture()
 
 QStringList DebugCapture::lines() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return captured;
 }
 
 bool DebugCapture::contains(const QString& part) const
 {
-    return !lines().filter(part).isEmpty();
+    // Searched in place: a copy of the list shared with the logging thread
+    // would be given back outside the lock.
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const QString& line : captured) {
+        if (line.contains(part))
+            return true;
+    }
+    return false;
 }
 
 void DebugCapture::handler(QtMsgType, const QMessageLogContext&, const QString& text)
 {
     if (!current)
         return;
-    QMutexLocker lock(&current->mutex);
+    std::lock_guard<std::mutex> lock(current->mutex);
     current->captured << text;
 }
