@@ -78,7 +78,7 @@ QString readOut(ReglementDB& db, const QString& query)
     if (q[0] == "Folgeuebungen") {
         QList<RestrictedPassage> passages{ RestrictedPassage() };
         RecordPtrList<Transition_t> rows;
-        const int complete = db.getRestrictedPassagesList(passages, disci), read = db.getUebergaenge(rows, disci);
+        const int complete = db.getRestrictedPassagesList(passages, disci), read = db.getUebergänge(rows, disci);
         return both(complete, joined(passages, [](const RestrictedPassage& p) { return p.nr.text() + ">" + joined(p.next, number, ","); }),
                     read, joined(rows, [](const Transition_t* t) { return nrOf(t) + ">" + joined(QList<int>(t->next, t->next + 6), number, ","); }));
     }
