@@ -13,7 +13,6 @@ public:
     static RuvoProps* instance();
 
     void setDatabase(RuvoDB* db);
-    RuvoDB* database() const { return db; }
 
     QString get(const QString& key, const QString& defaultValue = QString()) const;
     bool set(const QString& key, const QString& value);

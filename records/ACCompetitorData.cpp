@@ -13,34 +13,6 @@
 
 namespace {
 
-void teamToStarter(const ACTeamData& team, Starter_t& s)
-{
-    for (int i = 0; i < Starter_t::MemberCount; ++i)
-        s.members[i] = i < team.members.size() ? team.members.at(i) : 0;
-    s.disci = team.disci;
-    toCString(s.name, team.Name, Starter_t::NameSize);
-    s.bestDate = team.BestDatum.isValid() ? int32_t(uint32_t(dateToSeconds(team.BestDatum))) : 0;
-    toCString(s.bestPlace, team.BestOrt, Starter_t::PlaceSize);
-    s.best = team.Best;
-    s.gender = team.gender;
-    s.ageClass = team.ageClass;
-}
-
-void teamFromStarter(ACTeamData& team, const Starter_t& s)
-{
-    team.clear();
-    for (int id : s.members)
-        team.setMember(id);
-    team.disci = s.disci;
-    QString text;
-    team.setName(fromCString(text, s.name, Starter_t::NameSize));
-    team.BestDatum = secondsToDate(s.bestDate);
-    team.BestOrt = fromCString(text, s.bestPlace, Starter_t::PlaceSize);
-    team.Best = s.best;
-    team.gender = s.gender;
-    team.ageClass = s.ageClass;
-}
-
 // A code field: its bytes up to the first NUL, all eight when there is none.
 QString codeText(const char* field)
 {
@@ -92,7 +64,7 @@ ACCompetitorData::ACCompetitorData(const Starter_t& s)
     Verein = s.clubId;
     QString name;
     setName(fromCString(name, s.name, Starter_t::NameSize));
-    teamFromStarter(team, s);
+    team.fromStarter(s);
     setBestOrt(team.BestOrt);   // kept cleaned, as every place the entry is given
     qDebug() << "ACCompetitorData ( const Starter_t) TeamID=" << s.teamId << WbName;
     team.ID = s.teamId;
@@ -118,7 +90,7 @@ Starter_t& ACCompetitorData::toStarter(Starter_t& s) const
     s.id = ID;
     s.clubId = Verein;
     toCString(s.name, WbName, Starter_t::NameSize);
-    teamToStarter(team, s);
+    team.toStarter(s);
     s.teamId = team.ID;
     s.checksum = figures.checksum();
     s.given = uint16_t(given);
@@ -133,7 +105,7 @@ bool ACCompetitorData::equalsStarter(const Starter_t& s) const
     if (Verein != s.clubId)
         return false;
     ACTeamData other;
-    teamFromStarter(other, s);
+    other.fromStarter(s);
     other.ID = s.teamId;
     if (!team.isSame(other) || given != int(s.given))
         return false;

@@ -1,4 +1,5 @@
-// The entry-list team record: its sizes and comparisons, and the table "Teams"
+// The entry-list team record: its sizes and comparisons, its part of the flat
+// record Starter_t, and the table "Teams"
 // (creation, upgrade of older files, the statements that write, delete and
 // read team rows; cells are read by position).
 #include "records/ACTeamData.h"
@@ -7,6 +8,7 @@
 #include "db/RuvoDB.h"
 #include "db/SqlLiteral.h"
 #include "records/RecordWrites.h"
+#include "records/Starter_t.h"
 #include "records/TeamSize.h"
 
 #include <QCoreApplication>
@@ -150,6 +152,34 @@ bool ACTeamData::operator==(const ACTeamData& other) const
 {
     return TeamDataBase::operator==(other) && Best == other.Best && BestDatum == other.BestDatum
         && BestOrt == other.BestOrt && Email == other.Email;
+}
+
+void ACTeamData::toStarter(Starter_t& s) const
+{
+    for (int i = 0; i < Starter_t::MemberCount; ++i)
+        s.members[i] = i < members.size() ? members.at(i) : 0;
+    s.disci = disci;
+    toCString(s.name, Name, Starter_t::NameSize);
+    s.bestDate = BestDatum.isValid() ? int32_t(uint32_t(dateToSeconds(BestDatum))) : 0;
+    toCString(s.bestPlace, BestOrt, Starter_t::PlaceSize);
+    s.best = Best;
+    s.gender = gender;
+    s.ageClass = ageClass;
+}
+
+void ACTeamData::fromStarter(const Starter_t& s)
+{
+    clear();
+    for (int id : s.members)
+        setMember(id);
+    disci = s.disci;
+    QString text;
+    setName(fromCString(text, s.name, Starter_t::NameSize));
+    BestDatum = secondsToDate(s.bestDate);
+    BestOrt = fromCString(text, s.bestPlace, Starter_t::PlaceSize);
+    Best = s.best;
+    gender = s.gender;
+    ageClass = s.ageClass;
 }
 
 bool ACTeamData::createTable(RuvoDB* db)

@@ -9,6 +9,7 @@
 #include <QString>
 
 class RuvoDB;
+struct Starter_t;
 
 class ACTeamData : public TeamDataBase
 {
@@ -27,6 +28,11 @@ public:
 
     bool operator==(const ACTeamData& other) const;
     bool operator!=(const ACTeamData& other) const { return !(*this == other); }
+
+    // The team part of the flat record: member IDs, discipline, name, personal
+    // best, gender and age class. The name goes over whatever the field held.
+    void toStarter(Starter_t& record) const;
+    void fromStarter(const Starter_t& record);
 
     static bool createTable(RuvoDB* db);
     static bool upgradeTable(RuvoDB* db);

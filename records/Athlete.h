@@ -33,7 +33,6 @@ public:
     // The person, club, UCI-ID and roles; the ID is not compared, so an
     // imported athlete matches the one already listed.
     bool operator==(const Athlete& other) const;
-    bool operator!=(const Athlete& other) const { return !(*this == other); }
 
     static bool createTable(RuvoDB* db);
     static bool upgradeTable(RuvoDB* db);

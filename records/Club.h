@@ -31,7 +31,6 @@ public:
     // Every field but the ID, the logo's bytes included, so an imported club
     // matches the one already listed.
     bool operator==(const Club& other) const;
-    bool operator!=(const Club& other) const { return !(*this == other); }
 
     static bool createTable(RuvoDB* db);
     static bool upgradeTable(RuvoDB* db);

@@ -21,7 +21,6 @@ public:
     bool setMaxSize(const QSize& size);
 
     bool operator==(const ClubLogo& other) const { return data == other.data; }
-    bool operator!=(const ClubLogo& other) const { return data != other.data; }
 
     QSize maxSize;
     QByteArray data;   // PNG; empty: no logo

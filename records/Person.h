@@ -22,7 +22,6 @@ public:
 
     // Every field equal.
     bool operator==(const Person& other) const;
-    bool operator!=(const Person& other) const { return !(*this == other); }
 
     QString Vorname;
     QString Nachname;

@@ -305,7 +305,7 @@ bool ReglementDB::getRestrictedPassagesList(QList<RestrictedPassage>& list, int 
     return complete;
 }
 
-bool ReglementDB::getUebergaenge(RecordPtrList<Transition_t>& list, int disci)
+bool ReglementDB::getUebergänge(RecordPtrList<Transition_t>& list, int disci)
 {
     list.clear();
     list.autoDelete = true;

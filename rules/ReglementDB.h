@@ -47,7 +47,7 @@ public:
     int getStanddrehungen(RecordPtrList<ExerciseCode_t>& list, int disci);
     int getEinzeln(RecordPtrList<ExerciseCode_t>& list, int disci);
     bool getRestrictedPassagesList(QList<RestrictedPassage>& list, int disci);
-    bool getUebergaenge(RecordPtrList<Transition_t>& list, int disci);
+    bool getUebergänge(RecordPtrList<Transition_t>& list, int disci);
     bool getTaktisch(TacticalValue& value, const Figure& nr);
     void getAltersklassen(QList<AgeClass>& list, int disci, int ak);
     void queryAltersklassen(RecordPtrList<AgeClass_t>& list, int disci, int ak);

@@ -346,7 +346,7 @@ bool ScoreSheetChecks::checkUebergaenge()
     if (!reglement)
         return notTested(CheckUebergaenge, tr("Übergänge nicht getestet --- no Reglement-Database"));
     RecordPtrList<Transition_t> rows;
-    if (!reglement->getUebergaenge(rows, starter->disci)) {
+    if (!reglement->getUebergänge(rows, starter->disci)) {
         addLine(CheckUebergaenge, tr("Reglement-Database Fehler"));
         return false;
     }

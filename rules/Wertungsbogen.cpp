@@ -61,7 +61,6 @@ Wertungsbogen::Wertungsbogen(AddressDB* db, Starter_t* starter, ReglementDB* reg
     : db(db), starter(starter), reglement(reglement), wettkampf(wettkampf), newTeamRule(newTeamRuleDefault())
 {
     altersklassen.autoDelete = true;
-    wertungen.autoDelete = true;   // the sheet keeps copies of the judges' records
     if (reglement)
         newReglement = reglement->isNewReglement();
     if (!wettkampf && defaultWettkampf().Datum.isValid())
@@ -95,10 +94,16 @@ void Wertungsbogen::setWertungen(const WertungList& list)
 {
     if (&list == &wertungen)
         return;
+    const bool owned = wertungen.autoDelete;
     wertungen.clear();
-    for (const Wertung_t* w : list)
-        wertungen.append(new Wertung_t(*w));
+    for (Wertung_t* w : list)
+        wertungen.append(w);
     wertungen.index = 0;
+    if (!owned)
+        return;
+    // From here on the records are the caller's: the sheet must not delete them.
+    qDebug("deep copy mapped to simple copy!!");
+    wertungen.autoDelete = false;
 }
 
 int Wertungsbogen::getTeamClass() const

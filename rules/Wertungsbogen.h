@@ -1,9 +1,10 @@
 // The score sheet of one start: a start record together with what it needs to
 // be checked against the rules catalogue, to fill its printed header, to be
 // printed with the judges' marks and to compare the judges with one another.
-// The sheet owns none of its sources: the start record, the entry list, the
-// catalogue and the event belong to the caller. Its checks write their results
-// into the start record (two masks, one bit per check) and the report.
+// The sheet owns none of its sources: the start record, the judges' records,
+// the entry list, the catalogue and the event belong to the caller. Its checks
+// write their results into the start record (two masks, one bit per check) and
+// the report.
 #pragma once
 
 #include "records/ExpandedAthlete.h"
@@ -43,7 +44,8 @@ public:
     // The event of sheets built later without one; null stops that.
     static void setWettkampf(const Competition* w);
     static void setNewSheetFlag(bool on);
-    // Takes copies of the caller's records, so they may go right after.
+    // Shares the caller's records, which the sheet never deletes: the caller
+    // keeps them alive as long as the sheet uses them, and changes to them show.
     void setWertungen(const WertungList& list);
     const WertungList& getWertungen() const { return wertungen; }
     void rewindWertungen() { wertungen.index = 0; }

@@ -275,20 +275,22 @@ private slots:
         row("starter response", [entry](P& p, To d) { p.sendStarterResponse(entry, "ok", d); },
             {hex("0409 0000 0102 0304 2345 0403", 268).replace(12, 2, "ok")}, 0x12, {"response 9029 16909060 2"});
         // From a score sheet without entry list and catalogue: no club texts,
-        // no athletes, no category, the rules year 2006.
+        // no athletes, no category, the rules year 2006. The sheet shares the
+        // records, so a start number given after the hand-over is sent.
         const auto sheetOf = [start = pairStart()](int scores, const std::function<void(P&, Wertungsbogen&, To)>& send) {
             return Send([start, scores, send](P& p, To d) {
                 Starter_t entry = start;
-                Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
                 Wertung_t records[4];
                 WertungList list;
                 for (int i = 0; i < scores; ++i) {
-                    records[i].startNumber = 258;
                     records[i].status = 5;
                     records[i].deduction1 = quint32(10 * i);
                     list.append(&records[i]);
                 }
+                Wertungsbogen sheet(nullptr, &entry, nullptr, nullptr);
                 sheet.setWertungen(list);
+                for (int i = 0; i < scores; ++i)
+                    records[i].startNumber = 258;
                 send(p, sheet, d);
             });
         };

@@ -78,7 +78,7 @@ QString readOut(ReglementDB& db, const QString& query)
     if (q[0] == "Folgeuebungen") {
         QList<RestrictedPassage> passages{ RestrictedPassage() };
         RecordPtrList<Transition_t> rows;
-        const int complete = db.getRestrictedPassagesList(passages, disci), read = db.getUebergaenge(rows, disci);
+        const int complete = db.getRestrictedPassagesList(passages, disci), read = db.getUebergänge(rows, disci);
         return both(complete, joined(passages, [](const RestrictedPassage& p) { return p.nr.text() + ">" + joined(p.next, number, ","); }),
                     read, joined(rows, [](const Transition_t* t) { return nrOf(t) + ">" + joined(QList<int>(t->next, t->next + 6), number, ","); }));
     }
@@ -108,14 +108,13 @@ Starter_t makeStart(int disci, const QString& codes, const QString& members = QS
     return s;
 }
 
-// Records of judges 1, 2, ... of start number 150, named "Ansager<judge>", handed
-// to the sheet, which keeps its own copies.
-void addRecords(Wertungsbogen& sheet, int count)
+// Records of judges 1, 2, ... of start number 150, named "Ansager<judge>", owned
+// by list and shared with the sheet: list must outlive the sheet's use of them.
+void addRecords(Wertungsbogen& sheet, WertungList& list, int count)
 {
-    Wertung_t records[6];
-    WertungList list;
+    list.autoDelete = true;
     for (int i = 1; i <= count; ++i) {
-        Wertung_t* w = &records[i - 1];
+        auto* w = new Wertung_t;
         w->judge = i;
         w->startNumber = 150;
         qsnprintf(w->announcer, sizeof w->announcer, "Ansager%d", i);
@@ -460,9 +459,10 @@ private slots:
         QVERIFY((s.errorMask | bit) == ~0u && (s.testedMask | bit) == ~0u);
     }
 
-    // The sheet reads its own copies of the judges' records, the first one's start
-    // number its own; its exercise list has a row up to the last code; a pair may
-    // fill the gap at the bike change. Without sources, every check passes untested.
+    // The sheet shares the caller's judges' records, so later changes show and the
+    // records stay the caller's; the first one's start number is the sheet's own;
+    // its exercise list has a row up to the last code; a pair may fill the gap at
+    // the bike change. Without sources, every check passes untested.
     void recordsAndSharedOperations()
     {
         Starter_t empty = makeStart(0, QStringLiteral("1101a"));
@@ -470,13 +470,19 @@ private slots:
         QVERIFY(unchecked.testAll(false) && empty.disci == 1 && empty.testedMask == 0);
         QVERIFY(unchecked.testAll(true) && !unchecked.getReport().contains(QLatin1String("02: ")));   // the exercises left out
         Starter_t s = makeStart(1, QStringLiteral("1101a,1199a,,,1102a"));
-        Wertungsbogen sheet(nullptr, &s, &newRules, nullptr);
-        addRecords(sheet, 2);
-        QVERIFY(sheet.getWertungen().at(1)->judge == 2 && sheet.getNummer() == 150);
-        QList<Uebung> list;
-        QVERIFY(sheet.getBogenUebungen(list));
-        QCOMPARE(joined(list, [](const Uebung& u) { return QStringLiteral("%1 %2 %3|").arg(u.nr.text(), u.text).arg(u.ziffer); }, ""),
-                 QStringLiteral("1101a Reitsitz 2.5|1199a  0|  0|  0|1102a Steiger O'Brien 2.55|"));
+        WertungList records;
+        {
+            Wertungsbogen sheet(nullptr, &s, &newRules, nullptr);
+            addRecords(sheet, records, 2);
+            records.at(0)->startNumber = 151;
+            sheet.setWertungen(sheet.getWertungen());   // its own list: nothing changes
+            QVERIFY(sheet.getWertungen().at(1) == records.at(1) && sheet.getNummer() == 151);
+            QList<Uebung> list;
+            QVERIFY(sheet.getBogenUebungen(list));
+            QCOMPARE(joined(list, [](const Uebung& u) { return QStringLiteral("%1 %2 %3|").arg(u.nr.text(), u.text).arg(u.ziffer); }, ""),
+                     QStringLiteral("1101a Reitsitz 2.5|1199a  0|  0|  0|1102a Steiger O'Brien 2.55|"));
+        }
+        QCOMPARE(records.at(1)->judge, 2);   // still there after the sheet
         Starter_t pair = makeStart(2, QStringLiteral("2101a,").repeated(10) + QStringLiteral(",,") + QStringLiteral("2301a,").repeated(8));
         pair.ageClass = 6;
         QCOMPARE(Wertungsbogen(nullptr, &pair, &newRules, nullptr).getMaxUebungen(), 25 + 2);
@@ -538,13 +544,14 @@ private slots:
     {
         Starter_t s = makeStart(1, QStringLiteral("1101a,1102a"));
         Wertungsbogen sheet(nullptr, &s, nullptr, nullptr);
-        addRecords(sheet, 3);
+        WertungList three, one;
+        addRecords(sheet, three, 3);
         QList<KorrelationEntry> out { KorrelationEntry() };
         sheet.korrelation(out);
         QCOMPARE(out.size(), 3);
         for (const KorrelationEntry& e : out)
             QCOMPARE(e.x + e.w + e.s + e.o + e.p, 5.0);   // 6,0 against 7,0; the other kinds unused
-        addRecords(sheet, 1);
+        addRecords(sheet, one, 1);
         sheet.korrelation(out);
         QVERIFY(out.isEmpty());
     }
@@ -581,8 +588,9 @@ private slots:
         Starter_t s = makeStart(1, QStringLiteral("1101a"));
         qstrcpy(s.name, "Team Süd");
         s.given = 150;
+        WertungList list;
         Wertungsbogen sheet(nullptr, &s, withCatalogue ? &newRules : nullptr, nullptr);
-        addRecords(sheet, records);
+        addRecords(sheet, list, records);
 
         const QString path = tmp.filePath(QStringLiteral("%1%2.pdf").arg(device == 4 ? "missing/" : "", QTest::currentDataTag()));
         QPrinter printer(QPrinter::HighResolution);
