@@ -1079,6 +1079,7 @@ private slots:
         other.team.Best = 1250;
         other.team.BestDatum = QDate(2021, 6, 2);
         other.setGender(1);
+        other.setGiven(1250);
         other.setFigure(0, QStringLiteral("4101b"));
         other.setFigure(3, QStringLiteral("4103a"));
         ACCompetitorData forced = mine;
@@ -1088,7 +1089,7 @@ private slots:
         QCOMPARE(report.split(QLatin1Char('\n')), QStringList({
             "<b>Name:</b>  " + longName + " --> Anna &lt;B&gt;<br>", "<b>PbBest:</b>  456,78--> 12,50<br>",
             "<b>PbDate:</b>  01.05.2020 --> 02.06.2021<br>", "<b>Gender:</b> 2 --> 1 <br>",
-            "<b>Figure[1]:</b>4101a --> 4101b<br>", "" }));
+            "<b>Given:</b>  700,00--> 12,50<br>", "<b>Figure[1]:</b>4101a --> 4101b<br>", "" }));
         QCOMPARE(mine.WbName + mine.figure(0).text() + mine.figure(3).text(), longName + "4101a4103a");
 
         report.clear();
