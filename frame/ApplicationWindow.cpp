@@ -15,8 +15,7 @@
 
 ApplicationWindow::ApplicationWindow(const QString& appName, const QString& version, const QString& /*helpFile*/,
                                      bool useReglement)
-    : QMainWindow(nullptr),
-      appName(appName),
+    : appName(appName),
       version(version),
       useReglement(useReglement),
       today(&QDate::currentDate)

@@ -48,9 +48,9 @@ QUdpSocket* SocketSet::prepare(const ExtendedNetworkInterface* iface)
     return socket;
 }
 
-void SocketSet::join(QUdpSocket* socket, const ExtendedNetworkInterface* iface, bool bound)
+void SocketSet::join(QUdpSocket* socket, const ExtendedNetworkInterface* iface)
 {
-    if (!bound || !joinGroup(socket, iface))
+    if (!joinGroup(socket, iface))
         socket->close();
     refreshSlots();
 }

@@ -39,7 +39,7 @@ public:
     // writer and the reader skip it.
     QUdpSocket* prepare(const ExtendedNetworkInterface* iface);
     bool bind(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
-    void join(QUdpSocket* socket, const ExtendedNetworkInterface* iface, bool bound);
+    void join(QUdpSocket* socket, const ExtendedNetworkInterface* iface);
     // Closes the interface's socket; false when it has none.
     bool close(const ExtendedNetworkInterface* iface);
     void close(QUdpSocket* socket);

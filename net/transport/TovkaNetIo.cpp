@@ -135,7 +135,10 @@ void TovkaNetIo::newIface(const ExtendedNetworkInterface* iface)
     qDebug() << " TovkaNetIo::newIface: " << iface->humanReadableName() << iface->ipv4Address().toString();
     aliveWatch.socketOpened();
     QUdpSocket* socket = socketSet.prepare(iface);
-    socketSet.join(socket, iface, bindSocket(socket, iface));
+    if (bindSocket(socket, iface))
+        socketSet.join(socket, iface);
+    else
+        socketSet.close(socket);
 }
 
 bool TovkaNetIo::bindSocket(QUdpSocket* socket, const ExtendedNetworkInterface* iface)

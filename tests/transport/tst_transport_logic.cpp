@@ -260,7 +260,8 @@ private slots:
     }
 
     // The queue lock names the thread that holds it when another has to wait,
-    // and refuses an unlock of what nobody holds, which leaves it usable.
+    // and refuses an unlock by a thread that does not hold it, which leaves it
+    // usable.
     void theQueueLockReportsHowItIsUsed()
     {
         CheckedMutex mutex;
@@ -275,10 +276,10 @@ private slots:
             // Held until the waiting thread has seen the lock taken.
             while (!log.contains("LOCK_MUTEX: thread"))
                 std::this_thread::yield();
-            mutex.unlock(); // not the holder's to give away: refused
         });
         while (!holding)
             std::this_thread::yield();
+        mutex.unlock(); // the other thread's lock: refused, so it still holds it
         { CheckedMutex::Guard guard(mutex); }
         holder.join();
 
